@@ -1,0 +1,45 @@
+# Qelt ePiano. `make` installs what is missing, builds both trees and plays the
+# demo through the DLL; `make test` builds and runs every test.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+WIN32 := build/win32
+CMAKE_NATIVE := cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
+CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
+
+.PHONY: all deps native win32 dll demo test test-native test-win32 clean
+
+all: deps dll demo
+
+deps:
+	@tools/setup/install-deps.sh
+
+native: deps
+	@$(CMAKE_NATIVE) > /dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+# The Windows build uses resources that the native build's generators make.
+win32: native
+	@$(CMAKE_WIN32) > /dev/null
+	@cmake --build $(WIN32) -j $(JOBS)
+
+dll: win32
+	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.dll"
+
+demo: dll
+	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh; \
+	else echo "(no demo renderer yet)"; fi
+
+test: test-native test-win32
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+# Windows programs run under Wine; the ones that open windows need a display.
+test-win32: win32
+	cd $(WIN32) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,3 @@
+#include "engine/instrument_editor.h"
+
+AEffEditor* createInstrumentEditor(AudioEffect*) { return nullptr; }
