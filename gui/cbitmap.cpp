@@ -1,0 +1,165 @@
+// Bitmap resources of the toolkit's own module, blitted opaque, colour-keyed
+// or with constant alpha.
+#include "gui/cbitmap.h"
+
+#include <windows.h>
+
+#include "gui/cdrawcontext.h"
+#include "gui/platform_state.h"
+
+namespace VSTGUI {
+
+namespace {
+
+// A memory device context with the bitmap selected, for the length of a blit.
+class SourceDC {
+public:
+    SourceDC(HDC compatibleWith, HBITMAP bitmap) : dc(CreateCompatibleDC(compatibleWith)), old(nullptr) {
+        if (dc) old = SelectObject(dc, bitmap);
+    }
+    ~SourceDC() {
+        if (!dc) return;
+        SelectObject(dc, old);
+        DeleteDC(dc);
+    }
+    SourceDC(const SourceDC&) = delete;
+    SourceDC& operator=(const SourceDC&) = delete;
+    HDC get() const { return dc; }
+
+private:
+    HDC dc;
+    HGDIOBJ old;
+};
+
+// Colour-keyed copy without TransparentBlt: XOR the source in, cut the opaque
+// pixels out with a 1-bit mask, XOR the source in again.
+void maskedBlit(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, COLORREF key) {
+    HDC maskDC = CreateCompatibleDC(dest);
+    HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
+    if (!maskDC || !mask) {
+        if (mask) DeleteObject(mask);
+        if (maskDC) DeleteDC(maskDC);
+        return;
+    }
+    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+
+    // Colour to 1-bit: pixels of the background colour become 1.
+    COLORREF oldSourceBk = SetBkColor(source, key);
+    BitBlt(maskDC, 0, 0, w, h, source, sx, sy, SRCCOPY);
+    SetBkColor(source, oldSourceBk);
+
+    // 1-bit to colour: 1 becomes the background (white), 0 the text colour (black).
+    COLORREF oldBk = SetBkColor(dest, RGB(255, 255, 255));
+    COLORREF oldText = SetTextColor(dest, RGB(0, 0, 0));
+    BitBlt(dest, x, y, w, h, source, sx, sy, SRCINVERT);
+    BitBlt(dest, x, y, w, h, maskDC, 0, 0, SRCAND);
+    BitBlt(dest, x, y, w, h, source, sx, sy, SRCINVERT);
+    SetBkColor(dest, oldBk);
+    SetTextColor(dest, oldText);
+
+    SelectObject(maskDC, oldMask);
+    DeleteObject(mask);
+    DeleteDC(maskDC);
+}
+
+}  // namespace
+
+CBitmap::CBitmap(int32_t resourceID)
+    : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
+    loadFromResource(resourceID);
+    setTransparentColor(kColorTransparent);
+}
+
+CBitmap::~CBitmap() { dispose(); }
+
+void CBitmap::dispose() {
+    if (handle) DeleteObject(static_cast<HGDIOBJ>(handle));
+    handle = nullptr;
+    width = 0;
+    height = 0;
+}
+
+bool CBitmap::loadFromResource(int32_t id) {
+    dispose();
+    resourceID = id;
+    HBITMAP loaded = LoadBitmapA(toolkitModule(), MAKEINTRESOURCEA(id));
+    if (!loaded) return false;
+    BITMAP desc;
+    if (!GetObjectA(loaded, sizeof(desc), &desc)) {
+        DeleteObject(loaded);
+        return false;
+    }
+    handle = loaded;
+    width = desc.bmWidth;
+    height = desc.bmHeight;
+    return true;
+}
+
+bool CBitmap::loadFromPath(const void*) {
+    dispose();
+    return false;
+}
+
+void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+    if (!handle || !context || !context->getSystemContext()) return;
+    HDC dest = static_cast<HDC>(context->getSystemContext());
+    SourceDC source(dest, static_cast<HBITMAP>(handle));
+    if (!source.get()) return;
+    BitBlt(dest, rect.left + context->offset.h, rect.top + context->offset.v, rect.getWidth(), rect.getHeight(),
+           source.get(), offset.h, offset.v, SRCCOPY);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+    if (!handle || !context || !context->getSystemContext()) return;
+    const int w = rect.getWidth();
+    const int h = rect.getHeight();
+    if (w <= 0 || h <= 0) return;
+    HDC dest = static_cast<HDC>(context->getSystemContext());
+    SourceDC source(dest, static_cast<HBITMAP>(handle));
+    if (!source.get()) return;
+    const int x = rect.left + context->offset.h;
+    const int y = rect.top + context->offset.v;
+    const COLORREF key = transparentColor.toPlatform();
+    if (TransparentBltProc transparentBlt = transparentBltEntry())
+        transparentBlt(dest, x, y, w, h, source.get(), offset.h, offset.v, w, h, key);
+    else
+        maskedBlit(dest, x, y, w, h, source.get(), offset.h, offset.v, key);
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) {
+    if (!handle || !context || !context->getSystemContext()) return;
+    const int w = rect.getWidth();
+    const int h = rect.getHeight();
+    if (w <= 0 || h <= 0) return;
+    HDC dest = static_cast<HDC>(context->getSystemContext());
+    SourceDC source(dest, static_cast<HBITMAP>(handle));
+    if (!source.get()) return;
+    const int x = rect.left + context->offset.h;
+    const int y = rect.top + context->offset.v;
+
+    AlphaBlendProc alphaBlend = alphaBlendEntry();
+    if (!alphaBlend) {
+        // No blending available: an invisible blit draws nothing, any other
+        // opacity shows the picture opaque rather than not at all.
+        if (alpha != 0) BitBlt(dest, x, y, w, h, source.get(), offset.h, offset.v, SRCCOPY);
+        return;
+    }
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, 0};
+    if (!isWindows98()) {
+        alphaBlend(dest, x, y, w, h, source.get(), offset.h, offset.v, w, h, blend);
+        return;
+    }
+    // Windows 98 blends only from a block that starts at the source's origin.
+    HBITMAP copy = CreateCompatibleBitmap(dest, w, h);
+    if (!copy) return;
+    {
+        SourceDC block(dest, copy);
+        if (block.get()) {
+            BitBlt(block.get(), 0, 0, w, h, source.get(), offset.h, offset.v, SRCCOPY);
+            alphaBlend(dest, x, y, w, h, block.get(), 0, 0, w, h, blend);
+        }
+    }
+    DeleteObject(copy);
+}
+
+}  // namespace VSTGUI

@@ -1,0 +1,107 @@
+// The root of the view tree and the bridge to the editor's child window.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/cviewcontainer.h"
+
+class AEffGUIEditor;
+
+namespace VSTGUI {
+
+class CDropTarget;
+
+enum CCursorType : int32_t {
+    kCursorDefault = 0,
+    kCursorWait,
+    kCursorHSize,
+    kCursorVSize,
+    kCursorSizeAll,
+    kCursorNESWSize,
+    kCursorNWSESize,
+    kCursorCopy,
+    kCursorNotAllowed,
+    kCursorHand
+};
+
+class CFrame : public CViewContainer {
+public:
+    // parentWindow: the host's window for the editor (HWND); may be empty, and
+    // then the frame has no window of its own but can still hold views.
+    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    ~CFrame() override;
+
+    void draw(CDrawContext* context) override;
+    void drawRect(CDrawContext* context, const CRect& updateRect) override;
+    void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
+    int32_t onKeyDown(VstKeyCode& keyCode) override;
+    int32_t onKeyUp(VstKeyCode& keyCode) override;
+    using CViewContainer::onWheel;
+    bool onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance) override;
+    void setViewSize(const CRect& rect) override;
+    AEffGUIEditor* getEditor() const override;
+    bool isTypeOf(const char* className) const override;
+    void update(CDrawContext* context) override;
+    CView* getViewUnderCursor() override;
+    bool advanceFocus(CView* oldFocus, bool reverse) override;
+
+    virtual bool open(CPoint* point = nullptr);
+    virtual bool close();
+    virtual bool isOpen() const;
+    virtual void idle();
+    virtual void runIdle();
+    virtual int32_t getTicks() const;
+    virtual int32_t getKnobMode() const;
+    virtual bool setPosition(int32_t x, int32_t y);
+    virtual bool getPosition(int32_t& x, int32_t& y) const;
+    virtual bool setSize(int32_t width, int32_t height);
+    virtual bool getSize(CRect* rect) const;
+    virtual bool getSize(CRect& rect) const;
+    virtual bool setModalView(CView* view);
+    virtual CView* getModalView() const;
+    virtual void beginEdit(int32_t index);
+    virtual void endEdit(int32_t index);
+    virtual bool getCursorLocation(CPoint& where);
+    virtual void setCursor(int32_t type);
+    virtual void setFocusView(CView* view);
+    virtual CView* getFocusView() const;
+    virtual bool setDropActive(bool active);
+    virtual bool isDropActive() const;
+    virtual void setOpenFlag(bool state);
+    virtual bool getOpenFlag() const;
+    virtual void invalidate(const CRect& rect);
+    virtual bool setUpdatesDisabled(bool state);
+    virtual bool updatesDisabled() const;
+    virtual void drawView(CView* view);
+
+    // A new drawing context on the frame's window; the caller releases it.
+    CDrawContext* createDrawContext();
+
+    void* getSystemWindow() const { return window; }       // the frame's own window (HWND)
+    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND)
+
+protected:
+    bool createWindow(void* parentWindow);
+    static bool registerWindowClass();
+    static void unregisterWindowClass();
+    void* findHostWindow() const;
+
+    AEffGUIEditor* editor;
+    void* hostWindow;
+    CView* modalView;
+    CView* focusView;
+    bool firstDraw;
+    bool openFlag;
+    bool dropActive;
+    bool noUpdates;
+    void* window;         // HWND
+    void* msimg32Module;  // HMODULE
+    CDropTarget* dropTarget;
+    void* defaultCursor;  // HCURSOR
+
+    // Platform glue (window procedure and friends) lives next to the
+    // implementation and needs the fields.
+    friend struct CFramePlatform;
+};
+
+}  // namespace VSTGUI

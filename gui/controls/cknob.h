@@ -1,0 +1,63 @@
+// A rotary control: the value maps linearly onto an angle inside a sweep. It
+// follows the mouse by angle (circular) or by distance (linear), the wheel and
+// the arrow keys.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/controls/ccontrol.h"
+
+namespace VSTGUI {
+
+class CKnob : public CControl {
+public:
+    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
+          CBitmap* indicatorBitmap, const CPoint& offset = CPoint(0, 0));
+    ~CKnob() override;
+
+    void draw(CDrawContext* context) override;
+    void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
+    int32_t onKeyDown(VstKeyCode& keyCode) override;
+    using CControl::onWheel;
+    bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    bool isTypeOf(const char* className) const override;
+
+    virtual void drawIndicator(CDrawContext* context);
+    virtual void setSweepStart(float angle);
+    virtual float getSweepStart() const;
+    virtual void setSweepAngle(float angle);
+    virtual float getSweepAngle() const;
+    // Both work relative to the knob's top-left corner.
+    virtual void pointForValue(CPoint& point) const;
+    virtual float valueForPoint(const CPoint& point) const;
+    virtual void setIndicatorInset(int32_t inset);
+    virtual void setIndicatorShadowColor(const CColor& color);
+    virtual void setIndicatorColor(const CColor& color);
+    virtual void setIndicatorBitmap(CBitmap* bitmap);
+    virtual void setFineFactor(float factor);
+    virtual float getFineFactor() const;
+
+    int32_t getIndicatorInset() const { return inset; }
+    CColor getIndicatorColor() const { return indicatorColor; }
+    CColor getIndicatorShadowColor() const { return indicatorShadowColor; }
+    CBitmap* getIndicatorBitmap() const { return indicatorBitmap; }
+    float getRadius() const { return radius; }
+
+protected:
+    void computeCoefficients();
+
+    CPoint offset;
+    CColor indicatorColor;
+    CColor indicatorShadowColor;
+    CBitmap* indicatorBitmap;
+    int32_t inset;
+    float sweepStart;
+    float sweepAngle;
+    float halfDeadAngle;
+    float angleFactor;
+    float angleOffset;
+    float radius;
+    float fineFactor;
+};
+
+}  // namespace VSTGUI
