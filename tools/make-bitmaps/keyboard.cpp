@@ -1,0 +1,164 @@
+#include "tools/make-bitmaps/keyboard.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/make-bitmaps/layout.h"
+#include "tools/make-bitmaps/noise.h"
+#include "tools/make-bitmaps/panel.h"
+
+namespace {
+
+// Rows of the visible keys: they come out from under the felt at kKeysTop and
+// end at the key slip. The white key controls cover the last 21 rows.
+constexpr int kKeysTop = 187;
+constexpr int kKeysBottom = 236;
+constexpr int kWhiteControlTop = kKeysBottom - layout::kWhiteKeyHeight;
+constexpr int kWellLeft = 25, kWellRight = 705, kWellTop = kPanelBottom + 2, kWellBottom = 246;
+
+uint8_t channel(double v) { return uint8_t(std::min(254.0, std::max(0.0, v) + 0.5)); }
+
+Rgb scaled(Rgb c, double f) { return Rgb{channel(c.r * f), channel(c.g * f), channel(c.b * f)}; }
+Rgb grey(int v) { return Rgb{uint8_t(v), uint8_t(v), uint8_t(std::min(v + 2, 254))}; }
+
+// Column i (0 is the gap to the key on the left) and row j counted from
+// kKeysTop of a white key.
+Rgb whiteKeyPixel(int i, int j, bool pressed) {
+    const int last = kKeysBottom - kKeysTop - 1;
+    if (i == 0) return j >= last - 2 ? Rgb{26, 24, 22} : Rgb{44, 41, 38};
+    Rgb body = pressed ? Rgb{240, 204, 150} : Rgb{238, 233, 220};
+    double f = 0.97 + 0.03 * j / last;
+    if (j < 5) f *= 0.78 + 0.044 * j;  // in the shade of the felt rail
+    if (!pressed && i == 1) f *= 1.03;
+    if (i == 11) f *= 0.96;
+    if (i == 12) f *= pressed ? 0.86 : 0.90;
+    int fromTop = j - (kWhiteControlTop - kKeysTop);
+    if (pressed && fromTop >= 0 && fromTop < 3) f *= 0.70 + 0.10 * fromTop;  // drops below its neighbours
+    int fromBottom = last - j;
+    if (pressed) {
+        if (fromBottom == 1) f *= 0.92;
+        if (fromBottom == 0) f *= 0.78;
+    } else {
+        if (fromBottom == 2) f *= 0.95;
+        if (fromBottom == 1) f *= 0.84;
+        if (fromBottom == 0) f *= 0.60;
+    }
+    return scaled(body, f);
+}
+
+Rgb blackKeyPixel(int i, int j, bool pressed) {
+    const int last = layout::kBlackKeyHeight - 1;
+    if (i == 0 || i == layout::kBlackKeyWidth - 1) return grey(12);
+    if (j == last) return grey(pressed ? 10 : 14);
+    const int slopeStart = pressed ? last - 2 : last - 5;  // the front face shows less when pressed
+    if (j >= slopeStart) {
+        int v = (pressed ? 46 : 56) + (j - slopeStart) * 10;
+        return grey(i == 6 ? v - 12 : v);
+    }
+    if (j < 2) return grey(18);
+    int v = pressed ? 24 : 30;
+    if (i == 6) v -= 6;
+    // A down key glows warm, like the white ones.
+    Rgb p = pressed ? Rgb{channel(v * 1.7), channel(v * 1.2), channel(v * 0.8)} : grey(v);
+    // A long reflection along the lit side.
+    if ((i == 2 || i == 3) && j >= 3) {
+        double k = i == 2 ? 1.0 : 0.45;
+        if (pressed) p = Rgb{channel(v + 150 * k), channel(v + 86 * k), channel(v + 30 * k)};
+        else p = grey(v + int(34 * k));
+    }
+    if (i == 1) p = scaled(p, 1.2);
+    return p;
+}
+
+Rgb wood(int x, int y) {
+    double grain = std::sin(x * 1.7 + 2.2 * std::sin(y * 0.045 + x * 0.21) + noise(x, y / 7, 9) * 0.8);
+    double f = 0.86 + 0.10 * grain + 0.08 * (noise(x, y, 10) - 0.5);
+    return scaled(Rgb{104, 60, 34}, f);
+}
+
+void cheek(Raster& w, int left, int right) {
+    for (int y = kPanelBottom + 1; y < kWellBottom; ++y)
+        for (int x = left; x < right; ++x) {
+            Rgb p = wood(x, y);
+            if (y < kPanelBottom + 3) p = scaled(p, 1.35);       // rounded top edge catches the light
+            else if (x == left) p = scaled(p, 1.25);
+            else if (x == right - 1) p = scaled(p, 0.55);
+            if (y == kWellBottom - 1) p = scaled(p, 0.5);
+            w.at(x, y) = p;
+        }
+}
+
+void darken(Raster& w, int x, int y, double f) { w.at(x, y) = scaled(w.at(x, y), f); }
+
+}  // namespace
+
+Raster whiteKeyPicture(bool pressed) {
+    Raster r(layout::kWhiteKeyWidth, layout::kWhiteKeyHeight);
+    for (int j = 0; j < r.height; ++j)
+        for (int i = 0; i < r.width; ++i) r.at(i, j) = whiteKeyPixel(i, j + kWhiteControlTop - kKeysTop, pressed);
+    return r;
+}
+
+Raster blackKeyPicture(bool pressed) {
+    Raster r(layout::kBlackKeyWidth, layout::kBlackKeyHeight);
+    for (int j = 0; j < r.height; ++j)
+        for (int i = 0; i < r.width; ++i) r.at(i, j) = blackKeyPixel(i, j, pressed);
+    return r;
+}
+
+void drawKeyboard(Raster& w) {
+    for (int y = kWellTop; y < kWellBottom; ++y)
+        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(9);
+
+    // Back rail, black lacquer with a lit edge.
+    const int railBottom = kKeysTop - 6;
+    for (int y = kWellTop; y < railBottom; ++y) {
+        int v = y == kWellTop ? 74 : y == kWellTop + 1 ? 44 : y >= railBottom - 2 ? 8 : 26 - (y - kWellTop);
+        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(std::max(v, 8));
+    }
+    // Red felt strip the keys come out from under.
+    for (int y = railBottom; y < kKeysTop; ++y)
+        for (int x = kWellLeft; x < kWellRight; ++x) {
+            double f = 0.82 + 0.3 * noise(x, y, 5) + (y == kKeysTop - 1 ? -0.25 : 0);
+            w.at(x, y) = scaled(Rgb{150, 30, 34}, f);
+        }
+    // Key slip in front of the keys.
+    for (int y = kKeysBottom; y < kWellBottom; ++y) {
+        int v = y == kKeysBottom ? 6 : y == kKeysBottom + 1 ? 86 : y == kKeysBottom + 2 ? 52 : 34 - 2 * (y - kKeysBottom);
+        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(std::max(v, 12));
+    }
+    cheek(w, 6, kWellLeft);
+    cheek(w, kWellRight, 724);
+
+    // White keys: the part above the control is drawn here, the rest is the
+    // released key picture itself.
+    Raster white = whiteKeyPicture(false);
+    for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
+        if (layout::isBlackKey(n)) continue;
+        Box b = layout::keyBox(n);
+        for (int y = kKeysTop; y < b.top; ++y)
+            for (int i = 0; i < b.width(); ++i) w.at(b.left + i, y) = whiteKeyPixel(i, y - kKeysTop, false);
+        paste(w, white, b.left, b.top);
+    }
+    // The right edge of the last white key.
+    Box lastWhite = layout::keyBox(layout::kLastNote);
+    for (int y = kKeysTop; y < kKeysBottom; ++y) w.at(lastWhite.right, y) = Rgb{44, 41, 38};
+
+    // Black keys and the shadows they cast to the lower right onto the white
+    // keys (outside every key control, so those stay identical).
+    Raster black = blackKeyPicture(false);
+    for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
+        if (!layout::isBlackKey(n)) continue;
+        Box b = layout::keyBox(n);
+        paste(w, black, b.left, b.top);
+        for (int y = b.top + 2; y < b.bottom; ++y) {
+            darken(w, b.right, y, 0.80);
+            darken(w, b.right + 1, y, 0.92);
+        }
+        for (int x = b.left + 1; x < b.right + 2; ++x) {
+            darken(w, x, b.bottom, 0.70);
+            darken(w, x, b.bottom + 1, 0.86);
+            darken(w, x, b.bottom + 2, 0.95);
+        }
+    }
+}

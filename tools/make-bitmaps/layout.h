@@ -1,0 +1,48 @@
+// Where the editor puts its controls, in window pixels, and the knobs' sweep.
+// The pictures are drawn to fit these places exactly.
+#pragma once
+
+#include <vector>
+
+struct Box {
+    int left, top, right, bottom;  // right and bottom exclusive
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+namespace layout {
+
+constexpr int kWidth = 730;
+constexpr int kHeight = 248;
+
+constexpr int kKnobFrames = 64;
+constexpr int kSmallKnob = 40;  // frame size of the four small knobs
+constexpr int kLargeKnob = 64;  // frame size of the volume knob
+
+constexpr int kWhiteKeyWidth = 13, kWhiteKeyHeight = 21;
+constexpr int kBlackKeyWidth = 8, kBlackKeyHeight = 25;
+
+constexpr int kFirstNote = 21, kLastNote = 108;
+
+// Value 0 sits at 225 degrees (lower left) and value 1 at -45 degrees (lower
+// right), turning clockwise over the top; angles are counter-clockwise from
+// the right with screen y pointing down.
+constexpr double kSweepStartDegrees = 225.0;
+constexpr double kSweepDegrees = -270.0;
+
+double angleForValue(double value);  // radians
+
+struct Knob {
+    const char* name;
+    Box box;
+};
+
+// The five knobs, tags 0 to 4.
+const std::vector<Knob>& knobs();
+
+bool isBlackKey(int note);
+
+// The click rectangle of each key, notes 21 to 108.
+Box keyBox(int note);
+
+}  // namespace layout
