@@ -59,7 +59,7 @@ Rgb blackKeyPixel(int i, int j, bool pressed) {
     int v = pressed ? 24 : 30;
     if (i == 6) v -= 6;
     // A down key glows warm, like the white ones.
-    Rgb p = pressed ? Rgb{channel(v * 1.7), channel(v * 1.2), channel(v * 0.8)} : grey(v);
+    Rgb p = pressed ? Rgb{channel(v * 2.0), channel(v * 1.35), channel(v * 0.75)} : grey(v);
     // A long reflection along the lit side.
     if ((i == 2 || i == 3) && j >= 3) {
         double k = i == 2 ? 1.0 : 0.45;
