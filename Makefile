@@ -9,7 +9,7 @@ CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
 
-.PHONY: all deps native win32 dll demo test test-native test-win32 clean
+.PHONY: all deps native bitmaps win32 dll demo test test-native test-win32 clean
 
 all: deps dll demo
 
@@ -19,6 +19,11 @@ deps:
 native: deps
 	@$(CMAKE_NATIVE) > /dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
+
+# Only the editor's pictures, with PNG copies and a preview in $(NATIVE)/bitmaps.
+bitmaps: deps
+	@$(CMAKE_NATIVE) > /dev/null
+	@cmake --build $(NATIVE) --target bitmaps -j $(JOBS)
 
 # The Windows build uses resources that the native build's generators make.
 win32: native
