@@ -60,27 +60,33 @@ Rgb blackKeyPixel(int i, int j, bool pressed) {
     if (i == 6) v -= 6;
     // A down key glows warm, like the white ones.
     Rgb p = pressed ? Rgb{channel(v * 2.0), channel(v * 1.35), channel(v * 0.75)} : grey(v);
-    // A long reflection along the lit side.
-    if ((i == 2 || i == 3) && j >= 3) {
-        double k = i == 2 ? 1.0 : 0.45;
-        if (pressed) p = Rgb{channel(v + 150 * k), channel(v + 86 * k), channel(v + 30 * k)};
-        else p = grey(v + int(34 * k));
+    // A long reflection along the lit side, wide and warm when the key is down.
+    if (j >= 3) {
+        static const double released[8] = {0, 0, 1.0, 0.45, 0, 0, 0, 0};
+        static const double down[8] = {0, 0.55, 1.0, 0.85, 0.45, 0, 0, 0};
+        double k = pressed ? down[i] : released[i];
+        if (pressed && k > 0) p = Rgb{channel(v + 165 * k), channel(v + 96 * k), channel(v + 34 * k)};
+        else if (k > 0) p = grey(v + int(34 * k));
     }
     if (i == 1) p = scaled(p, 1.2);
     return p;
 }
 
-Rgb wood(int x, int y) {
-    double grain = std::sin(x * 1.7 + 2.2 * std::sin(y * 0.045 + x * 0.21) + noise(x, y / 7, 9) * 0.8);
-    double f = 0.86 + 0.10 * grain + 0.08 * (noise(x, y, 10) - 0.5);
-    return scaled(Rgb{104, 60, 34}, f);
+// Walnut, grain running front to back, shaded as a rounded block.
+Rgb wood(int x, int y, int left, int right) {
+    double wobble = 2.5 * std::sin(y * 0.037 + x * 0.5) + 1.2 * std::sin(y * 0.11 + 1.3);
+    double grain = std::sin((x + wobble) * 1.9 + 0.9 * noise(x, y / 9, 9));
+    double fine = noise(x, y, 10) - 0.5;
+    double across = (x - left + 0.5) / (right - left);  // 0 at the lit side
+    double f = 0.95 + 0.16 * grain + 0.10 * fine + 0.22 * (0.5 - across);
+    return scaled(Rgb{108, 62, 34}, f);
 }
 
 void cheek(Raster& w, int left, int right) {
     for (int y = kPanelBottom + 1; y < kWellBottom; ++y)
         for (int x = left; x < right; ++x) {
-            Rgb p = wood(x, y);
-            if (y < kPanelBottom + 3) p = scaled(p, 1.35);       // rounded top edge catches the light
+            Rgb p = wood(x, y, left, right);
+            if (y < kPanelBottom + 3) p = scaled(p, 1.4);  // rounded top edge catches the light
             else if (x == left) p = scaled(p, 1.25);
             else if (x == right - 1) p = scaled(p, 0.55);
             if (y == kWellBottom - 1) p = scaled(p, 0.5);

@@ -74,9 +74,21 @@ Raster drawKnob(const Raster& base, double value) {
     cairo_stroke(cr);
     cairo_pattern_destroy(rim);
 
+    // Polished metal ring round the cap, lit from the upper left.
+    const double ring = cap + 1.5 * s;
+    cairo_pattern_t* metal = cairo_pattern_create_linear(c - ring, c - ring, c + ring, c + ring);
+    grey(metal, 0, 182);
+    grey(metal, 0.45, 120);
+    grey(metal, 0.55, 96);
+    grey(metal, 1, 58);
+    cairo_arc(cr, c, c, ring, 0, 2 * M_PI);
+    cairo_set_source(cr, metal);
+    cairo_fill(cr);
+    cairo_pattern_destroy(metal);
+
     // Cap: a shallow dome.
-    cairo_arc(cr, c + 0.3 * s, c + 0.6 * s, cap + 0.6 * s, 0, 2 * M_PI);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.55);
+    cairo_arc(cr, c + 0.3 * s, c + 0.5 * s, cap + 0.3 * s, 0, 2 * M_PI);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
     cairo_fill(cr);
     cairo_pattern_t* dome = cairo_pattern_create_radial(c - cap * 0.35, c - cap * 0.4, 0.5, c, c, cap * 1.15);
     grey(dome, 0, 92);
