@@ -3,7 +3,7 @@
 set -e
 need=""
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
-PKGS="g++ cmake make googletest libbenchmark-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth libcairo2-dev fonts-dejavu-core sox python3"
+PKGS="g++ cmake make googletest libbenchmark-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth libcairo2-dev pkg-config fonts-dejavu-core sox python3"
 for p in $PKGS; do have "$p" || need="$need $p"; done
 [ -z "$need" ] && exit 0
 if [ "$(id -u)" != 0 ]; then
