@@ -85,6 +85,8 @@ protected:
     static bool registerWindowClass();
     static void unregisterWindowClass();
     void* findHostWindow() const;
+    // Lets go of an offscreen buffer whose size no longer matches the frame.
+    void dropStaleOffscreen();
 
     AEffGUIEditor* editor;
     void* hostWindow;
@@ -98,6 +100,7 @@ protected:
     void* msimg32Module;  // HMODULE
     CDropTarget* dropTarget;
     void* defaultCursor;  // HCURSOR
+    bool oleInitialized;  // OLE was set up by this frame and must be ended by it
 
     // Platform glue (window procedure and friends) lives next to the
     // implementation and needs the fields.

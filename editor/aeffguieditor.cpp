@@ -1,0 +1,94 @@
+#include "editor/aeffguieditor.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "gui/cframe.h"
+#include "gui/tick_clock.h"
+#include "plugin/audioeffectx.h"
+
+using VSTGUI::CDrawContext;
+using VSTGUI::CFrame;
+using VSTGUI::CPoint;
+
+namespace {
+
+// Tick comparisons go through the wrapped difference, so that the pump keeps
+// running when the 32-bit millisecond counter rolls over (every 49.7 days).
+bool isBefore(uint32_t a, uint32_t b) { return (int32_t)(a - b) < 0; }
+
+AudioEffectX* extendedPlugin(AudioEffect* effect) { return dynamic_cast<AudioEffectX*>(effect); }
+
+}  // namespace
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
+    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
+    nextIdleTime = VSTGUI::tickClock().ticks();
+    if (effect) effect->setEditor(this);
+    // Drag and drop needs OLE on the window's thread.
+    OleInitialize(nullptr);
+}
+
+AEffGUIEditor::~AEffGUIEditor() { OleUninitialize(); }
+
+bool AEffGUIEditor::getRect(ERect** out) {
+    if (!out) return false;
+    *out = &rect;
+    return true;
+}
+
+void AEffGUIEditor::idle() {
+    if (!hostIdleActive && frame) frame->idle();
+}
+
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) == 1; }
+
+bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) { return frame && frame->onKeyUp(keyCode) == 1; }
+
+bool AEffGUIEditor::onWheel(float distance) {
+    if (!frame) return false;
+    // The pointer is read relative to the frame's own window, so the point is
+    // in frame coordinates whatever borders the host's window has.
+    void* window = frame->getSystemWindow();
+    CDrawContext* context = new CDrawContext(frame, nullptr, window ? window : parentWindow);
+    CPoint where;
+    context->getMouseLocation(where);
+    bool used = frame->onWheel(context, where, distance);
+    context->release();
+    return used;
+}
+
+bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
+    knobMode = mode;
+    return true;
+}
+
+void AEffGUIEditor::beginEdit(VstInt32 index) {
+    if (AudioEffectX* plugin = extendedPlugin(effect)) plugin->beginEdit(index);
+}
+
+void AEffGUIEditor::endEdit(VstInt32 index) {
+    if (AudioEffectX* plugin = extendedPlugin(effect)) plugin->endEdit(index);
+}
+
+void AEffGUIEditor::runIdle() {
+    VSTGUI::TickClock& clock = VSTGUI::tickClock();
+    uint32_t now = clock.ticks();
+    if (isBefore(now, nextIdleTime)) {
+        clock.sleep(4);
+        now += 4;
+        // Early callers go on anyway once no more than 54 ms remain.
+        if (isBefore(now, nextIdleTime - 50)) return;
+    }
+
+    idle();
+
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+
+    nextIdleTime = now + 100;
+
+    hostIdleActive = true;
+    if (effect) effect->masterIdle();
+    hostIdleActive = false;
+}

@@ -1,0 +1,1 @@
+#include "tests/gui_frame/frame_test_support.h"

@@ -1,0 +1,266 @@
+// The frame's child window: class, title, styles and size, the shared window
+// class, the host destroying its window, painting and the idle redraw.
+#include <gtest/gtest.h>
+
+#include "tests/gui_frame/frame_test_support.h"
+
+using namespace frametest;
+
+namespace {
+
+COLORREF windowPixel(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+// Validates the whole window so that only what a test invalidates is painted.
+void paintNow(HWND window) {
+    UpdateWindow(window);
+    pumpMessages();
+}
+
+}  // namespace
+
+TEST(FrameWindow, ChildWindowHasTheClassTitleStylesAndSizeOfTheFrame) {
+    HostWindow host(400, 300);
+    TestFrame frame(CRect(0, 0, 220, 120), host.parent());
+    HWND window = static_cast<HWND>(frame.getSystemWindow());
+    ASSERT_TRUE(IsWindow(window));
+
+    char text[256] = "";
+    GetClassNameA(window, text, sizeof(text));
+    EXPECT_EQ(expectedWindowClassName(), text);
+    EXPECT_EQ(0u, std::string(text).find("Plugin"));
+    EXPECT_EQ(14u, std::string(text).size());  // "Plugin" and 8 hex digits
+    GetWindowTextA(window, text, sizeof(text));
+    EXPECT_STREQ("Window", text);
+
+    EXPECT_EQ(host.handle(), GetParent(window));
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    const LONG wanted = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    EXPECT_EQ(wanted, style & wanted);
+    EXPECT_EQ(0, style & (WS_CAPTION | WS_THICKFRAME | WS_POPUP));
+    EXPECT_EQ(0, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY);
+
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(220, client.right);
+    EXPECT_EQ(120, client.bottom);
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    POINT corner = {bounds.left, bounds.top};
+    ScreenToClient(host.handle(), &corner);
+    EXPECT_EQ(0, corner.x);
+    EXPECT_EQ(0, corner.y);
+
+    EXPECT_EQ(reinterpret_cast<LONG>(static_cast<CFrame*>(&frame)), GetWindowLongA(window, GWL_USERDATA));
+    EXPECT_TRUE(frame.isDropActive());
+    EXPECT_TRUE(frame.isOpen());
+    EXPECT_EQ(host.parent(), frame.getParentSystemWindow());
+    EXPECT_TRUE(frame.isTypeOf("CFrame"));
+    EXPECT_TRUE(frame.isTypeOf("CViewContainer"));
+    EXPECT_TRUE(frame.isTypeOf("CView"));
+    EXPECT_FALSE(frame.isTypeOf("CControl"));
+    EXPECT_EQ(&frame, frame.getFrame());
+
+    WNDCLASSA info;
+    ASSERT_TRUE(GetClassInfoA(VSTGUI::toolkitModule(), expectedWindowClassName().c_str(), &info));
+    EXPECT_EQ((UINT)CS_GLOBALCLASS, info.style & CS_GLOBALCLASS);
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), info.hCursor);
+    EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), info.hbrBackground);
+    EXPECT_EQ(0, info.cbWndExtra);
+    EXPECT_EQ(VSTGUI::toolkitModule(), info.hInstance);
+}
+
+TEST(FrameWindow, WithoutParentThereIsNoWindowButTheFrameHoldsViews) {
+    EventLog log;
+    TestFrame frame(CRect(0, 0, 100, 100), nullptr);
+    EXPECT_EQ(nullptr, frame.getSystemWindow());
+    EXPECT_FALSE(windowClassRegistered());
+    EXPECT_FALSE(frame.isDropActive());
+    EXPECT_TRUE(frame.setDropActive(false));  // nothing to do
+    EXPECT_FALSE(frame.setDropActive(true));  // no window to register
+    RecordingView* view = new RecordingView(CRect(0, 0, 10, 10), "a", &log);
+    frame.addView(view);
+    EXPECT_EQ(1, frame.getViewCount());
+    EXPECT_EQ(0, frame.getTicks());  // no editor
+    CPoint x(0, 0);
+    EXPECT_FALSE(frame.getPosition(x.h, x.v));
+}
+
+TEST(FrameWindow, AParentHandleThatNamesNoWindowLeavesNoClassBehind) {
+    {
+        TestFrame frame(CRect(0, 0, 100, 100), reinterpret_cast<void*>(0x00ABCDEF));
+        EXPECT_EQ(nullptr, frame.getSystemWindow());
+    }
+    EXPECT_FALSE(windowClassRegistered());
+}
+
+TEST(FrameWindow, TwoFramesShareOneClassUntilTheLastIsGone) {
+    HostWindow host(500, 300);
+    EXPECT_FALSE(windowClassRegistered());
+    TestFrame* first = new TestFrame(CRect(0, 0, 100, 100), host.parent());
+    EXPECT_TRUE(windowClassRegistered());
+    TestFrame* second = new TestFrame(CRect(0, 0, 120, 80), host.parent());
+    char a[64] = "", b[64] = "";
+    GetClassNameA(static_cast<HWND>(first->getSystemWindow()), a, sizeof(a));
+    GetClassNameA(static_cast<HWND>(second->getSystemWindow()), b, sizeof(b));
+    EXPECT_STREQ(a, b);
+    EXPECT_EQ(2u, childWindows(host.handle()).size());
+
+    delete first;
+    EXPECT_TRUE(windowClassRegistered());
+    EXPECT_EQ(1u, childWindows(host.handle()).size());
+    // The remaining window still reaches its frame.
+    HWND remaining = static_cast<HWND>(second->getSystemWindow());
+    InvalidateRect(remaining, nullptr, FALSE);
+    paintNow(remaining);
+    EXPECT_FALSE(second->firstDraw);
+
+    delete second;
+    EXPECT_FALSE(windowClassRegistered());
+    EXPECT_TRUE(childWindows(host.handle()).empty());
+
+    // A later frame registers the class anew.
+    TestFrame third(CRect(0, 0, 50, 50), host.parent());
+    EXPECT_TRUE(windowClassRegistered());
+}
+
+TEST(FrameWindow, TheHostDestroyingItsWindowClosesTheFrame) {
+    EventLog log;
+    HostWindow* host = new HostWindow(300, 200);
+    TestFrame* frame = new TestFrame(CRect(0, 0, 200, 100), host->parent());
+    RecordingView* view = new RecordingView(CRect(0, 0, 50, 50), "a", &log);
+    frame->addView(view);
+    paintNow(static_cast<HWND>(frame->getSystemWindow()));
+    ASSERT_TRUE(frame->getOpenFlag());
+
+    DestroyWindow(host->handle());
+    host->forget();
+    EXPECT_FALSE(frame->getOpenFlag());
+    EXPECT_FALSE(frame->isOpen());
+    EXPECT_EQ(nullptr, frame->getParentSystemWindow());
+    EXPECT_FALSE(frame->isDropActive());
+    EXPECT_EQ(nullptr, frame->dropTarget);
+
+    // From now on nothing draws or resizes.
+    int draws = view->draws;
+    view->setDirty(true);
+    frame->idle();
+    EXPECT_EQ(draws, view->draws);
+    EXPECT_FALSE(frame->setSize(300, 300));
+    int32_t x = 0, y = 0;
+    EXPECT_FALSE(frame->getPosition(x, y));
+    CRect r;
+    EXPECT_FALSE(frame->getSize(r));
+
+    delete frame;
+    delete host;
+    EXPECT_FALSE(windowClassRegistered());
+}
+
+TEST(FramePaint, IdleDrawsNothingBeforeTheFirstPaint) {
+    EventLog log;
+    HostWindow host(300, 200);
+    TestFrame frame(CRect(0, 0, 200, 100), host.parent());
+    RecordingView* view = new RecordingView(CRect(10, 10, 60, 60), "a", &log);
+    frame.addView(view);
+    ASSERT_TRUE(view->isDirty());
+
+    frame.idle();
+    EXPECT_EQ(0, view->draws);
+    EXPECT_TRUE(frame.firstDraw);
+
+    // The window's first paint comes as a real message.
+    HWND window = static_cast<HWND>(frame.getSystemWindow());
+    RECT pending;
+    EXPECT_TRUE(GetUpdateRect(window, &pending, FALSE));
+    paintNow(window);
+    EXPECT_FALSE(frame.firstDraw);
+    EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE));
+    int afterPaint = view->draws;
+    EXPECT_GE(afterPaint, 1);
+
+    // From then on idle draws what is dirty, and only that.
+    frame.idle();
+    EXPECT_EQ(afterPaint, view->draws);
+    view->setDirty(true);
+    frame.idle();
+    EXPECT_EQ(afterPaint + 1, view->draws);
+    EXPECT_FALSE(view->isDirty());
+}
+
+TEST(FramePaint, PaintDrawsTheUpdateRegionIntoTheWindow) {
+    EventLog log;
+    HostWindow host(300, 200);
+    TestFrame frame(CRect(0, 0, 200, 100), host.parent());
+    frame.setBackgroundColor(kColorGreen);
+    RecordingView* left = new RecordingView(CRect(0, 0, 50, 50), "left", &log);
+    RecordingView* right = new RecordingView(CRect(120, 0, 170, 50), "right", &log);
+    frame.addView(left);
+    frame.addView(right);
+    HWND window = static_cast<HWND>(frame.getSystemWindow());
+    paintNow(window);
+    EXPECT_EQ(RGB(0, 255, 0), windowPixel(window, 100, 80));
+
+    int leftDraws = left->draws, rightDraws = right->draws;
+    RECT only = {130, 10, 140, 20};
+    InvalidateRect(window, &only, FALSE);
+    paintNow(window);
+    EXPECT_EQ(leftDraws, left->draws);
+    EXPECT_EQ(rightDraws + 1, right->draws);
+
+    // A paint message without an update region draws nothing.
+    SendMessageA(window, WM_PAINT, 0, 0);
+    EXPECT_EQ(rightDraws + 1, right->draws);
+
+    // What is painted is the frame's picture: change the colour and repaint.
+    frame.setBackgroundColor(kColorBlue);
+    InvalidateRect(window, nullptr, FALSE);
+    paintNow(window);
+    EXPECT_EQ(RGB(0, 0, 255), windowPixel(window, 100, 80));
+}
+
+TEST(FramePaint, UpdatesDisabledAndInvalidateAndDrawView) {
+    EventLog log;
+    HostWindow host(300, 200);
+    TestFrame frame(CRect(0, 0, 200, 100), host.parent());
+    RecordingView* a = new RecordingView(CRect(0, 0, 40, 40), "a", &log);
+    RecordingView* b = new RecordingView(CRect(40, 0, 80, 40), "b", &log);
+    RecordingView* c = new RecordingView(CRect(100, 0, 140, 40), "c", &log);
+    for (RecordingView* v : {a, b, c}) frame.addView(v);
+    paintNow(static_cast<HWND>(frame.getSystemWindow()));
+
+    EXPECT_FALSE(frame.setUpdatesDisabled(true));
+    EXPECT_TRUE(frame.updatesDisabled());
+    a->setDirty(true);
+    int draws = a->draws;
+    frame.idle();
+    EXPECT_EQ(draws, a->draws);
+    EXPECT_TRUE(frame.setUpdatesDisabled(false));
+    frame.idle();
+    EXPECT_EQ(draws + 1, a->draws);
+
+    // Invalidate marks the direct children that touch the rectangle, edges included.
+    frame.invalidate(CRect(80, 10, 90, 20));
+    EXPECT_FALSE(a->isDirty());
+    EXPECT_TRUE(b->isDirty());  // its right edge is 80
+    EXPECT_FALSE(c->isDirty());
+    frame.idle();
+    EXPECT_FALSE(b->isDirty());
+
+    // drawView draws one child straight away; a view that is no child draws the whole frame.
+    int ad = a->draws, bd = b->draws, cd = c->draws;
+    frame.drawView(b);
+    EXPECT_EQ(ad, a->draws);
+    EXPECT_EQ(bd + 1, b->draws);
+    RecordingView stranger(CRect(0, 0, 5, 5), "x", &log);
+    frame.drawView(&stranger);
+    EXPECT_EQ(0, stranger.draws);
+    EXPECT_EQ(ad + 1, a->draws);
+    EXPECT_EQ(cd + 1, c->draws);
+    b->drawNow();
+    EXPECT_EQ(bd + 3, b->draws);
+}
