@@ -34,7 +34,7 @@ dll: win32
 	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.dll"
 
 demo: dll
-	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh; \
+	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh $(WIN32); \
 	else echo "(no demo renderer yet)"; fi
 
 test: test-native test-win32

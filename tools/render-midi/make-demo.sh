@@ -13,11 +13,11 @@ mkdir -p "$out"
 summary=$(QELT_WIN32="$tree" "$here/qelt-render" --plugin "$tree/Qelt-epiano.dll" \
     "$here/demo/demo-phrase.mid" "$out/demo.wav") || {
     status=$?
-    echo "$summary"
+    printf "%s\n" "$summary"
     echo "make-demo: rendering the demo failed (status $status)" >&2
     exit $status
 }
-echo "$summary"
+printf "%s\n" "$summary"
 # Silence is reported, not treated as a failure: an instrument without its
 # engine still renders, and the demo step stays useful while it is built.
 case "$summary" in *"(silent)"*) echo "make-demo: warning: the demo is silent" >&2 ;; esac
