@@ -21,19 +21,11 @@ TEST(Records, IntersectClampsInItsOwnOrder) {
     EXPECT_EQ(CRect(1, 2, 11, 32).getHeight(), 30);
 }
 
-TEST(Records, ColoursCompareAllFourBytesAndTablesHoldTheStandardValues) {
+TEST(Records, ColoursCompareAllFourBytesButThePlatformSeesOnlyThree) {
     EXPECT_NE(kColorBlack, (CColor{0, 0, 0, 0}));
-    EXPECT_EQ(kColorTransparent.toPlatform(), kColorWhite.toPlatform());
     EXPECT_NE(kColorTransparent, kColorWhite);
+    EXPECT_EQ(kColorTransparent.toPlatform(), kColorWhite.toPlatform());
     EXPECT_EQ((CColor{1, 2, 3, 0}).toPlatform(), 0x030201u);
-    EXPECT_EQ(rgb(kColorGrey), (Rgb{127, 127, 127}));
-    EXPECT_EQ(rgb(kColorMagenta), (Rgb{255, 0, 255}));
-    EXPECT_EQ(rgb(kColorCyan), (Rgb{0, 255, 255}));
-    EXPECT_EQ(kColorYellow.alpha, 255);
-    int sizes[] = {12, 18, 14, 12, 11, 10, 9, 13};
-    for (int i = 0; i < kNumStandardFonts; ++i) EXPECT_EQ(kStandardFonts[i].size, sizes[i]) << i;
-    EXPECT_STREQ(kStandardFonts[kFontSymbol].face, "Symbol");
-    EXPECT_STREQ(kStandardFonts[kFontTiny].face, "Arial");
 }
 
 namespace {

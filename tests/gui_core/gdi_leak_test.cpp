@@ -21,7 +21,13 @@ DWORD gdiObjects() {
 }
 
 // One round of everything that creates platform objects.
-void drawOnce(CViewContainer* frame, CBitmap* bitmap, int i) {
+void drawOnce(CViewContainer* frame, CBitmap* bitmap, HWND window, int i) {
+    CDrawContext* onWindow = new CDrawContext(nullptr, nullptr, window);  // takes and gives back the window's DC
+    onWindow->setFillColor(CColor{uint8_t(i), 9, 9, 255});
+    onWindow->fillRect(CRect(0, 0, 20, 20));
+    frame->draw(onWindow);
+    onWindow->release();
+
     COffscreenContext* screen = new COffscreenContext(nullptr, 64, 48, kColorWhite);
     screen->setFrameColor(CColor{uint8_t(i), 1, 2, 255});
     screen->setLineWidth(1 + i % 3);
@@ -53,25 +59,29 @@ TEST(GdiObjects, CountStaysConstantOverThousandsOfDraws) {
 
     HMODULE msimg32 = LoadLibraryA("msimg32.dll");
     setAlphaBlendEntry(procAddress<AlphaBlendProc>(msimg32, "AlphaBlend"));
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
     CBitmap* bitmap = new CBitmap(101);
     CFrame* frame = new CFrame(CRect(0, 0, 64, 48), nullptr, nullptr);
     CViewContainer* inner = new CViewContainer(CRect(4, 4, 40, 40), frame, bitmap);
     inner->addView(new LoggingView("a", CRect(2, 2, 20, 20), nullptr));
     frame->addView(inner);
 
-    for (int i = 0; i < 50; ++i) drawOnce(frame, bitmap, i);  // settle caches
+    for (int i = 0; i < 50; ++i) drawOnce(frame, bitmap, window, i);  // settle caches
     const DWORD start = gdiObjects();
     for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < 2000; ++i) {
             setTransparentBltEntry(round == 0 ? procAddress<TransparentBltProc>(msimg32, "TransparentBlt")
                                               : nullptr);  // second round: the mask method
-            drawOnce(frame, bitmap, i);
+            drawOnce(frame, bitmap, window, i);
         }
         EXPECT_EQ(gdiObjects(), start) << "after round " << round;
     }
     frame->release();
     bitmap->release();
     EXPECT_LT(gdiObjects(), start);  // the buffers and the bitmap are gone
+    DestroyWindow(window);
     setAlphaBlendEntry(nullptr);
     setTransparentBltEntry(nullptr);
     FreeLibrary(msimg32);

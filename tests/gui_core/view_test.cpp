@@ -88,23 +88,13 @@ TEST(View, UpdateDrawsDirtyViewsThroughTheFrameOrTheirRectangle) {
     frame->release();
 }
 
-TEST(View, WheelWithAnAxisReachesTheAxislessHandlerAndDefaultsDeclineEvents) {
+TEST(View, WheelWithAnAxisReachesTheAxislessHandler) {
     std::vector<std::string> log;
     LoggingView* v = new LoggingView("v", CRect(0, 0, 10, 10), &log);
     CView* plain = v;
     EXPECT_TRUE(plain->onWheel(nullptr, CPoint(1, 2), 2, 0.5f));
     EXPECT_EQ(log, (std::vector<std::string>{"v:wheel(1,2,5,offset -99,-99)"}));
 
-    CView* base = new CView(CRect(0, 0, 1, 1));
-    VstKeyCode key = {0, 2, 0};
-    EXPECT_EQ(base->onKeyDown(key), -1);
-    EXPECT_EQ(base->onKeyUp(key), -1);
-    EXPECT_FALSE(base->onWheel(nullptr, CPoint(), 1.0f));
-    EXPECT_FALSE(base->onDrop(nullptr, nullptr, CPoint()));
-    EXPECT_TRUE(base->removed(nullptr));
-    EXPECT_TRUE(base->attached(nullptr));
-    EXPECT_EQ(base->getEditor(), nullptr);
-    base->release();
     v->release();
 }
 
