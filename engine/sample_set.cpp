@@ -36,6 +36,8 @@ int32_t noteStep(int32_t key, int32_t rootKey, float reciprocalSampleRate) {
     const float speed = ratio * (44100.f * reciprocalSampleRate);
     const float step = speed * 65536.f;
     // A host can send any key and rate: keep the conversion defined.
-    if (!(step < 2147483520.f)) return step > 0.f ? 2147483520 : 0;
+    if (step != step) return 0;
+    if (step >= 2147483520.f) return 2147483520;
+    if (step <= -2147483520.f) return -2147483520;
     return int32_t(step);
 }

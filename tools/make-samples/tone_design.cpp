@@ -65,7 +65,7 @@ ToneDesign designTone(int k, const SampleInfo& info) {
     // Low zones are warm: their upper harmonics are a little weaker; they
     // also settle more slowly.
     const double warmth = 0.75 + 0.25 * u;
-    const double harmonicDecay = capped((loud ? 0.22 : 0.12) * (1.0 - 0.45 * u));
+    const double harmonicDecay = (loud ? 0.22 : 0.12) * (1.0 - 0.3 * u);
     const double fundamentalDecay = capped(0.6 * (1.0 - 0.5 * u));
     for (int h = 1; h <= std::max(steadyCount, excessCount); ++h) {
         const double f = h * f0;
@@ -77,7 +77,7 @@ ToneDesign designTone(int k, const SampleInfo& info) {
         if (h <= steadyCount)
             d.partials.push_back({f, steady[h - 1] * shade, crest, 0.0, true, h});
         if (h <= excessCount) {
-            const double tau = h == 1 ? fundamentalDecay : harmonicDecay / std::sqrt(double(h));
+            const double tau = h == 1 ? fundamentalDecay : capped(harmonicDecay / std::pow(double(h), 0.25));
             d.partials.push_back({f, excess[h - 1] * shade, crest, tau, true, h});
         }
     }

@@ -1,0 +1,236 @@
+#include "tests/samples/sound_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+
+namespace measure {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double hann(int32_t n, int32_t count) { return 0.5 - 0.5 * std::cos(2 * kPi * (n + 0.5) / count); }
+
+void fft(std::vector<std::complex<double>>& a) {
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const std::complex<double> w = std::polar(1.0, -2 * kPi / double(len));
+        for (size_t i = 0; i < n; i += len) {
+            std::complex<double> wk(1.0);
+            for (size_t k = 0; k < len / 2; ++k, wk *= w) {
+                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// Power spectrum of `n` (a power of two) frames of one channel, Hann windowed.
+std::vector<double> powerSpectrum(const int16_t* s, int channel, int32_t firstFrame, int32_t n) {
+    std::vector<std::complex<double>> a(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) a[size_t(i)] = s[2 * (firstFrame + i) + channel] * hann(i, n);
+    fft(a);
+    std::vector<double> p(size_t(n / 2));
+    for (int32_t i = 0; i < n / 2; ++i) p[size_t(i)] = std::norm(a[size_t(i)]);
+    return p;
+}
+
+}  // namespace
+
+double nominalFrequency(int key) { return 440.0 * std::pow(2.0, (key - 69) / 12.0); }
+double dB(double ratio) { return 20.0 * std::log10(ratio); }
+
+double componentLevel(const int16_t* s, int channel, int32_t firstFrame, int32_t frames, double frequency) {
+    std::complex<double> sum = 0, turn = std::polar(1.0, -2 * kPi * frequency / kFrameRate), w = 1;
+    double weights = 0;
+    for (int32_t n = 0; n < frames; ++n, w *= turn) {
+        const double h = hann(n, frames);
+        sum += h * double(s[2 * (firstFrame + n) + channel]) * w;
+        weights += h;
+    }
+    return 2.0 * std::abs(sum) / weights;
+}
+
+double refineFrequency(const int16_t* s, int channel, int32_t firstFrame, int32_t frames, double guess) {
+    // Golden-section search for the peak within +-30 cents, then +-0.3 cent.
+    double lo = guess * std::pow(2.0, -30 / 1200.0), hi = guess * std::pow(2.0, 30 / 1200.0);
+    double best = guess, bestLevel = -1;
+    for (int i = 0; i <= 60; ++i) {  // coarse scan, a cent apart
+        const double f = lo * std::pow(2.0, i / 1200.0);
+        const double l = componentLevel(s, channel, firstFrame, frames, f);
+        if (l > bestLevel) bestLevel = l, best = f;
+    }
+    lo = best * std::pow(2.0, -1 / 1200.0);
+    hi = best * std::pow(2.0, 1 / 1200.0);
+    const double g = 0.6180339887498949;
+    double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
+    double la = componentLevel(s, channel, firstFrame, frames, a);
+    double lb = componentLevel(s, channel, firstFrame, frames, b);
+    for (int i = 0; i < 40; ++i) {
+        if (la > lb) {
+            hi = b, b = a, lb = la, a = hi - g * (hi - lo);
+            la = componentLevel(s, channel, firstFrame, frames, a);
+        } else {
+            lo = a, a = b, la = lb, b = lo + g * (hi - lo);
+            lb = componentLevel(s, channel, firstFrame, frames, b);
+        }
+    }
+    return 0.5 * (lo + hi);
+}
+
+double spectralCentroid(const int16_t* s, int32_t atFrame, int32_t frames) {
+    const std::vector<double> p = powerSpectrum(s, 0, atFrame - frames / 2, frames);
+    double weighted = 0, total = 0;
+    for (size_t i = 1; i < p.size(); ++i) {
+        const double m = std::sqrt(p[i]);
+        weighted += m * i * kFrameRate / frames;
+        total += m;
+    }
+    return weighted / total;
+}
+
+double energyAbove(const int16_t* s, int32_t values, double limit) {
+    const int32_t n = 4096;
+    double above = 0, total = 0;
+    for (int channel = 0; channel < 2; ++channel)
+        for (int32_t first = 0; 2 * (first + n) <= values; first += n / 2) {
+            const std::vector<double> p = powerSpectrum(s, channel, first, n);
+            for (size_t i = 0; i < p.size(); ++i) {
+                total += p[i];
+                if (i * kFrameRate / n >= limit) above += p[i];
+            }
+        }
+    return 10.0 * std::log10(std::max(above, 1e-30) / total);
+}
+
+double rms(const int16_t* s, int32_t first, int32_t count) {
+    double sum = 0;
+    for (int32_t i = first; i < first + count; ++i) sum += double(s[i]) * s[i];
+    return std::sqrt(sum / count);
+}
+
+int32_t wholeCycles(double frequency, int32_t approx) {
+    const double period = 2.0 * kFrameRate / frequency;
+    return int32_t(std::lround(std::max(1.0, std::round(approx / period)) * period));
+}
+
+double wrapStepRatio(const int16_t* s, const SampleInfo& info, int parity) {
+    // The read position of the left output, one frame (two values) per
+    // output sample, wrapping as the voice does.
+    const int32_t loopLength = info.loopEnd - info.loopStart;
+    const int32_t endPosition = info.loopEnd - 1;
+    const int32_t before = 882, after = 88;  // 20 ms, 2 ms
+    double worst = 0;
+    for (int channel = 0; channel < 2; ++channel) {
+        int32_t p = endPosition - 2 * before - 2;
+        if ((p & 1) != parity) p -= 1;
+        std::vector<int> played;
+        int32_t wrapAt = -1;
+        while (int32_t(played.size()) < before + after + 1) {
+            p += 2;
+            if (p > endPosition) p -= loopLength, wrapAt = int32_t(played.size());
+            // The data as read there; a voice sitting exactly on its end
+            // position is the engine's business, not the recording's.
+            played.push_back(s[p + channel]);
+        }
+        double stepBefore = 0, stepAfter = 0;
+        for (int32_t i = 1; i < int32_t(played.size()); ++i) {
+            const double step = std::abs(played[size_t(i)] - played[size_t(i - 1)]);
+            if (i < wrapAt) stepBefore = std::max(stepBefore, step);
+            else stepAfter = std::max(stepAfter, step);
+        }
+        worst = std::max(worst, stepAfter / stepBefore);
+    }
+    return worst;
+}
+
+void crossfadeRmsRange(const int16_t* s, const SampleInfo& info, double frequency, double* low, double* high) {
+    const int32_t window = wholeCycles(frequency, 1764);  // about 10 ms
+    const int32_t fadeStart = info.loopEnd - kLoopCrossfadeValues;
+    const double reference = rms(s, fadeStart - 4 * window, 4 * window);
+    *low = 1e9, *high = -1e9;
+    for (int32_t p = fadeStart; p + window <= info.loopEnd; p += window / 2) {
+        const double level = dB(rms(s, p, window) / reference);
+        *low = std::min(*low, level), *high = std::max(*high, level);
+    }
+}
+
+double channelDifference(const int16_t* s, const SampleInfo& info, int parity) {
+    double difference = 0, sum = 0;
+    for (int32_t p = info.loopStart + ((info.loopStart + parity) & 1); p + 1 < info.loopEnd; p += 2) {
+        const double l = s[p], r = s[p + 1];
+        difference += (l - r) * (l - r);
+        sum += (l + r) * (l + r);
+    }
+    return 10.0 * std::log10(difference / sum);
+}
+
+double onsetTime(const int16_t* s, double fraction) {
+    const int32_t frames = int32_t(0.030 * kFrameRate);
+    int peak = 0;
+    for (int32_t i = 0; i < 2 * frames; ++i) peak = std::max(peak, std::abs(int(s[i])));
+    int running = 0;
+    for (int32_t i = 0; i < 2 * frames; ++i) {
+        running = std::max(running, std::abs(int(s[i])));
+        if (running >= fraction * peak) return 1000.0 * (i / 2) / kFrameRate;
+    }
+    return 1e9;
+}
+
+double Rendered::peak() const {
+    float p = 0;
+    for (size_t i = 0; i < left.size(); ++i) p = std::max({p, std::fabs(left[i]), std::fabs(right[i])});
+    return p;
+}
+
+double Rendered::rms() const {
+    double sum = 0;
+    for (size_t i = 0; i < left.size(); ++i) sum += double(left[i]) * left[i] + double(right[i]) * right[i];
+    return std::sqrt(sum / (2.0 * left.size()));
+}
+
+Rendered renderNote(int16_t* const* samples, int key, int velocity, int32_t frames) {
+    SampleZone zones[kNumSamples];
+    buildSampleZones(zones);
+    const int32_t k = chooseSample(zones, key, velocity);
+    const SampleZone& z = zones[k];
+    const float reciprocal = 1.f / 44100.f;
+    const int32_t step = noteStep(key, z.rootKey, reciprocal);
+    float level = 0.039f * float(velocity);
+    if (key > 60) level *= std::exp(float(60 - key) * 0.01f);
+    const int32_t placed = std::max(21, std::min(108, key));
+    const float gainRight = 0.2f + 0.2f * 0.015f * float(placed - 60);
+    const float gainLeft = 2.f * 0.2f - gainRight;
+    const float decay = std::exp(-std::exp(0.03f * float(std::max(placed, 44)) - 2.f) * reciprocal);
+    const int16_t* s = samples[k];
+    int32_t position = 0, fraction = 0;
+    Rendered out;
+    out.left.resize(size_t(frames));
+    out.right.resize(size_t(frames));
+    for (int32_t n = 0; n < frames; ++n) {
+        fraction += step;
+        position += 2 * (fraction >> 16);
+        fraction &= 0xFFFF;
+        if (position > z.loopEnd - 1) position -= z.loopLength;
+        float l = 0, r = 0;
+        if (position < z.loopEnd - 1) {
+            const int32_t left = s[position] + (((s[position + 2] - s[position]) * fraction) >> 16);
+            const int32_t right = s[position + 1] + (((s[position + 3] - s[position + 1]) * fraction) >> 16);
+            l = float(left) * level * (1.f / 32768.f);
+            r = float(right) * level * (1.f / 32768.f);
+        }
+        level *= decay;
+        out.left[size_t(n)] = gainLeft * l;
+        out.right[size_t(n)] = gainRight * r;
+    }
+    return out;
+}
+
+}  // namespace measure
