@@ -8,13 +8,6 @@ using namespace frametest;
 
 namespace {
 
-COLORREF windowPixel(HWND window, int x, int y) {
-    HDC dc = GetDC(window);
-    COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return colour;
-}
-
 // Validates the whole window so that only what a test invalidates is painted.
 void paintNow(HWND window) {
     UpdateWindow(window);
@@ -190,37 +183,6 @@ TEST(FramePaint, IdleDrawsNothingBeforeTheFirstPaint) {
     frame.idle();
     EXPECT_EQ(afterPaint + 1, view->draws);
     EXPECT_FALSE(view->isDirty());
-}
-
-TEST(FramePaint, PaintDrawsTheUpdateRegionIntoTheWindow) {
-    EventLog log;
-    HostWindow host(300, 200);
-    TestFrame frame(CRect(0, 0, 200, 100), host.parent());
-    frame.setBackgroundColor(kColorGreen);
-    RecordingView* left = new RecordingView(CRect(0, 0, 50, 50), "left", &log);
-    RecordingView* right = new RecordingView(CRect(120, 0, 170, 50), "right", &log);
-    frame.addView(left);
-    frame.addView(right);
-    HWND window = static_cast<HWND>(frame.getSystemWindow());
-    paintNow(window);
-    EXPECT_EQ(RGB(0, 255, 0), windowPixel(window, 100, 80));
-
-    int leftDraws = left->draws, rightDraws = right->draws;
-    RECT only = {130, 10, 140, 20};
-    InvalidateRect(window, &only, FALSE);
-    paintNow(window);
-    EXPECT_EQ(leftDraws, left->draws);
-    EXPECT_EQ(rightDraws + 1, right->draws);
-
-    // A paint message without an update region draws nothing.
-    SendMessageA(window, WM_PAINT, 0, 0);
-    EXPECT_EQ(rightDraws + 1, right->draws);
-
-    // What is painted is the frame's picture: change the colour and repaint.
-    frame.setBackgroundColor(kColorBlue);
-    InvalidateRect(window, nullptr, FALSE);
-    paintNow(window);
-    EXPECT_EQ(RGB(0, 0, 255), windowPixel(window, 100, 80));
 }
 
 TEST(FramePaint, UpdatesDisabledAndInvalidateAndDrawView) {
