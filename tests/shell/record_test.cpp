@@ -324,4 +324,35 @@ TEST(Lifecycle, SeveralInstancesLiveSideBySide) {
         }
 }
 
+TEST(Lifecycle, InstancesKeepTheirOwnParameterValues) {
+    HostedPlugin a, b;
+    ASSERT_TRUE(a.create());
+    ASSERT_TRUE(b.create());
+    a.plugin->setParameter(1, 0.25f);
+    b.plugin->setParameter(1, 0.75f);
+    a.plugin->setParameter(4, 0.5f);
+    EXPECT_EQ(a.plugin->getParameter(1), 0.25f);
+    EXPECT_EQ(b.plugin->getParameter(1), 0.75f);
+    EXPECT_EQ(a.plugin->getParameter(4), 0.5f);
+    EXPECT_EQ(b.plugin->getParameter(4), 1.f);
+    char name[] = "Mine";
+    a.plugin->dispatch(effSetProgramName, 0, 0, name);
+    EXPECT_EQ(a.plugin->text(effGetProgramName), "Mine");
+    EXPECT_EQ(b.plugin->text(effGetProgramName), "Default");
+}
+
+TEST(Programs, NameAndIndexedNameThroughTheDispatcher) {
+    HostedPlugin p;
+    ASSERT_TRUE(p.create());
+    char text[64] = {};
+    EXPECT_EQ(p.plugin->dispatch(effGetProgramNameIndexed, 0, 0, text), 1);
+    EXPECT_STREQ(text, "Default");
+    EXPECT_EQ(p.plugin->dispatch(effGetProgramNameIndexed, 1, 0, text), 0);
+    EXPECT_EQ(p.plugin->dispatch(effGetProgramNameIndexed, -1, 0, text), 0);
+    EXPECT_EQ(p.plugin->text(effGetParamName, 2), "LFO depth");
+    EXPECT_EQ(p.plugin->text(effGetParamLabel, 3), "Hz");
+    EXPECT_EQ(p.plugin->text(effGetParamDisplay, 3), "4.19");
+    EXPECT_EQ(p.plugin->getParameter(3), 0.65f);
+}
+
 }  // namespace

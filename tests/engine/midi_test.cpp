@@ -1,0 +1,219 @@
+// MIDI intake: what is queued, what acts at once, and the queue's limits.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/engine/engine_test_util.h"
+#include "tests/engine/synthetic_samples.h"
+
+namespace {
+
+struct Midi : ::testing::Test {
+    std::unique_ptr<QeltEpiano> e = synth::makeEngine();
+    void send(MidiEventBlock& b) { EXPECT_EQ(e->processEvents(b.get()), 1); }
+    int queued() {
+        int n = 0;
+        while (e->eventQueue()[n].deltaFrames != kEventQueueEnd) n++;
+        return n;
+    }
+};
+
+TEST_F(Midi, NotesAreQueuedOnEveryChannelWithTheirOffsets) {
+    MidiEventBlock b;
+    b.add(10, 0x93, 60, 100);
+    b.add(50, 0x8F, 60, 33);
+    b.add(60, 0x90, 0xC8, 0xFF);  // data bytes are masked to 7 bits
+    send(b);
+    ASSERT_EQ(queued(), 3);
+    const NoteEvent* q = e->eventQueue();
+    EXPECT_EQ(q[0].deltaFrames, 10);
+    EXPECT_EQ(q[0].note, 60);
+    EXPECT_EQ(q[0].velocity, 100);
+    EXPECT_EQ(q[1].velocity, 0) << "note off carries no velocity";
+    EXPECT_EQ(q[2].note, 0x48);
+    EXPECT_EQ(q[2].velocity, 0x7F);
+}
+
+TEST_F(Midi, OtherMessagesAndEventTypesChangeNothing) {
+    MidiEventBlock b;
+    b.add(0, 0xA0, 60, 100);
+    b.add(0, 0xD0, 60, 0);
+    b.add(0, 0xE0, 0, 127);
+    b.add(0, 0xF0, 1, 2);
+    b.add(0, 0xB0, 120, 0);  // all sound off: not handled
+    b.add(0, 0xB0, 121, 0);
+    b.add(0, 0xC0, 1, 0);  // program 1: ignored
+    VstEvent sysex{};
+    sysex.type = kVstSysExType;
+    sysex.deltaFrames = 0;
+    b.addEvent(sysex);
+    MidiEventBlock on = noteOn(0, 60, 100);
+    renderBlock(*e, 16, &on);
+    send(b);
+    EXPECT_EQ(queued(), 0);
+    Stereo out = renderBlock(*e, 16);
+    EXPECT_NE(out.left[15], 0.f) << "the note plays on";
+    EXPECT_EQ(e->voice(0).decay, (float)std::exp(-(double)(float)std::exp((double)(0.03f * 60.f - 2.f)) / 44100.0));
+}
+
+TEST_F(Midi, FortyTriplesAtMostTheRestDropped) {
+    MidiEventBlock b;
+    for (int i = 0; i < 45; i++) b.add(i, 0x90, 30 + i, 100);
+    b.add(50, 0xB0, 7, 127);  // a controller after the limit still acts
+    renderBlock(*e, 64, &b);
+    EXPECT_EQ(e->voiceCount(), 32);
+    EXPECT_NEAR(e->channelVolumeValue(), 0.32258f, 1e-5f);
+    // 40 notes started: 8 steals, so the last 32 started are the ones kept.
+    for (int i = 0; i < 32; i++) EXPECT_LT(e->voice(i).note, 70);
+}
+
+TEST_F(Midi, ModulationWheelSetsTheDepthAboveSix) {
+    MidiEventBlock six;
+    six.add(0, 0xB0, 1, 6);
+    send(six);
+    EXPECT_EQ(e->outputStage().lfoDepthLeft, 0.f);
+    MidiEventBlock seven;
+    seven.add(0, 0xB0, 1, 7);
+    send(seven);
+    EXPECT_EQ(e->outputStage().lfoDepthLeft, 7.f * 0.0078f);
+    EXPECT_EQ(e->outputStage().lfoDepthRight, 7.f * 0.0078f);
+    e->setParameter(kLfoDepth, 0.3f);  // auto-pan side: right is negated
+    MidiEventBlock more;
+    more.add(0, 0xB0, 1, 100);
+    send(more);
+    EXPECT_EQ(e->outputStage().lfoDepthLeft, 0.78f);
+    EXPECT_EQ(e->outputStage().lfoDepthRight, -0.78f);
+    e->setParameter(kLfoDepth, 0.3f);
+    e->applyPendingChanges();
+    EXPECT_NEAR(e->outputStage().lfoDepthLeft, -0.4f, 1e-6f) << "recalculate overwrites the wheel";
+}
+
+TEST_F(Midi, ChannelVolumeSetsTheGainsOfLaterNotesOnly) {
+    MidiEventBlock first = noteOn(0, 60, 100);
+    renderBlock(*e, 4, &first);
+    MidiEventBlock b;
+    b.add(0, 0xB0, 7, 127);
+    b.add(1, 0x90, 72, 100);
+    renderBlock(*e, 4, &b);
+    EXPECT_EQ(e->voice(0).gainLeft, 0.2f);
+    float cv = (float)(127 * 127) * 0.00002f;
+    EXPECT_EQ(e->voice(1).gainRight, cv + cv * 0.015f * 12.f);
+    MidiEventBlock zero;
+    zero.add(0, 0xB0, 7, 0);
+    send(zero);
+    EXPECT_EQ(e->channelVolumeValue(), 0.f);
+}
+
+TEST_F(Midi, PedalValue63IsUp64IsDownAndSostenutoActsTheSame) {
+    for (int controller : {64, 66}) {
+        MidiEventBlock b;
+        b.add(3, 0xB0, controller, 64);
+        send(b);
+        EXPECT_EQ(e->sustainPedalValue(), 64);
+        EXPECT_EQ(queued(), 0);
+        MidiEventBlock up;
+        up.add(3, 0xB0, controller, 63);
+        send(up);
+        EXPECT_EQ(e->sustainPedalValue(), 0);
+        ASSERT_EQ(queued(), 1);
+        EXPECT_EQ(e->eventQueue()[0].note, kHeldNote);
+        EXPECT_EQ(e->eventQueue()[0].deltaFrames, 3);
+    }
+}
+
+TEST_F(Midi, PedalStateIsTakenAtIntakeBeforeTheBlockRenders) {
+    MidiEventBlock b;
+    b.add(0, 0x90, 60, 100);
+    b.add(100, 0x80, 60, 0);
+    b.add(200, 0xB0, 64, 127);
+    renderBlock(*e, 256, &b);
+    EXPECT_EQ(e->voice(0).note, kHeldNote) << "held: the pedal was down at intake";
+}
+
+TEST_F(Midi, PedalUpInTheSameBlockAsTheNoteOff) {
+    MidiEventBlock down;
+    down.add(0, 0xB0, 64, 127);
+    down.add(0, 0x90, 48, 100);
+    down.add(1, 0x90, 60, 100);
+    down.add(2, 0x80, 48, 0);  // held by the pedal
+    renderBlock(*e, 8, &down);
+    MidiEventBlock b;
+    b.add(100, 0x80, 60, 0);
+    b.add(300, 0xB0, 64, 0);
+    renderBlock(*e, 200, &b);
+    float own = (float)std::exp(-(double)(float)std::exp((double)(6.f + 0.6f - 2.5f)) / 44100.0);
+    EXPECT_NEAR(e->voice(1).decay, own, 1e-7f) << "released at 100 with its own rate";
+    EXPECT_EQ(e->voice(0).note, kHeldNote);
+    float before = e->voice(0).decay;
+    renderBlock(*e, 400, &b);  // now the key-128 release at 300 is inside the block
+    EXPECT_LT(e->voice(0).decay, before);
+}
+
+TEST_F(Midi, PedalUpThenDownInOneBlockReleasesNothing) {
+    MidiEventBlock down;
+    down.add(0, 0xB0, 64, 127);
+    down.add(0, 0x90, 60, 100);
+    down.add(1, 0x80, 60, 0);
+    renderBlock(*e, 8, &down);
+    float held = e->voice(0).decay;
+    MidiEventBlock b;
+    b.add(100, 0xB0, 64, 0);
+    b.add(200, 0xB0, 64, 127);
+    renderBlock(*e, 256, &b);
+    EXPECT_EQ(e->voice(0).decay, held);
+    EXPECT_EQ(e->voice(0).note, kHeldNote);
+}
+
+TEST_F(Midi, AllNotesOffAndModeMessagesFadeEverythingAndLiftThePedal) {
+    for (int controller = 123; controller <= 127; controller++) {
+        e = synth::makeEngine();
+        MidiEventBlock b;
+        b.add(0, 0xB0, 64, 127);
+        b.add(0, 0x90, 60, 100);
+        b.add(0, 0x90, 64, 100);
+        renderBlock(*e, 8, &b);
+        MidiEventBlock off;
+        off.add(0, 0xB0, controller, 0);
+        send(off);
+        EXPECT_EQ(e->sustainPedalValue(), 0);
+        EXPECT_EQ(e->voice(0).decay, 0.99f);
+        EXPECT_EQ(e->voice(1).decay, 0.99f);
+        EXPECT_EQ(e->voice(5).decay, 0.99f) << "free voices too";
+        renderBlock(*e, 1500);  // about 0.99^1500: far below the removal level
+        renderBlock(*e, 1);     // (the voice moved into the first hole goes a block later)
+        EXPECT_EQ(e->voiceCount(), 0) << controller;
+    }
+}
+
+TEST_F(Midi, ProgramChangeInsideTheBlock) {
+    // Triples queued before it end up behind the terminator: nothing plays.
+    MidiEventBlock before;
+    before.add(0, 0x90, 60, 100);
+    before.add(0, 0xC0, 0, 0);
+    before.add(5, 0x90, 64, 100);
+    renderBlock(*e, 32, &before);
+    EXPECT_EQ(e->voiceCount(), 0);
+    // With none queued before it, the later ones are kept and played.
+    MidiEventBlock first;
+    first.add(0, 0xC0, 0, 0);
+    first.add(5, 0x90, 64, 100);
+    first.add(6, 0x90, 67, 100);
+    renderBlock(*e, 32, &first);
+    EXPECT_EQ(e->voiceCount(), 2);
+    // And it silences what was sounding.
+    MidiEventBlock again;
+    again.add(0, 0xC0, 0, 0);
+    Stereo out = renderBlock(*e, 32, &again);
+    for (float x : out.left) ASSERT_EQ(x, 0.f);
+}
+
+TEST_F(Midi, ASecondIntakeBeforeTheRenderReplacesTheFirst) {
+    MidiEventBlock a = noteOn(0, 60, 100), b = noteOn(0, 64, 100);
+    send(a);
+    send(b);
+    renderBlock(*e, 8);
+    ASSERT_EQ(e->voiceCount(), 1);
+    EXPECT_EQ(e->voice(0).note, 64);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "tests/engine/reference_engine.h"
+
+#include <cmath>
+
+namespace {
+float ex(float x) { return (float)std::exp((double)x); }
+}  // namespace
+
+ReferenceEngine::ReferenceEngine(const int16_t* const* samples, const SampleInfo* info) : data(samples) {
+    buildSampleZones(zones, info);
+    for (V& v : voice) v.decay = 0.99f;
+    recalc();
+}
+
+void ReferenceEngine::recalc() {
+    for (V& v : voice) {
+        v.level = 0.f;
+        v.decay = 0.99f;
+    }
+    queue.clear();
+    float t = param[1], d = param[2];
+    amount = 4.f * t * t - 1.f;
+    coefficient = 1.f - ex(-((t > 0.5f ? 14000.f : 5000.f) * inverse));
+    depthL = depthR = 2.f * d - 1.f;
+    if (d < 0.5f) depthR = 1.f - 2.f * d;
+    increment = ex(6.22f * param[3] - 2.61f) * inverse * 6.283f;
+    volume = param[4];
+}
+
+void ReferenceEngine::setParameter(int32_t index, float value) {
+    if (index < 5) {
+        param[index] = value;
+        recalc();
+    } else {
+        note(index, value != 0.f ? 100 : 0);
+    }
+}
+
+void ReferenceEngine::setSampleRate(float r) {
+    rate = r;
+    inverse = 1.f / r;
+    increment = ex(6.22f * param[3] - 2.61f) * inverse * 6.283f;
+}
+
+void ReferenceEngine::note(int32_t key, int32_t velocity) {
+    if (velocity > 0) {
+        int32_t vi = 0;
+        if (active < 32) {
+            vi = active++;
+        } else {
+            float low = 99.f;
+            for (int32_t i = 0; i < 32; i++)
+                if (voice[i].level < low) low = voice[i].level, vi = i;
+        }
+        V& v = voice[vi];
+        int32_t s = chooseSample(zones, key, velocity);
+        v.sample = s;
+        v.step = noteStep(key, zones[s].rootKey, inverse);
+        v.fraction = 0;
+        v.position = 0;
+        v.end = zones[s].loopEnd - 1;
+        v.loop = zones[s].loopLength;
+        v.level = 0.0078f * (float)velocity * 5.f;
+        if (key > 60) v.level *= ex((float)(60 - key) * 0.01f);
+        v.note = key;
+        int32_t k = key < 21 ? 21 : key > 108 ? 108 : key;
+        v.gr = channel + channel * 0.015f * (float)(k - 60);
+        v.gl = 2.f * channel - v.gr;
+        v.decay = ex(-(ex(0.03f * (float)(k < 44 ? 44 : k) - 2.f) * inverse));
+    } else {
+        for (V& v : voice)
+            if (v.note == key) {
+                if (pedal)
+                    v.note = 128;
+                else
+                    v.decay = ex(-(ex(6.f + 0.01f * (float)key - 5.f * param[0]) * inverse));
+            }
+    }
+}
+
+void ReferenceEngine::processEvents(const VstEvents* events) {
+    queue.clear();
+    for (int32_t i = 0; events && i < events->numEvents; i++) {
+        const VstMidiEvent* m = (const VstMidiEvent*)events->events[i];
+        if (m->type != kVstMidiType) continue;
+        int32_t kind = (unsigned char)m->midiData[0] & 0xF0, d1 = (unsigned char)m->midiData[1],
+                d2 = (unsigned char)m->midiData[2];
+        size_t before = queue.size();
+        if (kind == 0x80) queue.insert(queue.end(), {m->deltaFrames, d1 & 0x7F, 0});
+        if (kind == 0x90) queue.insert(queue.end(), {m->deltaFrames, d1 & 0x7F, d2 & 0x7F});
+        if (kind == 0xB0 && d1 == 1 && d2 * 0.0078f > 0.05f) {
+            depthL = depthR = d2 * 0.0078f;
+            if (param[2] < 0.5f) depthR = -depthL;
+        }
+        if (kind == 0xB0 && d1 == 7) channel = (float)(d2 * d2) * 0.00002f;
+        if (kind == 0xB0 && (d1 == 64 || d1 == 66)) {
+            pedal = d2 & 0x40;
+            if (!pedal) queue.insert(queue.end(), {m->deltaFrames, 128, 0});
+        }
+        if (kind == 0xB0 && d1 >= 123) {
+            for (V& v : voice) v.decay = 0.99f;
+            pedal = 0;
+        }
+        if (kind == 0xC0 && d1 == 0) recalc();  // (tests send it only at a block's start)
+        if (queue.size() > 120) queue.resize(before);
+    }
+}
+
+void ReferenceEngine::process(float* left, float* right, int32_t frames) {
+    size_t e = 0;
+    for (int32_t f = 0; f < frames; f++) {
+        while (e < queue.size() && queue[e] <= f) {
+            if (active == 0 && param[2] > 0.5f) sine = -0.7071f, cosine = 0.7071f;
+            note(queue[e + 1], queue[e + 2]);
+            e += 3;
+        }
+        float a = 0.f, b = 0.f;
+        for (int32_t i = 0; i < active; i++) {
+            V& v = voice[i];
+            v.fraction += v.step;
+            v.position += 2 * (v.fraction >> 16);
+            v.fraction &= 0xFFFF;
+            if (v.position > v.end) v.position -= v.loop;
+            float x = 0.f, y = 0.f;
+            if (v.position < v.end) {
+                const int16_t* s = data[v.sample];
+                int32_t p = v.position;
+                int32_t l = s[p] + (int32_t)((int64_t)(s[p + 2] - s[p]) * v.fraction) / 65536;
+                int32_t r = s[p + 1] + (int32_t)((int64_t)(s[p + 3] - s[p + 1]) * v.fraction) / 65536;
+                // (division rounds toward zero, the shift toward minus infinity)
+                if ((int32_t)((int64_t)(s[p + 2] - s[p]) * v.fraction) % 65536 < 0) l -= 1;
+                if ((int32_t)((int64_t)(s[p + 3] - s[p + 1]) * v.fraction) % 65536 < 0) r -= 1;
+                x = (float)l * v.level * (1.f / 32768.f);
+                y = (float)r * v.level * (1.f / 32768.f);
+            }
+            v.level = v.level * v.decay;
+            a += v.gl * x;
+            b += v.gr * y;
+        }
+        lowL = lowL + (a - lowL) * coefficient;
+        lowR = lowR + (b - lowR) * coefficient;
+        float yl = a + (a - lowL) * amount, yr = b + (b - lowR) * amount;
+        sine = sine + increment * cosine;
+        cosine = cosine - sine * increment;
+        float l = (yl + cosine * (depthL * yl)) * volume, r = (yr + cosine * (depthR * yr)) * volume;
+        left[f] = std::isfinite(l) ? l : 0.f;
+        right[f] = std::isfinite(r) ? r : 0.f;
+    }
+    if (std::fabs(lowL) < 1e-10f) lowL = 0.f;
+    if (std::fabs(lowR) < 1e-10f) lowR = 0.f;
+    for (int32_t i = 0; i < active; i++)
+        if (voice[i].level < 0.0001f) voice[i] = voice[--active];
+    queue.clear();
+}

@@ -1,0 +1,40 @@
+// A slow model of the instrument's sound, written straight from its rules:
+// one frame at a time, every voice in index order, then the output chain.
+// The real engine must match it to the bit.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/sample_set.h"
+#include "plugin/vst_abi.h"
+
+struct ReferenceEngine {
+    struct V {
+        int32_t sample, step, fraction, position, end, loop;
+        float level, decay, gl, gr;
+        int32_t note;
+    };
+    explicit ReferenceEngine(const int16_t* const* data, const SampleInfo* info);
+
+    void setParameter(int32_t index, float value);  // 0..4 and keys, applied at once
+    void setSampleRate(float rate);                 // resume with a new rate
+    void processEvents(const VstEvents* events);
+    void process(float* left, float* right, int32_t frames);
+
+    float param[5] = {0.5f, 0.5f, 0.5f, 0.65f, 1.f};
+    float rate = 44100.f, inverse = 1.f / 44100.f;
+    std::vector<int32_t> queue;  // triples
+    SampleZone zones[kNumSamples];
+    const int16_t* const* data;
+    V voice[32] = {};
+    int32_t active = 0;
+    int32_t pedal = 0;
+    float volume = 1.f, channel = 0.2f;
+    float sine = 0.f, cosine = 1.f, increment = 0.f, depthL = 0.f, depthR = 0.f, amount = 0.f, coefficient = 0.f,
+          lowL = 0.f, lowR = 0.f;
+
+private:
+    void recalc();
+    void note(int32_t key, int32_t velocity);
+};
