@@ -51,14 +51,18 @@ void OutputStage::flush() {
     }
 }
 
+// The state is copied into locals so that stores to the host's buffers cannot
+// alias it; per frame the arithmetic is exactly process().
 void OutputStage::processBlock(const float* mixLeft, const float* mixRight, int32_t frames, float volume,
                                float* left, float* right) {
+    OutputStage s = *this;
     for (int32_t f = 0; f < frames; f++) {
         float l, r;
-        process(mixLeft[f], mixRight[f], volume, l, r);
+        s.process(mixLeft[f], mixRight[f], volume, l, r);
         if (!finite(l)) l = 0.f;
         if (!finite(r)) r = 0.f;
         if (left) left[f] = l;
         if (right) right[f] = r;
     }
+    *this = s;
 }
