@@ -141,6 +141,18 @@ TEST_F(Bitmaps, AlphaBlendWithConstantOpacity) {
     EXPECT_PRED2(close, p.at(2, 4), (Rgb{148, 25, 30})) << p.at(2, 4);
     EXPECT_PRED2(close, p.at(0, 4), (Rgb{148, 153, 158})) << p.at(0, 4);
 
+    // The Windows 98 path blends from a copy of the block: same result.
+    OSVERSIONINFOA saved = osVersionRecord();
+    osVersionRecord().dwMajorVersion = 4;
+    osVersionRecord().dwMinorVersion = 10;
+    osVersionRecord().dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    bitmap->drawAlphaBlend(target, CRect(6, 4, 8, 5), CPoint(2, 1), 255);  // white, then (10, 20, 30)
+    osVersionRecord() = saved;
+    Pixels w98(target);
+    EXPECT_EQ(w98.at(6, 4), kWhite);
+    EXPECT_EQ(w98.at(7, 4), (Rgb{10, 20, 30}));
+    EXPECT_EQ(w98.at(8, 4), background);
+
     // Without the entry: invisible stays invisible, anything else is opaque.
     setAlphaBlendEntry(nullptr);
     bitmap->drawAlphaBlend(target, CRect(6, 0, 11, 2), CPoint(), 0);

@@ -278,11 +278,10 @@ TEST(DrawContext, OnAWindowItTakesTheWindowsDeviceAndScreenPosition) {
     EXPECT_TRUE(ctx->getSystemContext());
     EXPECT_EQ(ctx->screenOffset, CPoint(110, 70));
     // The default seam reads the real pointer.
-    if (SetCursorPos(130, 95)) {
-        CPoint where;
-        ctx->getMouseLocation(where);
-        EXPECT_EQ(where, CPoint(20, 25));
-    }
+    ASSERT_TRUE(SetCursorPos(130, 95));
+    CPoint where;
+    ctx->getMouseLocation(where);
+    EXPECT_EQ(where, CPoint(20, 25));
     ctx->release();
     DestroyWindow(w);
 }
