@@ -28,9 +28,12 @@ TEST(DemoRender, DISABLED_TheDemoPhraseIsFiniteAudibleAndBelowFullScale) {
     ASSERT_TRUE(host.render(song, settings, sink, &stats));
     EXPECT_EQ(stats.nonFiniteSamples, 0u);
     EXPECT_EQ(stats.eventsBeyondBlockEnd, 0u);
-    EXPECT_GT(stats.peak, 0.1) << "peak above -20 dBFS";
+    // The phrase is arranged (channel volume, velocities) to peak a few dB below
+    // full scale: a level far outside that is a gain fault, not a style.
+    EXPECT_GT(stats.peak, 0.2) << "peak above -14 dBFS";
     EXPECT_LT(stats.peak, 1.0) << "and below full scale";
-    EXPECT_GT(stats.rms(), 0.005) << "RMS above -46 dBFS";
+    EXPECT_GT(stats.rms(), 0.00316) << "RMS above -50 dBFS";
+    EXPECT_LT(stats.rms(), 0.0562) << "and below -25 dBFS";
     EXPECT_FALSE(stats.tailCut) << "the last chord dies away within the tail limit";
 }
 

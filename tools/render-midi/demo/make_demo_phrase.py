@@ -82,10 +82,11 @@ def phrase():
         (8 * BAR, tempo(60)),
     ]
     left, right, pedal = [], [], []
-    pedal += [(0, bytes([0xC0 | CH, 0])), (0, cc(7, 110)), (0, cc(1, 0))]
+    # Channel volume 56 leaves headroom: the loud chords under the pedal add up.
+    pedal += [(0, bytes([0xC0 | CH, 0])), (0, cc(7, 56)), (0, cc(1, 0))]
 
     soft = [52, 58, 64, 70]
-    loud = [72, 84, 96, 110]
+    loud = [72, 82, 92, 100]
     bars = [
         # (left hand, right hand, velocities)
         ([38, 45], [65, 69, 72, 76], soft),        # Dm9
@@ -106,7 +107,7 @@ def phrase():
     # Bars 5 and 6: the modulation wheel sweeps up and back down in sixteenths.
     for step in range(32):
         up = step / 16 if step <= 16 else (32 - step) / 16
-        pedal.append((4 * BAR + step * BEAT // 4, cc(1, round(127 * min(1.0, up)))))
+        pedal.append((4 * BAR + step * BEAT // 4, cc(1, round(100 * min(1.0, up)))))
     pedal.append((6 * BAR, cc(1, 0)))
 
     # Bar 7: an arpeggio from C1 to C7, soft at the bottom and loud at the top.
@@ -120,7 +121,7 @@ def phrase():
     final = 7 * BAR
     pedal += [(final + 20, cc(64, 0)), (final + 90, cc(64, 127))]
     chord(left, final, BAR, [21, 29, 36, 45, 52], [66, 100, 72], "off")
-    chord(right, final + 12, BAR, [55, 60, 64, 69, 72, 79, 88, 108], [70, 90, 104, 72], "zero")
+    chord(right, final + 12, BAR, [55, 60, 64, 69, 72, 79, 88, 108], [70, 90, 100, 72], "zero")
     pedal.append((8 * BAR + 2 * BEAT, cc(64, 0)))  # let go: the chord dies away
     pedal.append((8 * BAR + 3 * BEAT, bytes([0xFF, 0x01, 4]) + b"fine"))
 
