@@ -228,6 +228,28 @@ TEST_F(ContainerDrawing, UpdateRedrawsDirtyChildrenOnlyOrEverythingByMode) {
     EXPECT_FALSE(c->isDirty());
 }
 
+TEST_F(ContainerDrawing, NestedContainerUpdatesItsDirtyChildInPlace) {
+    CViewContainer* outer = new CViewContainer(CRect(10, 5, 60, 40), frame);
+    CViewContainer* inner = new CViewContainer(CRect(5, 5, 45, 30), frame);
+    LoggingView* x = new LoggingView("x", CRect(2, 2, 12, 12), nullptr, kColorRed);
+    frame->removeAll(true);
+    frame->addView(outer);
+    outer->addView(inner);
+    inner->addView(x);
+    frame->draw(screen);
+    ASSERT_EQ(Pixels(screen).mismatches(CRect(18, 13, 27, 22), kRed), 0);
+
+    x->color = kColorBlue;
+    x->setDirty(true);
+    EXPECT_TRUE(outer->isDirty());
+    outer->update(screen);  // outer asks inner, inner redraws x's rectangle
+    Pixels p(screen);
+    EXPECT_EQ(p.mismatches(CRect(17, 12, 27, 22), kBlue), 0);
+    EXPECT_EQ(p.count(kBlue), 100);
+    EXPECT_EQ(screen->offset, CPoint(0, 0));
+    EXPECT_FALSE(outer->isDirty());
+}
+
 TEST_F(ContainerDrawing, ResizingReplacesTheOffscreenBufferAtOnce) {
     CViewContainer* c = new CViewContainer(CRect(0, 0, 40, 30), frame);
     frame->addView(c);  // attaching creates the buffer
