@@ -124,6 +124,11 @@ check "--param by name" test "$(wav_left "$work/f.wav" 192)" = "3 48000 0.5"
 run --plugin "$impulse" --rate 48000 --param=0=0.25 "$work/song.mid" "$work/f.wav"
 check "--param by index" test "$(wav_left "$work/f.wav" 192)" = "3 48000 0.25"
 
+# The parameters as the plug-in names them.
+run --plugin "$impulse" --list-params
+check "--list-params: status 0" test "$status" = 0
+check "--list-params: index, name and value" says "$work/out" "  2  Hum          0.0000"
+
 # Relative paths from the current folder.
 (cd "$work" && "$render" --plugin "$impulse" --rate 48000 --quiet song.mid rel.wav >out 2>err)
 check "relative paths: status 0" test $? = 0
