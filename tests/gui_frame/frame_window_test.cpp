@@ -226,3 +226,34 @@ TEST(FramePaint, UpdatesDisabledAndInvalidateAndDrawView) {
     b->drawNow();
     EXPECT_EQ(bd + 3, b->draws);
 }
+
+TEST(FrameLifetime, BlitEntriesLiveWithTheFramesAndAModalViewOutlivesItsFrame) {
+    setAlphaBlendEntry(nullptr);
+    setTransparentBltEntry(nullptr);
+    EventLog log;
+    bool destroyed = false;
+    RecordingView* modal = new RecordingView(CRect(0, 0, 10, 10), "modal", &log);
+    modal->destroyed = &destroyed;
+    {
+        HostWindow host(100, 100);
+        TestFrame first(CRect(0, 0, 100, 100), host.parent());
+        // Loaded from msimg32 by the frame; this platform reports itself as NT.
+        EXPECT_NE(nullptr, alphaBlendEntry());
+        EXPECT_NE(nullptr, transparentBltEntry());
+        EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, osVersionRecord().dwPlatformId);
+        {
+            TestFrame second(CRect(0, 0, 50, 50), nullptr);
+            EXPECT_NE(nullptr, transparentBltEntry());
+        }
+        EXPECT_NE(nullptr, transparentBltEntry());  // the first frame still holds the module
+        EXPECT_TRUE(first.setModalView(modal));
+        EXPECT_EQ(2, modal->getNbReference());
+    }
+    // With the last frame the entries go, so nothing calls into a module let go of.
+    EXPECT_EQ(nullptr, alphaBlendEntry());
+    EXPECT_EQ(nullptr, transparentBltEntry());
+    EXPECT_FALSE(destroyed);
+    EXPECT_EQ(1, modal->getNbReference());
+    modal->release();
+    EXPECT_TRUE(destroyed);
+}
