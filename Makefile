@@ -9,7 +9,7 @@ CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
 
-.PHONY: all deps native bitmaps win32 dll demo test test-native test-win32 clean
+.PHONY: all deps native bitmaps samples win32 dll demo test test-native test-win32 clean
 
 all: deps dll demo
 
@@ -24,6 +24,13 @@ native: deps
 bitmaps: deps
 	@$(CMAKE_NATIVE) > /dev/null
 	@cmake --build $(NATIVE) --target bitmaps -j $(JOBS)
+
+# The 22 recordings as WAV files, with a spectrogram and envelope sheet, in
+# build/samples (sheet.png) for a person to look at and listen to.
+samples: deps
+	@$(CMAKE_NATIVE) > /dev/null
+	@cmake --build $(NATIVE) --target qelt-make-samples qelt-sample-sheet -j $(JOBS)
+	@tools/make-samples/make-sheet.sh $(NATIVE) build/samples
 
 # The Windows build uses resources that the native build's generators make.
 win32: native
