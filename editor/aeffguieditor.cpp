@@ -22,14 +22,17 @@ AudioEffectX* extendedPlugin(AudioEffect* effect) { return dynamic_cast<AudioEff
 }  // namespace
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
+    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr), oleInitialized(false) {
     nextIdleTime = VSTGUI::tickClock().ticks();
     if (effect) effect->setEditor(this);
-    // Drag and drop needs OLE on the window's thread.
-    OleInitialize(nullptr);
+    // Drag and drop needs OLE on the window's thread. A thread already in the
+    // multithreaded apartment refuses, and then there is nothing to undo.
+    oleInitialized = SUCCEEDED(OleInitialize(nullptr));
 }
 
-AEffGUIEditor::~AEffGUIEditor() { OleUninitialize(); }
+AEffGUIEditor::~AEffGUIEditor() {
+    if (oleInitialized) OleUninitialize();
+}
 
 bool AEffGUIEditor::getRect(ERect** out) {
     if (!out) return false;

@@ -44,4 +44,7 @@ protected:
     VSTGUI::CFrame* frame;
 
     static inline VstInt32 knobMode = 0;
+
+private:
+    bool oleInitialized;  // OLE was set up here and is ended here
 };

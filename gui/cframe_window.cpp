@@ -118,10 +118,11 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
     msimg32Module = msimg32;
     if (msimg32) {
         ++blitModuleUsers;
-        setAlphaBlendEntry(reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(GetProcAddress(msimg32, "AlphaBlend"))));
+        setAlphaBlendEntry(
+            reinterpret_cast<AlphaBlendProc>(reinterpret_cast<void*>(GetProcAddress(msimg32, "AlphaBlend"))));
         OSVERSIONINFOA& version = osVersionRecord();
         version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        // Windows 9x's TransparentBlt leaks; the mask method replaces it there.
+        // Windows 9x's TransparentBlt is not trusted: the mask method stands in there.
         if (GetVersionExA(&version) && version.dwPlatformId >= VER_PLATFORM_WIN32_NT)
             setTransparentBltEntry(reinterpret_cast<TransparentBltProc>(
                 reinterpret_cast<void*>(GetProcAddress(msimg32, "TransparentBlt"))));
