@@ -3,8 +3,6 @@
 // timing under a clock stepped by hand.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "gui/platform_input.h"
 #include "tests/gui_frame/frame_test_support.h"
 
@@ -241,24 +239,4 @@ TEST(IdlePump, TheHostsIdleRequestCannotReEnterTheEditorsIdle) {
     // Outside the host's idle the same request draws.
     rig.hosted.instance->dispatch(effEditIdle);
     EXPECT_FALSE(rig.view->isDirty());
-}
-
-TEST(EditorBase, OnAThreadInTheMultithreadedApartmentOleIsLeftAsTheHostSetItUp) {
-    HRESULT afterwards = E_FAIL;
-    HRESULT refused = S_OK;
-    std::thread hostThread([&] {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        refused = OleInitialize(nullptr);
-        {
-            HostedTestPlugin hosted;  // its editor sets up OLE, or tries to
-            TestFrame frame(CRect(0, 0, 10, 10), nullptr, hosted.editor());
-        }
-        // Still in the apartment the host chose: a second entry only counts up.
-        afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        CoUninitialize();
-        CoUninitialize();
-    });
-    hostThread.join();
-    EXPECT_EQ(RPC_E_CHANGED_MODE, refused);
-    EXPECT_EQ(S_FALSE, afterwards);
 }
