@@ -87,20 +87,6 @@ TEST(ControlClamp, IntoTheRangeOnlyWhenAsked) {
     EXPECT_TRUE(std::isnan(c.getValue())) << "a value that is not a number stays as it is";
 }
 
-TEST(ControlFields, InitialValuesAndAccessors) {
-    PlainControl c(nullptr, 42);
-    EXPECT_EQ(c.getTag(), 42);
-    EXPECT_FLOAT_EQ(c.getDefaultValue(), 0.5f);
-    EXPECT_FLOAT_EQ(c.getMin(), 0.f);
-    EXPECT_FLOAT_EQ(c.getMax(), 1.f);
-    EXPECT_FLOAT_EQ(c.getWheelStep(), 0.1f);
-    EXPECT_TRUE(c.getMouseEnabled());
-    EXPECT_FALSE(c.getTransparency());
-    EXPECT_EQ(c.getOffsetPoint(), CPoint(0, 0));
-    c.copyOriginToOffsetPoint();
-    EXPECT_EQ(c.getOffsetPoint(), CPoint(10, 10));
-}
-
 TEST(ControlBackground, HeldOnceAndReleasedWithTheControl) {
     CBitmap* bitmap = new CBitmap(31999);  // no such resource: an empty bitmap
     {

@@ -89,12 +89,6 @@ TEST_F(KnobGeometry, AngleSettersMarkTheKnobDirty) {
     EXPECT_FALSE(knob->isDirty());
     knob->setSweepStart(knob->getSweepStart());
     EXPECT_TRUE(knob->isDirty());
-    knob->setDirty(false);
-    knob->setIndicatorColor(kColorRed);
-    EXPECT_TRUE(knob->isDirty());
-    knob->setDirty(false);
-    knob->setIndicatorShadowColor(kColorBlue);
-    EXPECT_TRUE(knob->isDirty());
 }
 
 TEST_F(KnobGeometry, DegenerateValuesStayOnTheKnob) {
@@ -123,11 +117,6 @@ TEST(KnobIndicatorBitmap, InsetAndReferences) {
     EXPECT_EQ(indicator->getNbReference(), 1) << "the knob lets go of it when destroyed";
     indicator->release();
 
-    CKnob* plain = new CKnob(CRect(0, 0, 40, 40), nullptr, 0, nullptr, nullptr);
-    EXPECT_EQ(plain->getIndicatorInset(), 3);
-    EXPECT_EQ(plain->getFineFactor(), 1.5f);
-    EXPECT_TRUE(plain->wantsFocus());
-    plain->release();
 }
 
 // Knobs drawn into a real offscreen buffer, read back pixel by pixel.
