@@ -8,8 +8,10 @@ CMAKE_NATIVE := cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
 CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
+TSAN := build/native-tsan
+ASAN := build/native-asan
 
-.PHONY: all deps native bitmaps samples win32 dll demo test test-native test-win32 clean
+.PHONY: all deps native bitmaps samples win32 dll demo test test-native test-win32 test-tsan test-asan clean
 
 all: deps dll demo
 
@@ -44,7 +46,7 @@ demo: dll
 	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh $(WIN32); \
 	else echo "(no demo renderer yet)"; fi
 
-test: test-native test-win32
+test: test-native test-win32 test-tsan test-asan
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -52,6 +54,19 @@ test-native: native
 # Windows programs run under Wine; the ones that open windows need a display.
 test-win32: win32
 	cd $(WIN32) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+# The engine's tests in sanitizer trees of their own: a render thread against
+# a thread changing everything under ThreadSanitizer, and the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+test-tsan: deps
+	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=thread > /dev/null
+	@cmake --build $(TSAN) -j $(JOBS) --target engine_unit_test engine_stress_test
+	cd $(TSAN) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R '^engine_(unit|stress)_test$$'
+
+test-asan: deps
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=address,undefined > /dev/null
+	@cmake --build $(ASAN) -j $(JOBS) --target engine_unit_test
+	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -R '^engine_unit_test$$'
 
 clean:
 	rm -rf build

@@ -120,10 +120,14 @@ void QeltEpiano::applyChange(const EngineChange& change) {
     }
 }
 
+// Sounding notes keep their pitch in Hz: each takes the step a note start of
+// its key would get at the new rate. Position and level go on unchanged.
 void QeltEpiano::applySampleRate(float rate) {
     engineRate = rate;
     reciprocalRate = 1.f / rate;
     output.setLfoRate(programs[0].param[kLfoRate], reciprocalRate);
+    for (int32_t i = 0; i < activeVoices; i++)
+        voices[i].step = noteStep(voices[i].key, zones[voices[i].sampleIndex].rootKey, reciprocalRate);
 }
 
 void QeltEpiano::emptyQueue() {

@@ -44,6 +44,7 @@ void QeltEpiano::startNote(int32_t note, int32_t velocity) {
     if (note > 60) level *= exponential((float)(60 - note) * 0.01f);
     v.level = level;
     v.note = note;
+    v.key = note;
 
     int32_t k = note < 21 ? 21 : (note > 108 ? 108 : note);
     v.gainRight = channelVolume + channelVolume * panSpread * (float)(k - 60);

@@ -21,6 +21,7 @@ struct Voice {
     float gainLeft;
     float gainRight;
     int32_t note;
+    int32_t key;  // the key it was started with, also once `note` is kHeldNote
 };
 
 struct NoteEvent {

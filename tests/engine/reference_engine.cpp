@@ -40,6 +40,7 @@ void ReferenceEngine::setSampleRate(float r) {
     rate = r;
     inverse = 1.f / r;
     increment = ex(6.22f * param[3] - 2.61f) * inverse * 6.283f;
+    for (int32_t i = 0; i < active; i++) voice[i].step = noteStep(voice[i].key, zones[voice[i].sample].rootKey, inverse);
 }
 
 void ReferenceEngine::note(int32_t key, int32_t velocity) {
@@ -62,7 +63,7 @@ void ReferenceEngine::note(int32_t key, int32_t velocity) {
         v.loop = zones[s].loopLength;
         v.level = 0.0078f * (float)velocity * 5.f;
         if (key > 60) v.level *= ex((float)(60 - key) * 0.01f);
-        v.note = key;
+        v.note = v.key = key;
         int32_t k = key < 21 ? 21 : key > 108 ? 108 : key;
         v.gr = channel + channel * 0.015f * (float)(k - 60);
         v.gl = 2.f * channel - v.gr;

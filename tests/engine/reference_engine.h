@@ -13,7 +13,7 @@ struct ReferenceEngine {
     struct V {
         int32_t sample, step, fraction, position, end, loop;
         float level, decay, gl, gr;
-        int32_t note;
+        int32_t note, key;
     };
     explicit ReferenceEngine(const int16_t* const* data, const SampleInfo* info);
 

@@ -247,4 +247,25 @@ TEST_F(Voices, LfoPhaseResetsBeforeAnEventOnlyWhenSilentAndTremolo) {
     EXPECT_EQ(e->outputStage().lfoSine, before) << "a voice is active: no reset";
 }
 
+TEST_F(Voices, ARateChangeGivesSoundingNotesTheStepOfTheNewRate) {
+    MidiEventBlock b;
+    b.add(0, 0xB0, 64, 127);
+    b.add(0, 0x90, 67, 100);
+    b.add(0, 0x80, 67, 0);  // held by the pedal: note becomes 128
+    b.add(0, 0x90, 30, 50);
+    renderBlock(*e, 100, &b);
+    Voice before = e->voice(0);
+    ASSERT_EQ(before.note, kHeldNote);
+    e->setSampleRate(48000.f);
+    e->resume();
+    EXPECT_EQ(e->voice(0).step, before.step) << "not while a block may be rendering";
+    renderBlock(*e, 0);
+    EXPECT_EQ(e->voice(0).step, noteStep(67, 66, 1.f / 48000.f));
+    EXPECT_EQ(e->voice(1).step, noteStep(30, 36, 1.f / 48000.f));
+    EXPECT_EQ(e->voice(0).position, before.position);
+    EXPECT_EQ(e->voice(0).fraction, before.fraction);
+    EXPECT_EQ(e->voice(0).level, before.level);
+    EXPECT_EQ(e->voice(0).decay, before.decay) << "decays keep their per-sample values";
+}
+
 }  // namespace
