@@ -105,7 +105,7 @@ const char* hostClassName() {
 }
 
 HWND sharedHostWindow() {
-    static HWND window = CreateWindowExA(WS_EX_TOPMOST, hostClassName(), "controls test", WS_POPUP | WS_VISIBLE, 0, 0,
+    static HWND window = CreateWindowExA(0, hostClassName(), "controls test", WS_POPUP | WS_VISIBLE, 0, 0,
                                          100, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     return window;
 }
@@ -139,7 +139,7 @@ void pumpMessages(int rounds) {
     }
 }
 
-ControlRig::ControlRig(int width, int height, int x, int y) {
+ControlRig::ControlRig(int width, int height, int x, int y, bool onTop) {
     effect = new TestEffect(RecordingHost::callback);
     effect->getAeffect()->user = &hostRecord;
     editor = new TestEditor(effect, width, height);
@@ -154,7 +154,7 @@ ControlRig::ControlRig(int width, int height, int x, int y) {
     // One borderless top-level window serves every rig of the program: without
     // a window manager, destroying a top-level window costs Wine two seconds.
     host = sharedHostWindow();
-    SetWindowPos(host, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
+    SetWindowPos(host, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width, height, SWP_SHOWWINDOW);
     editor->open(host);
     setKnobMode(0);
     paint();

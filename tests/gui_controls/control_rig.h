@@ -103,8 +103,10 @@ void pumpMessages(int rounds = 3);
 
 class ControlRig {
 public:
-    // A host window of width x height at (x, y) on the screen with the editor open.
-    explicit ControlRig(int width = 320, int height = 200, int x = 60, int y = 60);
+    // A host window of width x height at (x, y) on the screen with the editor
+    // open. Out of the way of other test programs' windows unless it must be
+    // on top (real input reaches whatever window is under the pointer).
+    explicit ControlRig(int width = 320, int height = 200, int x = 900, int y = 700, bool onTop = false);
     ~ControlRig();
     ControlRig(const ControlRig&) = delete;
     ControlRig& operator=(const ControlRig&) = delete;

@@ -57,7 +57,7 @@ void glide(const CPoint& a, const CPoint& b, int n, int ms) {
 
 class RealInput : public ::testing::Test {
 protected:
-    ControlRig rig{320, 260, 80, 80};
+    ControlRig rig{320, 260, 80, 80, true};
     void SetUp() override {
         // The live pointer, no script.
         setPlatformInput(nullptr);
