@@ -70,7 +70,9 @@ void QeltEpiano::construct(const EngineSamples* given, EngineSamples (*source)()
 
     recalculate();
 
-    editor = createInstrumentEditor(this);
+    // Registered through the base as well, so the record's editor flag
+    // follows whether there is one.
+    setEditor(createInstrumentEditor(this));
 }
 
 QeltEpiano::~QeltEpiano() {}
