@@ -84,22 +84,9 @@ TEST(LoopPreparation, MatchesThePlainArithmeticOnEveryShapeOfLoop) {
     }
 }
 
-TEST(LoopPreparation, TouchesOnlyTheFadeOfTheFirstTwentyArrays) {
-    auto full = [](int k, int32_t p) { return int16_t(noise(k, p)); };
-    Synthetic before(kLoops, full), after(kLoops, full);
-    prepareLoops(after.pointers, after.info);
-    for (int k = 0; k < kNumSamples; ++k) {
-        const int32_t fadeStart = kLoops[k][1] - kLoopCrossfadeValues;
-        for (size_t p = 0; p < after.data[k].size(); ++p) {
-            const bool inFade = k < kNumPreparedSamples && int32_t(p) >= fadeStart && int32_t(p) < kLoops[k][1];
-            if (!inFade) ASSERT_EQ(after.data[k][p], before.data[k][p]) << "sample " << k << " value " << p;
-        }
-    }
-}
-
-TEST(LoopPreparation, EndsAlmostOnTheSourceAndStaysInsideTheLoopsRange) {
-    // A step between source and destination makes the final weight visible: at the last value the
-    // source share is 0.99974, not 1.
+TEST(LoopPreparation, EndsAlmostButNotExactlyOnTheSource) {
+    // A step between source and destination shows the final weight: at the
+    // last value the source's share is 0.99974, not 1.
     auto step = [](int, int32_t p) { return int16_t(p < 100000 ? -8000 : 8000); };
     Synthetic s(kLoops, step);
     prepareLoops(s.pointers, s.info);
@@ -107,19 +94,6 @@ TEST(LoopPreparation, EndsAlmostOnTheSourceAndStaysInsideTheLoopsRange) {
     const int16_t last = s.data[0][265299];
     EXPECT_EQ(last, -7995);  // trunc(8000 * (1 - 2 * 0.99974...))
     EXPECT_EQ(s.data[0][265300 - kLoopCrossfadeValues], 8000) << "the first blend keeps the destination";
-
-    auto full = [](int k, int32_t p) { return int16_t(noise(k, p)); };
-    Synthetic f(kLoops, full), raw(kLoops, full);
-    prepareLoops(f.pointers, f.info);
-    for (int k = 0; k < kNumPreparedSamples; ++k) {
-        int hi = 0, lo = 0;
-        for (int32_t p = kLoops[k][0]; p < kLoops[k][1]; ++p)
-            hi = std::max(hi, int(raw.data[k][size_t(p)])), lo = std::min(lo, int(raw.data[k][size_t(p)]));
-        for (int32_t p = kLoops[k][1] - kLoopCrossfadeValues; p < kLoops[k][1]; ++p) {
-            ASSERT_LE(f.data[k][size_t(p)], hi) << k;
-            ASSERT_GE(f.data[k][size_t(p)], lo) << k;
-        }
-    }
 }
 
 }  // namespace
