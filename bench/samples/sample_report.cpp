@@ -17,7 +17,8 @@ int main() {
         const int16_t* s = samples[k];
         const double f = nominalFrequency(info.rootKey);
         const int32_t first = (info.loopStart - kLoopCrossfadeValues) / 2;
-        const int32_t frames = (info.loopEnd - info.loopStart) / 2;
+        const int32_t loop = info.loopEnd - info.loopStart;
+        const int32_t frames = std::min(loop, loop / 2 + kLoopCrossfadeValues) / 2;
         const double pitch = refineFrequency(s, 0, first, frames, f);
         const double cents = 1200.0 * std::log2(pitch / f);
         const int zoneSoft = k & ~1;

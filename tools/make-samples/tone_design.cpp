@@ -40,7 +40,10 @@ ToneDesign designTone(int k, const SampleInfo& info) {
     d.loopCycles = d.fundamental * loopValues / kValueRate;
     if (k < kNumPreparedSamples) {
         d.glide = 2.0 * kPi * centred(d.loopCycles);
-        d.glideStart = std::max<double>(info.loopEnd - kLoopCrossfadeValues, info.loopStart);
+        // Over the crossfade at least, over the loop's second half where that
+        // is longer: the slower the glide, the smaller the pitch bend.
+        const double glideValues = std::max(double(kLoopCrossfadeValues), loopValues / 2);
+        d.glideStart = std::max(info.loopEnd - glideValues, double(info.loopStart));
     }
     // Everything but the steady tone has died out before the crossfade's
     // source region, so the loop and what it is blended with are steady.

@@ -26,7 +26,8 @@ struct ToneDesign {
     double nominalFrequency = 0;  // equal temperament, A4 = 440 Hz
     double fundamental = 0;       // as synthesised (within half a cent, see below)
     double loopCycles = 0;        // fundamental cycles over the loop
-    double glide = 0;             // phase (rad) taken out over the loop's last part
+    double glide = 0;             // phase (rad) taken out over the loop's last part (at
+                                  // least the crossfade, at most half the loop, or all of a short one)
     double glideStart = 0;        // value index where the glide begins
     double settleEnd = 0;         // s: from here on only steady partials sound
     double attack = 0;            // s: raised-cosine onset
