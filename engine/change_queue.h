@@ -32,6 +32,6 @@ private:
         EngineChange change;
     };
     Cell cells[kCapacity];
-    alignas(64) std::atomic<uint32_t> enqueuePosition;
-    alignas(64) uint32_t dequeuePosition;
+    std::atomic<uint32_t> enqueuePosition;
+    uint32_t dequeuePosition;
 };
