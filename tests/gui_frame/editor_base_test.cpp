@@ -199,19 +199,32 @@ TEST(IdlePump, TheWorkRedrawsDispatchesOnePaintAndGivesTheHostItsIdle) {
     EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE));
     EXPECT_EQ(1, rig.view->draws);
 
+    // One paint message per pass, whichever window of the thread it is for.
+    HostWindow otherHost(100, 100, nullptr, 400, 0);
+    HostWindow thirdHost(100, 100, nullptr, 600, 0);
+    TestFrame other(CRect(0, 0, 100, 100), otherHost.parent());
+    TestFrame third(CRect(0, 0, 100, 100), thirdHost.parent());
+    ASSERT_TRUE(other.firstDraw && third.firstDraw);
+    EXPECT_FALSE(rig.runAt(1010));  // an early pass takes none
+    EXPECT_TRUE(other.firstDraw && third.firstDraw);
+    EXPECT_TRUE(rig.runAt(1100));
+    EXPECT_NE(other.firstDraw, third.firstDraw);
+    EXPECT_TRUE(rig.runAt(1200));
+    EXPECT_FALSE(other.firstDraw || third.firstDraw);
+
     // Later work redraws what became dirty through the frame's idle.
     rig.view->setDirty(true);
-    EXPECT_TRUE(rig.runAt(1100));
+    EXPECT_TRUE(rig.runAt(1300));
     EXPECT_EQ(2, rig.view->draws);
     EXPECT_FALSE(rig.view->isDirty());
 
     // A control's idle request reaches the pump through its frame.
-    ManualClock::now = 1140;  // due at 1200
+    ManualClock::now = 1340;  // due at 1400
     rig.frame->runIdle();
-    EXPECT_EQ(2, rig.hosted.hostCalls(audioMasterIdle));
-    ManualClock::now = 1250;
+    EXPECT_EQ(4, rig.hosted.hostCalls(audioMasterIdle));
+    ManualClock::now = 1450;
     rig.frame->runIdle();
-    EXPECT_EQ(3, rig.hosted.hostCalls(audioMasterIdle));
+    EXPECT_EQ(5, rig.hosted.hostCalls(audioMasterIdle));
 }
 
 TEST(IdlePump, TheHostsIdleRequestCannotReEnterTheEditorsIdle) {

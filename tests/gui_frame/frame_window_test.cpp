@@ -2,6 +2,8 @@
 // class, the host destroying its window, painting and the idle redraw.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/gui_frame/frame_test_support.h"
 
 using namespace frametest;
@@ -26,7 +28,10 @@ TEST(FrameWindow, ChildWindowHasTheClassTitleStylesAndSizeOfTheFrame) {
     GetClassNameA(window, text, sizeof(text));
     EXPECT_EQ(expectedWindowClassName(), text);
     EXPECT_EQ(0u, std::string(text).find("Plugin"));
-    EXPECT_EQ(14u, std::string(text).size());  // "Plugin" and 8 hex digits
+    // "Plugin" and the module handle in 8 upper-case hexadecimal digits.
+    ASSERT_EQ(14u, std::string(text).size());
+    EXPECT_EQ(std::string::npos, std::string(text + 6).find_first_not_of("0123456789ABCDEF"));
+    EXPECT_EQ((unsigned long)(uintptr_t)VSTGUI::toolkitModule(), std::strtoul(text + 6, nullptr, 16));
     GetWindowTextA(window, text, sizeof(text));
     EXPECT_STREQ("Window", text);
 
