@@ -14,16 +14,17 @@ void dropCurrentDrag() {
     currentDrag = nullptr;
 }
 
-// Drag events carry the pointer as the frame sees it now; the platform's
-// screen point is not used.
-template <typename Event>
-void sendToFrame(CFrame* frame, Event event) {
-    CDrawContext* context = frame->createDrawContext();
+// A drawing context and the pointer for one drag event. The pointer is read
+// as the frame sees it now; the platform's screen point is not used.
+struct DragEvent {
+    explicit DragEvent(CFrame* frame) : context(frame->createDrawContext()) { frame->getMouseLocation(context, where); }
+    ~DragEvent() { context->release(); }
+    DragEvent(const DragEvent&) = delete;
+    DragEvent& operator=(const DragEvent&) = delete;
+
+    CDrawContext* context;
     CPoint where;
-    frame->getMouseLocation(context, where);
-    event(context, where);
-    context->release();
-}
+};
 
 }  // namespace
 
@@ -61,36 +62,40 @@ STDMETHODIMP CDropTarget::DragEnter(IDataObject* dataObject, DWORD, POINTL, DWOR
     // An enter without a leave before it must not strand the earlier payload.
     dropCurrentDrag();
     currentDrag = new CDragContainer(dataObject);
-    CDragContainer* drag = currentDrag;
-    CFrame* target = frame;
-    sendToFrame(target, [=](CDrawContext* context, const CPoint& where) { target->onDragEnter(context, drag, where); });
+    {
+        DragEvent event(frame);
+        frame->onDragEnter(event.context, currentDrag, event.where);
+    }
     if (effect) *effect = DROPEFFECT_MOVE;
     return S_OK;
 }
 
 STDMETHODIMP CDropTarget::DragOver(DWORD, POINTL, DWORD* effect) {
     if (!currentDrag || !frame) return S_OK;
-    CDragContainer* drag = currentDrag;
-    CFrame* target = frame;
-    sendToFrame(target, [=](CDrawContext* context, const CPoint& where) { target->onDragMove(context, drag, where); });
+    {
+        DragEvent event(frame);
+        frame->onDragMove(event.context, currentDrag, event.where);
+    }
     if (effect) *effect = DROPEFFECT_MOVE;
     return S_OK;
 }
 
 STDMETHODIMP CDropTarget::DragLeave() {
     if (!currentDrag || !frame) return S_OK;
-    CDragContainer* drag = currentDrag;
-    CFrame* target = frame;
-    sendToFrame(target, [=](CDrawContext* context, const CPoint& where) { target->onDragLeave(context, drag, where); });
+    {
+        DragEvent event(frame);
+        frame->onDragLeave(event.context, currentDrag, event.where);
+    }
     dropCurrentDrag();
     return S_OK;
 }
 
 STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD, POINTL, DWORD*) {
     if (!currentDrag || !frame) return S_OK;
-    CDragContainer* drag = currentDrag;
-    CFrame* target = frame;
-    sendToFrame(target, [=](CDrawContext* context, const CPoint& where) { target->onDrop(context, drag, where); });
+    {
+        DragEvent event(frame);
+        frame->onDrop(event.context, currentDrag, event.where);
+    }
     dropCurrentDrag();
     return S_OK;
 }

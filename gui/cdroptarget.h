@@ -35,10 +35,6 @@ private:
     CFrame* frame;
 };
 
-}  // namespace VSTGUI
-
-namespace VSTGUI {
-
 class CDragContainer;
 
 // The payload of the drag now over a frame window, or empty. It holds the

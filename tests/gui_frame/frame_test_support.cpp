@@ -234,6 +234,8 @@ AEffect* VSTCALLBACK testEntry(audioMasterCallback host) { return (new TestPlugi
 
 HostedTestPlugin::HostedTestPlugin() { instance.reset(new PluginInstance(host.create(testEntry))); }
 
-TestPlugin* HostedTestPlugin::plugin() const { return static_cast<TestPlugin*>((AudioEffect*)instance->record()->object); }
+TestPlugin* HostedTestPlugin::plugin() const {
+    return static_cast<TestPlugin*>(static_cast<AudioEffect*>(instance->record()->object));
+}
 
 }  // namespace frametest
