@@ -46,6 +46,12 @@ bool CControl::isTypeOf(const char* className) const {
     return CView::isTypeOf(className);
 }
 
+bool CControl::removed(CView* parent) {
+    parentFrame = nullptr;
+    parentView = nullptr;
+    return CView::removed(parent);
+}
+
 void CControl::runIdle() {
     if (parentFrame) parentFrame->runIdle();
 }

@@ -33,6 +33,9 @@ public:
     bool isDirty() const override;
     void setDirty(bool state = true) override;
     bool isTypeOf(const char* className) const override;
+    // Forgets the parents: a control may outlive its frame by the reference
+    // a running mouse loop holds.
+    bool removed(CView* parent) override;
 
     // Lets the window repaint and the host idle from inside a modal loop.
     virtual void runIdle();

@@ -40,6 +40,9 @@ void CKickButton::mouse(CDrawContext* context, const CPoint& clicked, int32_t bu
     if (!(buttons & kButtonLeft)) return;
 
     const float entry = value;
+    // Kept alive through the loop: the host may close the editor from inside
+    // the idle pump.
+    retain();
     beginEdit();
     if (context && context->getMouseButtons() == kButtonLeft) {
         CPoint where = clicked;
@@ -64,6 +67,7 @@ void CKickButton::mouse(CDrawContext* context, const CPoint& clicked, int32_t bu
     value = 0.f;
     if (listener) listener->valueChanged(context, this);
     endEdit();
+    release();
 }
 
 }  // namespace VSTGUI

@@ -210,6 +210,9 @@ void CKnob::mouse(CDrawContext* context, const CPoint& clicked, int32_t buttons)
         old = valueForPoint(local);
     }
 
+    // The host may close the editor from inside the idle pump; the loop keeps
+    // this knob alive until it is done (the frame then lets go of it).
+    retain();
     beginEdit();
     CPoint lastPosition(-1, -1);
     do {
@@ -247,6 +250,7 @@ void CKnob::mouse(CDrawContext* context, const CPoint& clicked, int32_t buttons)
         runIdle();
     } while (buttons & kButtonLeft);
     endEdit();
+    release();
 }
 
 bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance) {

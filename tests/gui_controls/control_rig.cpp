@@ -166,6 +166,14 @@ ControlRig::~ControlRig() {
     delete effect;  // deletes its editor
 }
 
+void ControlRig::closeOnIdle(int n) {
+    std::function<void(const HostCall&)> logging = hostRecord.onCall;
+    hostRecord.onCall = [this, logging, n](const HostCall& call) {
+        logging(call);
+        if (call.opcode == audioMasterIdle && log.count("idle") == n) editor->close();
+    };
+}
+
 CPoint ControlRig::toScreen(const CPoint& p) const {
     POINT q = {p.h, p.v};
     ClientToScreen(frameWindow(), &q);

@@ -129,6 +129,8 @@ public:
     void paint();
 
     void setKnobMode(int mode) { editor->setKnobMode(mode); }
+    // Makes the host close the editor window from inside its n-th idle request.
+    void closeOnIdle(int n);
 
     EventLog log;
     RecordingListener listener{&log};

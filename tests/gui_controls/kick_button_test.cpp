@@ -157,6 +157,16 @@ TEST_F(KickGesture, ReleaseIsReportedWithoutAListenerCrash) {
     EXPECT_FLOAT_EQ(silent->getValue(), 0.f);
 }
 
+TEST_F(KickGesture, HostClosingTheEditorWhileHeldStillReleasesTheNote) {
+    rig.closeOnIdle(1);
+    Gesture g(rig);
+    g.step(inside, kLeft).step(inside, kLeft).step(inside, kNone);
+    g.run(inside);
+    EXPECT_EQ(rig.editor->getFrame(), nullptr);
+    EXPECT_EQ(rig.log.kinds(), (Kinds{"begin", "changed", "changed"})) << rig.log.describe();
+    expectValues({1.f, 0.f});
+}
+
 // The two pictures of the real key bitmap, drawn into a real buffer.
 class KickPictures : public ::testing::Test {
 protected:

@@ -219,6 +219,21 @@ TEST_F(KnobDrag, FilmstripKnobReportsOnlyWholePixelMoves) {
     }
 }
 
+TEST_F(KnobDrag, HostClosingTheEditorMidDragEndsTheLoopSafely) {
+    rig.setKnobMode(2);
+    start(0.2f);
+    rig.closeOnIdle(2);
+    Gesture g(rig);
+    g.step(centre, kLeft).step(CPoint(120, 150), kLeft).step(CPoint(120, 130), kLeft).step(CPoint(120, 130), kNone);
+    g.run(centre);
+    EXPECT_EQ(rig.editor->getFrame(), nullptr);
+    // The drag goes on to the release with the listener; the frame that
+    // would pass the end of the edit on is gone.
+    EXPECT_EQ(rig.log.kinds(), (std::vector<std::string>{"begin", "changed", "changed", "changed"}));
+    expectValues({0.2f, 0.3f, 0.4f});
+    EXPECT_EQ(g.stepsRead(), 3u);
+}
+
 class KnobSteps : public KnobDrag {
 protected:
     bool wheel(float distance, std::vector<int32_t> held = {}) {
