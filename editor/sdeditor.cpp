@@ -1,0 +1,237 @@
+#include "editor/sdeditor.h"
+
+#include <windows.h>
+
+#include "gui/cbitmap.h"
+#include "gui/cframe.h"
+#include "gui/controls/canimknob.h"
+#include "gui/controls/ckickbutton.h"
+#include "plugin/audioeffect.h"
+
+using VSTGUI::CAnimKnob;
+using VSTGUI::CBitmap;
+using VSTGUI::CControl;
+using VSTGUI::CDrawContext;
+using VSTGUI::CFrame;
+using VSTGUI::CKickButton;
+using VSTGUI::CPoint;
+using VSTGUI::CRect;
+
+namespace {
+
+enum BitmapResource : int32_t {
+    kBackgroundBitmap = 128,
+    kSmallKnobBitmap = 130,
+    kLargeKnobBitmap = 132,
+    kWhiteKeyBitmap = 134,
+    kBlackKeyBitmap = 135,
+};
+
+constexpr int32_t kKnobFrames = 64;
+constexpr int32_t kSmallKnobSize = 40;  // one frame of the small filmstrip
+constexpr int32_t kLargeKnobSize = 64;
+
+// Top-left corners of the knobs, by tag; the last one is the large Volume knob.
+const CPoint kKnobCorners[SDEditor::kKnobCount] = {{355, 76}, {412, 76}, {490, 76}, {547, 76}, {624, 72}};
+constexpr int kLargeKnobTag = 4;
+
+const CRect kFirstWhiteKey(27, 215, 40, 236);  // note 21
+const CRect kFirstBlackKey(38, 187, 46, 212);  // note 22
+constexpr int32_t kWhiteKeyStep = 13;
+
+bool isBlackKey(int32_t note) {
+    switch (note % 12) {
+        case 1:
+        case 3:
+        case 6:
+        case 8:
+        case 10:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// After D sharp and A sharp the next black key lies past a gap with none.
+int32_t blackKeyStep(int32_t note) {
+    const int32_t pitch = note % 12;
+    return (pitch == 3 || pitch == 10) ? 23 : 15;
+}
+
+bool isKnob(VstInt32 index) { return index >= 0 && index < SDEditor::kKnobCount; }
+bool isKey(VstInt32 index) { return index >= SDEditor::kLowestKey && index <= SDEditor::kHighestKey; }
+
+}  // namespace
+
+SDEditor::SDEditor(AudioEffect* effect)
+    : AEffGUIEditor(effect),
+      knobs(),
+      keyTable(),
+      background(nullptr),
+      keySounding(),
+      windowThread(0),
+      windowOpen(false),
+      anyPending(false) {
+    forgetPendingUpdates();
+    background = new CBitmap(kBackgroundBitmap);
+    rect.top = 0;
+    rect.left = 0;
+    rect.bottom = (int16_t)background->getHeight();
+    rect.right = (int16_t)background->getWidth();
+}
+
+SDEditor::~SDEditor() {
+    // A host may end the plug-in with the window still open: the window must
+    // not outlive the editor its frame reports to.
+    close();
+    if (background) background->release();
+    background = nullptr;
+}
+
+bool SDEditor::open(void* window) {
+    // A second open without a close builds anew instead of leaving the first
+    // window behind.
+    if (frame) close();
+    AEffGUIEditor::open(window);
+
+    // From here on other threads leave their updates for the first idle pass.
+    forgetPendingUpdates();
+    windowThread.store(GetCurrentThreadId(), std::memory_order_relaxed);
+    windowOpen.store(true, std::memory_order_release);
+
+    CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
+    CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap);
+    CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap);
+    CBitmap* blackKey = new CBitmap(kBlackKeyBitmap);
+
+    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
+    newFrame->setBackground(background);
+
+    for (int tag = 0; tag < kKnobCount; ++tag) {
+        const bool large = tag == kLargeKnobTag;
+        const int32_t side = large ? kLargeKnobSize : kSmallKnobSize;
+        const CPoint& corner = kKnobCorners[tag];
+        CAnimKnob* knob = new CAnimKnob(CRect(corner.h, corner.v, corner.h + side, corner.v + side), this, tag,
+                                        kKnobFrames, side, large ? largeKnob : smallKnob, CPoint(0, 0));
+        knobs[tag] = knob;
+        knob->setValue(effect ? effect->getParameter(tag) : 0.f);
+        newFrame->addView(knob);
+    }
+
+    CRect white = kFirstWhiteKey;
+    CRect black = kFirstBlackKey;
+    for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
+        const bool isBlack = isBlackKey(note);
+        CKickButton* key = new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey,
+                                           CPoint(0, 0));
+        keyTable[note] = key;
+        key->setValue(effect ? effect->getParameter(note) : 0.f);
+        keySounding[note] = false;
+        newFrame->addView(key);
+        if (isBlack)
+            black.offset(blackKeyStep(note), 0);
+        else
+            white.offset(kWhiteKeyStep, 0);
+    }
+
+    // The controls hold their own references now.
+    whiteKey->release();
+    blackKey->release();
+    largeKnob->release();
+    smallKnob->release();
+
+    frame = newFrame;
+    return true;
+}
+
+void SDEditor::close() {
+    windowOpen.store(false, std::memory_order_release);
+    // The frame goes as a whole, and the controls with it.
+    delete frame;
+    frame = nullptr;
+    for (CAnimKnob*& knob : knobs) knob = nullptr;
+    for (CKickButton*& key : keyTable) key = nullptr;
+}
+
+void SDEditor::idle() {
+    applyPendingUpdates();
+    AEffGUIEditor::idle();
+}
+
+void SDEditor::setParameter(VstInt32 index, float value) {
+    if (!onWindowThread()) {
+        recordFromOtherThread(index, value);
+        return;
+    }
+    if (!frame) return;
+    if (isKnob(index)) {
+        // This update is newer than anything another thread left.
+        pendingKnob[index].store(kNothing, std::memory_order_relaxed);
+        // The knob redraws at the next idle pass once its picture changes.
+        knobs[index]->setValue(effect ? effect->getParameter(index) : 0.f);
+        return;
+    }
+    if (index < 0 || index >= kKeyTableSize || !keyTable[index]) return;
+    pendingKey[index].store(kNothing, std::memory_order_relaxed);
+    showKey(keyTable[index], index, value != 0.f);
+    frame->drawView(keyTable[index]);
+}
+
+void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {
+    const int32_t tag = control->getTag();
+    const float value = control->getValue();
+    const bool key = tag >= 0 && tag < kKeyTableSize && keyTable[tag] == control;
+    // A held key reports its value again on every pass of its mouse loop until
+    // it is redrawn; starting the note each time would stack voices of it.
+    const bool repeatedPress = key && value != 0.f && keySounding[tag];
+    if (!repeatedPress && effect) effect->setParameterAutomated(tag, value);
+    if (key) keySounding[tag] = value != 0.f;
+    control->setDirty(true);
+}
+
+bool SDEditor::onWindowThread() const {
+    return GetCurrentThreadId() == windowThread.load(std::memory_order_relaxed);
+}
+
+// Never touches the frame or a control: the window may be closing on its own
+// thread right now. The editor lives as long as the plug-in, so the atomics
+// are always there.
+void SDEditor::recordFromOtherThread(VstInt32 index, float value) {
+    if (!windowOpen.load(std::memory_order_acquire)) return;
+    if (isKnob(index))
+        pendingKnob[index].store(kKnobMoved, std::memory_order_release);
+    else if (isKey(index))
+        pendingKey[index].store(value != 0.f ? kKeyPressed : kKeyReleased, std::memory_order_release);
+    else
+        return;
+    anyPending.store(true, std::memory_order_release);
+}
+
+void SDEditor::applyPendingUpdates() {
+    if (!frame || !anyPending.exchange(false, std::memory_order_acq_rel)) return;
+    for (int tag = 0; tag < kKnobCount; ++tag) {
+        if (pendingKnob[tag].exchange(kNothing, std::memory_order_acq_rel) == kNothing) continue;
+        const float value = effect ? effect->getParameter(tag) : 0.f;
+        if (knobs[tag]->getValue() == value) continue;
+        knobs[tag]->setValue(value);
+        // Also when the new value shows another frame without moving the
+        // knob's pointer by a whole pixel.
+        knobs[tag]->setDirty(true);
+    }
+    for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
+        const uint32_t pending = pendingKey[note].exchange(kNothing, std::memory_order_acq_rel);
+        if (pending != kNothing) showKey(keyTable[note], note, pending == kKeyPressed);
+    }
+}
+
+void SDEditor::showKey(CKickButton* key, int32_t note, bool pressed) {
+    key->setValue(pressed ? 1.f : 0.f);
+    key->setDirty(true);
+    keySounding[note] = pressed;
+}
+
+void SDEditor::forgetPendingUpdates() {
+    anyPending.store(false, std::memory_order_relaxed);
+    for (std::atomic<uint32_t>& pending : pendingKnob) pending.store(kNothing, std::memory_order_relaxed);
+    for (std::atomic<uint32_t>& pending : pendingKey) pending.store(kNothing, std::memory_order_relaxed);
+}
