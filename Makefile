@@ -11,9 +11,9 @@ CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 TSAN := build/native-tsan
 ASAN := build/native-asan
 
-.PHONY: all deps native bitmaps samples win32 dll demo test test-native test-win32 test-tsan test-asan clean
+.PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
 
-all: deps dll demo
+all: deps dll demo editor-picture
 
 deps:
 	@tools/setup/install-deps.sh
@@ -45,6 +45,15 @@ dll: win32
 demo: dll
 	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh $(WIN32); \
 	else echo "(no demo renderer yet)"; fi
+
+# The editor as the DLL shows it, saved from a real window into
+# build/editor.bmp and build/editor.png; docs-picture also renews the README's
+# docs/editor.png.
+editor-picture: dll
+	@tools/editor-picture/make-editor-picture.sh $(WIN32)
+
+docs-picture: dll
+	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
 test: test-native test-win32 test-tsan test-asan
 

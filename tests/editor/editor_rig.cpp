@@ -192,8 +192,8 @@ HWND hostWindow() {
         RegisterClassA(&c);
         const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
         RECT r = {0, 0, 730, 248};
-        AdjustWindowRectEx(&r, style, FALSE, 0);
-        HWND w = CreateWindowExA(0, kHostClass, "editor test host", style, 60, 60, r.right - r.left,
+        AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOPMOST);
+        HWND w = CreateWindowExA(WS_EX_TOPMOST, kHostClass, "editor test host", style, 60, 60, r.right - r.left,
                                  r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ShowWindow(w, SW_SHOWNORMAL);
         UpdateWindow(w);

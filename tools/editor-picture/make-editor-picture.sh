@@ -1,0 +1,32 @@
+#!/bin/sh
+# Opens the instrument's editor from the DLL of a Windows build tree and saves
+# its window as build/editor.bmp and build/editor.png; with --docs also as the
+# README's picture, docs/editor.png.
+#
+#   tools/editor-picture/make-editor-picture.sh [--docs] [WIN32-TREE]   (default build/win32)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+docs=no
+if [ "$1" = "--docs" ]; then
+    docs=yes
+    shift
+fi
+tree="${1:-build/win32}"
+case "$tree" in /*) ;; *) tree="$root/$tree" ;; esac
+out="$root/build"
+mkdir -p "$out"
+rm -f "$out/editor.bmp" "$out/editor.png"
+
+set -- "$root/tools/render-midi/qelt-render" --plugin "$tree/Qelt-epiano.dll" --shot "$out/editor.bmp"
+# The window needs a display; without one a virtual one stands in.
+[ -n "$DISPLAY" ] || set -- xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+QELT_WIN32="$tree" "$@" || {
+    echo "make-editor-picture: the editor could not be shot" >&2
+    exit 1
+}
+python3 "$here/bmp_to_png.py" "$out/editor.bmp" "$out/editor.png" || exit 1
+echo "editor picture: $out/editor.png"
+if [ $docs = yes ]; then
+    mkdir -p "$root/docs"
+    cp "$out/editor.png" "$root/docs/editor.png" && echo "documentation picture: $root/docs/editor.png"
+fi
