@@ -30,7 +30,7 @@ bool registerClass() {
 bool sizeClientArea(HWND window, int width, int height) {
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192) return false;
     RECT r = {0, 0, width, height};
-    AdjustWindowRectEx(&r, kStyle, FALSE, 0);
+    AdjustWindowRectEx(&r, kStyle, FALSE, WS_EX_TOPMOST);
     return SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
 }
@@ -104,7 +104,8 @@ bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, E
         *error = "cannot register a window class";
         return false;
     }
-    HWND window = CreateWindowExA(0, kWindowClass, "qelt-render editor", kStyle, 0, 0, 320, 240, nullptr, nullptr,
+    // On top, so that no other window covers (and so clips) the editor's painting.
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, kWindowClass, "qelt-render editor", kStyle, 0, 0, 320, 240, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     if (!window) {
         *error = "cannot create a window";

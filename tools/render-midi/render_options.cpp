@@ -149,6 +149,10 @@ bool parseRenderOptions(const std::vector<std::string>& args, RenderOptions* o, 
     if (positional.size() == 2) {
         o->midiPath = positional[0];
         o->wavPath = positional[1];
+        if (o->midiPath == o->wavPath) {
+            *error = "the output would overwrite the MIDI file " + o->midiPath;
+            return false;
+        }
     } else if (!positional.empty()) {
         *error = positional.size() == 1 ? "a MIDI file and an output WAV file are needed, in that order"
                                         : "too many arguments: " + positional[2];
