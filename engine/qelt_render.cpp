@@ -47,7 +47,7 @@ void mixVoice(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, i
         if (grouped && frames - f >= 4) {
             int32_t a1 = fraction + step, a2 = a1 + step, a3 = a2 + step, a4 = a3 + step;
             int32_t p4 = position + 2 * (a4 >> 16);
-            if (p4 < endPosition) {
+            if (p4 <= endPosition) {
                 int32_t p1 = position + 2 * (a1 >> 16), p2 = position + 2 * (a2 >> 16), p3 = position + 2 * (a3 >> 16);
                 // Each load: left, right, next left, next right of one frame.
                 __m128i f1 = _mm_loadl_epi64((const __m128i*)(s + p1));
@@ -82,7 +82,7 @@ void mixVoice(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, i
         fraction &= 0xFFFF;
         if (position > endPosition) position -= loopLength;
         float l = 0.f, r = 0.f;
-        if (position < endPosition) {
+        if (position <= endPosition) {
             // 32-bit products as the interpolation is defined, wrapping rather
             // than overflowing on a full-scale jump between neighbours.
             const int16_t* p = s + position;

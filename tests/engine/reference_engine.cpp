@@ -123,7 +123,7 @@ void ReferenceEngine::process(float* left, float* right, int32_t frames) {
             v.fraction &= 0xFFFF;
             if (v.position > v.end) v.position -= v.loop;
             float x = 0.f, y = 0.f;
-            if (v.position < v.end) {
+            if (v.position <= v.end) {
                 const int16_t* s = data[v.sample];
                 int32_t p = v.position;
                 int32_t l = s[p] + (int32_t)((int64_t)(s[p + 2] - s[p]) * v.fraction) / 65536;

@@ -36,6 +36,25 @@ TEST_F(Voices, InterpolatesLinearlyWithSixteenBitFraction) {
     EXPECT_EQ(out.right[0], gainRight * ((float)right * level * (1.f / 32768.f)));
 }
 
+TEST_F(Voices, ALoopPassHasNoSilentFrameAtItsEnd) {
+    // At the root key the voice steps one frame at a time, so it stands exactly
+    // on the loop's last frame whenever its parity allows: that frame must
+    // sound, or every pass of a held note clicks.
+    for (int entry : {8, 9}) {
+        int16_t* s = synth::array(entry);
+        for (int i = 0; i < synth::kLength; i++) s[i] = 1000;
+        e = synth::makeEngine();
+        MidiEventBlock on = noteOn(0, 60, entry == 9 ? 100 : 50);
+        int loop = synth::loopEnd(entry) - synth::loopStart(entry);
+        Stereo out = renderBlock(*e, 3 * synth::loopEnd(entry), &on);
+        for (size_t f = 0; f < out.left.size(); f++) {
+            ASSERT_GT(out.left[f], 0.f) << "entry " << entry << " loop " << loop << " frame " << f;
+            ASSERT_GT(out.right[f], 0.f) << "entry " << entry << " frame " << f;
+        }
+        synth::restore();
+    }
+}
+
 TEST_F(Voices, OddLoopSwapsTheChannelsAtEachWrapEvenLoopDoesNot) {
     // Entry 9 (key 60, velocity 100) has an odd loop; entry 8 an even one.
     for (int entry : {8, 9}) {
