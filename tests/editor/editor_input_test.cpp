@@ -108,9 +108,10 @@ TEST_F(RealInput, APressRightAfterAnotherGestureStartsItsNoteOnce) {
     // its own loop and keeps reporting its value. (The first gesture ends
     // with shift, which ends a key's tracking at once: Wine answers a button
     // read as up from a cache for 50 ms, which a release would start.)
-    std::atomic<int> hostIdles{0};
+    std::atomic<int> hostIdles{0}, endEdits{0};
     rig.host().onCall = [&](const HostCall& call) {
         if (call.opcode == audioMasterIdle) ++hostIdles;
+        if (call.opcode == audioMasterEndEdit) ++endEdits;
     };
     const Rect key = keyRect(60);
     const POINT at = rig.toScreen(key.centerX(), key.centerY());
@@ -123,7 +124,7 @@ TEST_F(RealInput, APressRightAfterAnotherGestureStartsItsNoteOnce) {
         const DWORD start = GetTickCount();
         while (hostIdles == seen && GetTickCount() - start < 2000) Sleep(1);
         shiftKey(true);
-        Sleep(8);
+        while (endEdits == 0 && GetTickCount() - start < 2000) Sleep(1);
         shiftKey(false);
         mouseButton(MOUSEEVENTF_LEFTUP);
         mouseButton(MOUSEEVENTF_LEFTDOWN);
