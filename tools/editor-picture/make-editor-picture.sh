@@ -18,7 +18,10 @@ mkdir -p "$out"
 rm -f "$out/editor.bmp" "$out/editor.png"
 
 set -- "$root/tools/render-midi/qelt-render" --plugin "$tree/Qelt-epiano.dll" --shot "$out/editor.bmp"
-# The window needs a display; without one a virtual one stands in.
+# The window needs a display; without one a virtual one stands in. A Wine
+# session still running from an earlier step (the demo render, with no
+# display) would be joined and could not open windows: wait for it to end.
+WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" timeout 30 wineserver -w 2>/dev/null || true
 [ -n "$DISPLAY" ] || set -- xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
 QELT_WIN32="$tree" "$@" || {
     echo "make-editor-picture: the editor could not be shot" >&2
