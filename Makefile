@@ -61,7 +61,10 @@ test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 # Windows programs run under Wine; the ones that open windows need a display.
+# A Wine session left from an earlier step is bound to another display (or
+# none): it is let end first, so the tests start one on their own display.
 test-win32: win32
+	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
 	cd $(WIN32) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
 # The engine's tests in sanitizer trees of their own: a render thread against
