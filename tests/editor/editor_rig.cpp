@@ -1,11 +1,10 @@
 #include "tests/editor/editor_rig.h"
 
-#include <atomic>
 #include <cmath>
 #include <sstream>
-#include <thread>
 
 #include "tests/bitmaps/bmp_reader.h"
+#include "tests/support/win32_test_pixels.h"
 
 namespace editortest {
 
@@ -43,11 +42,6 @@ const char kHostClass[] = "QeltEditorTestHost";
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_CLOSE) return 0;
     return DefWindowProcA(window, message, w, l);
-}
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
 }
 
 }  // namespace
@@ -140,45 +134,14 @@ Picture capture(HWND window) {
     Picture picture;
     RECT client;
     if (!window || !GetClientRect(window, &client)) return picture;
-    const int width = client.right, height = client.bottom;
     HDC source = GetDC(window);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY)) {
-            GdiFlush();
-            const uint32_t* p = static_cast<const uint32_t*>(bits);
-            picture.width = width;
-            picture.height = height;
-            picture.pixels.assign(p, p + (size_t)width * height);
-            for (uint32_t& v : picture.pixels) v &= 0xFFFFFF;
-        }
-        SelectObject(memory, old);
+    if (win32test::readPixels(source, client.right, client.bottom, &picture.pixels)) {
+        picture.width = client.right;
+        picture.height = client.bottom;
+        for (uint32_t& v : picture.pixels) v &= 0xFFFFFF;
     }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
     ReleaseDC(window, source);
     return picture;
-}
-
-void pumpMessages(int rounds) {
-    for (int i = 0; i < rounds; ++i) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
 }
 
 HWND hostWindow() {
@@ -203,29 +166,7 @@ HWND hostWindow() {
     return window;
 }
 
-int gdiObjectCount() {
-    DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported) return (int)reported;
-    // Wine reports no count, but knows every live handle by its index.
-    int live = 0;
-    for (uintptr_t index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++live;
-    return live;
-}
-
 int userObjectCount() { return (int)GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }
-
-int threadWindowCount() {
-    std::vector<HWND> top;
-    EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&top));
-    size_t count = top.size();
-    for (HWND window : top) {
-        std::vector<HWND> children;
-        EnumChildWindows(window, collectWindow, reinterpret_cast<LPARAM>(&children));
-        count += children.size();
-    }
-    return (int)count;
-}
 
 EditorRig::EditorRig() {
     hostWindow();
@@ -284,50 +225,6 @@ POINT EditorRig::toScreen(int x, int y) const {
     POINT p = {x, y};
     ClientToScreen(editorWindow(), &p);
     return p;
-}
-
-void withInjection(const std::function<void()>& inject) {
-    std::atomic<bool> done{false};
-    std::thread injector([&] {
-        inject();
-        done = true;
-    });
-    const DWORD start = GetTickCount();
-    while (!done && GetTickCount() - start < 20000) pumpMessages(1);
-    injector.join();
-    pumpMessages(3);
-}
-
-void moveMouseTo(POINT screen) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = (LONG)((screen.x * 65536LL + w / 2) / w);
-    in.mi.dy = (LONG)((screen.y * 65536LL + h / 2) / h);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-}
-
-void shiftKey(bool down) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = VK_SHIFT;
-    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &in, sizeof in);
-}
-
-void mouseButton(DWORD flag) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    SendInput(1, &in, sizeof in);
-}
-
-void glide(POINT from, POINT to, int steps, int pauseMillis) {
-    for (int i = 1; i <= steps; ++i) {
-        moveMouseTo(POINT{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
-        Sleep(pauseMillis);
-    }
 }
 
 float rms(const std::vector<float>& samples, size_t from) {

@@ -7,12 +7,14 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/plugin_under_test.h"
+#include "tests/support/win32_test_input.h"
+#include "tests/support/win32_test_messages.h"
+#include "tests/support/win32_test_resources.h"
 
 namespace editortest {
 
@@ -55,16 +57,16 @@ std::string differences(const Picture& actual, const Picture& expected, const Re
 // Reads the window's client area back from its surface.
 Picture capture(HWND window);
 
-void pumpMessages(int rounds = 3);
+using win32test::pumpMessages;
 
 // One visible top-level window for the whole program, sized to the editor:
 // under Wine a top-level window takes long to go away, so it is kept.
 HWND hostWindow();
 
 // Live objects of this process and windows of this thread.
-int gdiObjectCount();
+using win32test::gdiObjectCount;
 int userObjectCount();
-int threadWindowCount();
+using win32test::threadWindowCount;
 
 // The plug-in behind a recording host, with its editor in the host window.
 class EditorRig {
@@ -98,13 +100,12 @@ public:
     POINT toScreen(int x, int y) const;
 };
 
-// Real input from a second thread: the press lands in this thread's queue and
-// runs the control's loop here, which polls the live pointer and buttons.
-void withInjection(const std::function<void()>& inject);
-void moveMouseTo(POINT screen);
-void mouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN or MOUSEEVENTF_LEFTUP
-void shiftKey(bool down);
-void glide(POINT from, POINT to, int steps, int pauseMillis);
+// Real input from a second thread, through the window system's queue.
+using win32test::glide;
+using win32test::mouseButton;
+using win32test::moveMouseTo;
+using win32test::shiftKey;
+using win32test::withInjection;
 
 // Levels of rendered audio.
 float rms(const std::vector<float>& samples, size_t from = 0);

@@ -128,17 +128,6 @@ FrozenClock::FrozenClock() {
 
 FrozenClock::~FrozenClock() { tickClock() = platformTickClock(); }
 
-void pumpMessages(int rounds) {
-    for (int i = 0; i < rounds; ++i) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
-}
-
 ControlRig::ControlRig(int width, int height, int x, int y, bool onTop) {
     effect = new TestEffect(RecordingHost::callback);
     effect->getAeffect()->user = &hostRecord;

@@ -17,6 +17,7 @@
 #include "gui/platform_input.h"
 #include "gui/tick_clock.h"
 #include "plugin/audioeffectx.h"
+#include "tests/support/win32_test_messages.h"
 #include "tools/vsthost/vst_host.h"
 
 namespace controltest {
@@ -99,7 +100,7 @@ public:
 };
 
 // Dispatches what is queued for the thread's windows.
-void pumpMessages(int rounds = 3);
+using win32test::pumpMessages;
 
 class ControlRig {
 public:

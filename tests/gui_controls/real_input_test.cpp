@@ -6,54 +6,25 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "gui/controls/canimknob.h"
 #include "gui/controls/ckickbutton.h"
 #include "gui/controls/cknob.h"
 #include "tests/gui_controls/control_rig.h"
+#include "tests/support/win32_test_input.h"
 
 namespace controltest {
 namespace {
 
-void moveTo(const CPoint& screen) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = (LONG)((screen.h * 65536LL + w / 2) / w);
-    in.mi.dy = (LONG)((screen.v * 65536LL + h / 2) / h);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
-}
+using win32test::mouseButton;
+using win32test::withInjection;
 
-void button(DWORD flag) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    SendInput(1, &in, sizeof in);
-}
+POINT onScreen(const CPoint& p) { return POINT{p.h, p.v}; }
 
-// Runs `inject` on a second thread and pumps this thread's messages until it
-// is done; a press it makes arrives here and runs the control's loop.
-void withInjection(const std::function<void()>& inject) {
-    std::atomic<bool> done{false};
-    std::thread injector([&] {
-        inject();
-        done = true;
-    });
-    const DWORD start = GetTickCount();
-    while (!done && GetTickCount() - start < 20000) pumpMessages(1);
-    injector.join();
-    pumpMessages(3);
-}
+void moveTo(const CPoint& screen) { win32test::moveMouseTo(onScreen(screen)); }
 
 // Steps from a to b in n pauses of `ms` milliseconds.
-void glide(const CPoint& a, const CPoint& b, int n, int ms) {
-    for (int i = 1; i <= n; ++i) {
-        moveTo(CPoint(a.h + (b.h - a.h) * i / n, a.v + (b.v - a.v) * i / n));
-        Sleep(ms);
-    }
-}
+void glide(const CPoint& a, const CPoint& b, int n, int ms) { win32test::glide(onScreen(a), onScreen(b), n, ms); }
 
 class RealInput : public ::testing::Test {
 protected:
@@ -66,7 +37,7 @@ protected:
         pumpMessages();
         rig.log.clear();
     }
-    void TearDown() override { button(MOUSEEVENTF_LEFTUP); }
+    void TearDown() override { mouseButton(MOUSEEVENTF_LEFTUP); }
 };
 
 TEST_F(RealInput, CircularKnobFollowsThePointer) {
@@ -75,11 +46,11 @@ TEST_F(RealInput, CircularKnobFollowsThePointer) {
     withInjection([&] {
         moveTo(rig.toScreen(CPoint(120, 150)));  // the top: 0.5
         Sleep(60);
-        button(MOUSEEVENTF_LEFTDOWN);
+        mouseButton(MOUSEEVENTF_LEFTDOWN);
         Sleep(150);
         glide(rig.toScreen(CPoint(120, 150)), rig.toScreen(CPoint(140, 170)), 8, 20);  // to the right: 5/6
         Sleep(200);
-        button(MOUSEEVENTF_LEFTUP);
+        mouseButton(MOUSEEVENTF_LEFTUP);
         Sleep(150);
     });
     ASSERT_GE(rig.log.values().size(), 2u) << rig.log.describe();
@@ -115,12 +86,12 @@ TEST_F(RealInput, LinearFilmstripDragKeepsPaintingAndIdling) {
     withInjection([&] {
         moveTo(press);
         Sleep(60);
-        button(MOUSEEVENTF_LEFTDOWN);
+        mouseButton(MOUSEEVENTF_LEFTDOWN);
         Sleep(150);
         glide(press, CPoint(press.h, press.v - 60), 30, 20);  // 60 up, 0.6 s: +0.3
         Sleep(400);
         midDrag = GetPixel(window, 130, 170);  // still held: what the window shows now
-        button(MOUSEEVENTF_LEFTUP);
+        mouseButton(MOUSEEVENTF_LEFTUP);
         Sleep(150);
     });
     ReleaseDC(rig.frameWindow(), window);
@@ -143,13 +114,13 @@ TEST_F(RealInput, KickButtonHeldDraggedOutAndReleasedOutside) {
     withInjection([&] {
         moveTo(rig.toScreen(CPoint(206, 115)));
         Sleep(60);
-        button(MOUSEEVENTF_LEFTDOWN);
+        mouseButton(MOUSEEVENTF_LEFTDOWN);
         Sleep(400);
         held = GetPixel(window, 206, 115);
         moveTo(rig.toScreen(CPoint(240, 115)));
         Sleep(400);
         outside = GetPixel(window, 206, 115);
-        button(MOUSEEVENTF_LEFTUP);
+        mouseButton(MOUSEEVENTF_LEFTUP);
         Sleep(150);
     });
     ReleaseDC(rig.frameWindow(), window);

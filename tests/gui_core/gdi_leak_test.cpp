@@ -4,22 +4,13 @@
 
 #include "gui/platform_state.h"
 #include "gui_test_support.h"
+#include "tests/support/win32_test_resources.h"
 
 using namespace VSTGUI;
 using namespace guitest;
+using win32test::gdiObjectCount;
 
 namespace {
-// The process's GDI object count. Wine's GetGuiResources answers 0; there the
-// live entries of the GDI handle table are counted instead (Wine accepts a
-// handle given as its bare table index).
-DWORD gdiObjects() {
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
-    DWORD n = 0;
-    for (uintptr_t index = 1; index < 0x10000; ++index)
-        n += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return n;
-}
-
 // One round of everything that creates platform objects.
 void drawOnce(CViewContainer* frame, CBitmap* bitmap, HWND window, int i) {
     CDrawContext* onWindow = new CDrawContext(nullptr, nullptr, window);  // takes and gives back the window's DC
@@ -50,10 +41,10 @@ void drawOnce(CViewContainer* frame, CBitmap* bitmap, HWND window, int i) {
 
 TEST(GdiObjects, CountStaysConstantOverThousandsOfDraws) {
     // The count must be meaningful here: creating objects must show in it.
-    const DWORD before = gdiObjects();
+    const int before = gdiObjectCount();
     HPEN pens[20];
     for (HPEN& p : pens) p = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
-    const DWORD with = gdiObjects();
+    const int with = gdiObjectCount();
     for (HPEN p : pens) DeleteObject(p);
     ASSERT_GE(with, before + 20) << "no meaningful GDI object count here";
 
@@ -69,18 +60,18 @@ TEST(GdiObjects, CountStaysConstantOverThousandsOfDraws) {
     frame->addView(inner);
 
     for (int i = 0; i < 50; ++i) drawOnce(frame, bitmap, window, i);  // settle caches
-    const DWORD start = gdiObjects();
+    const int start = gdiObjectCount();
     for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < 2000; ++i) {
             setTransparentBltEntry(round == 0 ? procAddress<TransparentBltProc>(msimg32, "TransparentBlt")
                                               : nullptr);  // second round: the mask method
             drawOnce(frame, bitmap, window, i);
         }
-        EXPECT_EQ(gdiObjects(), start) << "after round " << round;
+        EXPECT_EQ(gdiObjectCount(), start) << "after round " << round;
     }
     frame->release();
     bitmap->release();
-    EXPECT_LT(gdiObjects(), start);  // the buffers and the bitmap are gone
+    EXPECT_LT(gdiObjectCount(), start);  // the buffers and the bitmap are gone
     DestroyWindow(window);
     setAlphaBlendEntry(nullptr);
     setTransparentBltEntry(nullptr);

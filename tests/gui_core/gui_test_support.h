@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gui/vstgui.h"
+#include "tests/support/win32_test_pixels.h"
 
 namespace guitest {
 
@@ -35,24 +36,7 @@ inline Rgb rgb(const CColor& c) { return {c.red, c.green, c.blue}; }
 class Pixels {
 public:
     Pixels(HDC source, int width, int height) : width(width), height(height), data(size_t(width) * height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(source);
-        HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(dc, dib);
-        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        const uint32_t* p = static_cast<const uint32_t*>(bits);
-        if (p) data.assign(p, p + data.size());
-        SelectObject(dc, old);
-        DeleteObject(dib);
-        DeleteDC(dc);
+        win32test::readPixels(source, width, height, &data);  // black where it cannot
     }
     explicit Pixels(COffscreenContext* c)
         : Pixels(static_cast<HDC>(c->getSystemContext()), c->getWidth(), c->getHeight()) {}

@@ -5,16 +5,13 @@
 
 #include "gui/cdragcontainer.h"
 #include "gui/platform_state.h"
+#include "tests/support/win32_test_messages.h"
 
 namespace frametest {
 
 void pumpMessages(int rounds) {
     for (int round = 0; round < rounds; ++round) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        win32test::drainMessages();
         if (round + 1 < rounds) Sleep(5);
     }
 }
@@ -102,23 +99,6 @@ std::vector<HWND> childWindows(HWND parent) {
     std::vector<HWND> all;
     EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&all));
     return all;
-}
-
-int threadWindowCount() {
-    std::vector<HWND> top;
-    EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&top));
-    size_t count = top.size();
-    for (HWND window : top) count += childWindows(window).size();
-    return (int)count;
-}
-
-int gdiObjectCount() {
-    DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported) return (int)reported;
-    int live = 0;
-    for (uintptr_t index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++live;
-    return live;
 }
 
 std::string EventLog::joined() const {

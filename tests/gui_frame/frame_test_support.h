@@ -15,6 +15,7 @@
 #include "gui/platform_state.h"
 #include "gui/tick_clock.h"
 #include "plugin/audioeffectx.h"
+#include "tests/support/win32_test_resources.h"
 #include "tools/vsthost/vst_host.h"
 
 namespace frametest {
@@ -22,7 +23,8 @@ namespace frametest {
 using namespace VSTGUI;
 
 // Runs the thread's message loop until the queue is empty (and a little
-// longer, so that the display server's answers arrive too).
+// longer, so that the display server's answers arrive too): unlike the shared
+// pump, no pause after the last round.
 void pumpMessages(int rounds = 3);
 
 // One visible top-level window for the whole test program. Every host
@@ -59,11 +61,10 @@ bool windowClassRegistered();
 
 // Window handles: the frame windows (by class) among the children of parent.
 std::vector<HWND> childWindows(HWND parent);
-int threadWindowCount();
+using win32test::threadWindowCount;
 
-// Live GDI objects of the process. Wine reports no counts through
-// GetGuiResources, but answers GetObjectType for any live handle index.
-int gdiObjectCount();
+// Live GDI objects of the process.
+using win32test::gdiObjectCount;
 
 // Everything that reached the recording views, in order.
 struct EventLog {
