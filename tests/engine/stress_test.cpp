@@ -36,9 +36,16 @@ TEST(Stress, RenderingWhileAnotherThreadChangesEverything) {
                 if (!std::isfinite(x)) finite = false;
         }
     });
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    // At least two seconds and enough work on both sides, however slow the
+    // machine or the sanitizer; a minute at the most.
+    const auto start = std::chrono::steady_clock::now();
+    auto busy = [&](long changes) {
+        auto elapsed = std::chrono::steady_clock::now() - start;
+        if (elapsed > std::chrono::seconds(60)) return false;
+        return elapsed < std::chrono::seconds(2) || blocks.load() < 120 || changes < 1500;
+    };
     long changes = 0;
-    while (std::chrono::steady_clock::now() < until) {
+    while (busy(changes)) {
         int k = (int)(changes++ % 1000);
         e->setParameter(k % 5, (k % 11) / 10.f);
         e->getParameter(k % 5);
