@@ -31,6 +31,22 @@ private:
     HGDIOBJ old;
 };
 
+// One blit of a bitmap onto a context: the context's device, the bitmap
+// selected into a memory device compatible with it, and the destination block
+// (the rectangle moved by the context's offset).
+struct BitmapBlit {
+    BitmapBlit(HBITMAP bitmap, CDrawContext* context, const CRect& rect)
+        : dest(static_cast<HDC>(context->getSystemContext())),
+          source(dest, bitmap),
+          x(rect.left + context->offset.h),
+          y(rect.top + context->offset.v),
+          w(rect.getWidth()),
+          h(rect.getHeight()) {}
+    HDC dest;
+    SourceDC source;
+    const int x, y, w, h;
+};
+
 // Colour-keyed copy without TransparentBlt: XOR the source in, cut the opaque
 // pixels out with a 1-bit mask, XOR the source in again.
 void maskedBlit(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, COLORREF key) {
@@ -102,51 +118,40 @@ bool CBitmap::loadFromPath(const void*) {
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
     if (!handle || !context || !context->getSystemContext()) return;
-    HDC dest = static_cast<HDC>(context->getSystemContext());
-    SourceDC source(dest, static_cast<HBITMAP>(handle));
-    if (!source.get()) return;
-    BitBlt(dest, rect.left + context->offset.h, rect.top + context->offset.v, rect.getWidth(), rect.getHeight(),
-           source.get(), offset.h, offset.v, SRCCOPY);
+    BitmapBlit b(static_cast<HBITMAP>(handle), context, rect);
+    if (!b.source.get()) return;
+    BitBlt(b.dest, b.x, b.y, b.w, b.h, b.source.get(), offset.h, offset.v, SRCCOPY);
 }
 
 void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) {
-    if (!handle || !context || !context->getSystemContext()) return;
-    const int w = rect.getWidth();
-    const int h = rect.getHeight();
-    if (w <= 0 || h <= 0) return;
-    HDC dest = static_cast<HDC>(context->getSystemContext());
-    SourceDC source(dest, static_cast<HBITMAP>(handle));
-    if (!source.get()) return;
-    const int x = rect.left + context->offset.h;
-    const int y = rect.top + context->offset.v;
+    if (!handle || !context || !context->getSystemContext() || rect.getWidth() <= 0 || rect.getHeight() <= 0) return;
+    BitmapBlit b(static_cast<HBITMAP>(handle), context, rect);
+    if (!b.source.get()) return;
     const COLORREF key = transparentColor.toPlatform();
     if (TransparentBltProc transparentBlt = transparentBltEntry())
-        transparentBlt(dest, x, y, w, h, source.get(), offset.h, offset.v, w, h, key);
+        transparentBlt(b.dest, b.x, b.y, b.w, b.h, b.source.get(), offset.h, offset.v, b.w, b.h, key);
     else
-        maskedBlit(dest, x, y, w, h, source.get(), offset.h, offset.v, key);
+        maskedBlit(b.dest, b.x, b.y, b.w, b.h, b.source.get(), offset.h, offset.v, key);
 }
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) {
-    if (!handle || !context || !context->getSystemContext()) return;
-    const int w = rect.getWidth();
-    const int h = rect.getHeight();
-    if (w <= 0 || h <= 0) return;
-    HDC dest = static_cast<HDC>(context->getSystemContext());
-    SourceDC source(dest, static_cast<HBITMAP>(handle));
-    if (!source.get()) return;
-    const int x = rect.left + context->offset.h;
-    const int y = rect.top + context->offset.v;
+    if (!handle || !context || !context->getSystemContext() || rect.getWidth() <= 0 || rect.getHeight() <= 0) return;
+    BitmapBlit b(static_cast<HBITMAP>(handle), context, rect);
+    if (!b.source.get()) return;
+    HDC dest = b.dest;
+    HDC source = b.source.get();
+    const int x = b.x, y = b.y, w = b.w, h = b.h;
 
     AlphaBlendProc alphaBlend = alphaBlendEntry();
     if (!alphaBlend) {
         // No blending available: an invisible blit draws nothing, any other
         // opacity shows the picture opaque rather than not at all.
-        if (alpha != 0) BitBlt(dest, x, y, w, h, source.get(), offset.h, offset.v, SRCCOPY);
+        if (alpha != 0) BitBlt(dest, x, y, w, h, source, offset.h, offset.v, SRCCOPY);
         return;
     }
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, 0};
     if (!isWindows98()) {
-        alphaBlend(dest, x, y, w, h, source.get(), offset.h, offset.v, w, h, blend);
+        alphaBlend(dest, x, y, w, h, source, offset.h, offset.v, w, h, blend);
         return;
     }
     // Windows 98 blends only from a block that starts at the source's origin.
@@ -155,7 +160,7 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPo
     {
         SourceDC block(dest, copy);
         if (block.get()) {
-            BitBlt(block.get(), 0, 0, w, h, source.get(), offset.h, offset.v, SRCCOPY);
+            BitBlt(block.get(), 0, 0, w, h, source, offset.h, offset.v, SRCCOPY);
             alphaBlend(dest, x, y, w, h, block.get(), 0, 0, w, h, blend);
         }
     }

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "tests/bitmaps/bmp_reader.h"
-#include "tests/support/win32_test_pixels.h"
+#include "tools/vsthost/device_pixels_win32.h"
 
 namespace editortest {
 
@@ -135,7 +135,7 @@ Picture capture(HWND window) {
     RECT client;
     if (!window || !GetClientRect(window, &client)) return picture;
     HDC source = GetDC(window);
-    if (win32test::readPixels(source, client.right, client.bottom, &picture.pixels)) {
+    if (readDevicePixels(source, client.right, client.bottom, &picture.pixels)) {
         picture.width = client.right;
         picture.height = client.bottom;
         for (uint32_t& v : picture.pixels) v &= 0xFFFFFF;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gui/vstgui.h"
-#include "tests/support/win32_test_pixels.h"
+#include "tools/vsthost/device_pixels_win32.h"
 
 namespace guitest {
 
@@ -36,7 +36,7 @@ inline Rgb rgb(const CColor& c) { return {c.red, c.green, c.blue}; }
 class Pixels {
 public:
     Pixels(HDC source, int width, int height) : width(width), height(height), data(size_t(width) * height) {
-        win32test::readPixels(source, width, height, &data);  // black where it cannot
+        readDevicePixels(source, width, height, &data);  // black where it cannot
     }
     explicit Pixels(COffscreenContext* c)
         : Pixels(static_cast<HDC>(c->getSystemContext()), c->getWidth(), c->getHeight()) {}

@@ -3,18 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/render-midi/little_endian.h"
 #include "tools/render-midi/wav_writer.h"
-
-namespace {
-void put16(unsigned char* p, uint32_t v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-}
-void put32(unsigned char* p, uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
-}  // namespace
 
 bool writeBmp(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels,
               std::string* error) {

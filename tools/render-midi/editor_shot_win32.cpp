@@ -4,6 +4,7 @@
 
 #include "tools/render-midi/bmp_writer.h"
 #include "tools/render-midi/editor_shot.h"
+#include "tools/vsthost/device_pixels_win32.h"
 
 namespace {
 
@@ -58,31 +59,9 @@ bool hasChildWindow(HWND window) { return GetWindow(window, GW_CHILD) != nullptr
 bool capture(HWND window, int width, int height, std::vector<uint32_t>* pixels) {
     HDC source = GetDC(window);
     if (!source) return false;
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = memory && bitmap && bits;
-    if (ok) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != 0;
-        GdiFlush();
-        if (ok) {
-            const uint32_t* p = (const uint32_t*)bits;
-            pixels->assign(p, p + (size_t)width * height);
-            for (uint32_t& v : *pixels) v &= 0xFFFFFF;
-        }
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
+    bool ok = readDevicePixels(source, width, height, pixels);
+    if (ok)
+        for (uint32_t& v : *pixels) v &= 0xFFFFFF;
     ReleaseDC(window, source);
     return ok;
 }

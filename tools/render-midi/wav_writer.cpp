@@ -4,20 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/render-midi/little_endian.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace {
-
-void put16(unsigned char* p, uint32_t v) {
-    p[0] = (unsigned char)v;
-    p[1] = (unsigned char)(v >> 8);
-}
-void put32(unsigned char* p, uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
 
 constexpr size_t kFloatHeader = 58;  // RIFF, fmt (18 bytes), fact, data
 constexpr size_t kPcmHeader = 44;    // RIFF, fmt (16 bytes), data

@@ -1,8 +1,6 @@
-#include "tests/support/win32_test_pixels.h"
+#include "tools/vsthost/device_pixels_win32.h"
 
-namespace win32test {
-
-bool readPixels(HDC source, int width, int height, std::vector<uint32_t>* pixels) {
+bool readDevicePixels(HDC source, int width, int height, std::vector<uint32_t>* pixels) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -28,5 +26,3 @@ bool readPixels(HDC source, int width, int height, std::vector<uint32_t>* pixels
     if (memory) DeleteDC(memory);
     return copied;
 }
-
-}  // namespace win32test

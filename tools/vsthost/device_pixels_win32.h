@@ -6,12 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace win32test {
-
 // Copies width x height pixels from the top left of `source` with a blit (so
 // that the device's clip region hides none of them) into `pixels` as 32-bit
 // values 0x??RRGGBB, top row first; the top byte is whatever the blit left.
 // False, with `pixels` untouched, when the copy cannot be made.
-bool readPixels(HDC source, int width, int height, std::vector<uint32_t>* pixels);
-
-}  // namespace win32test
+bool readDevicePixels(HDC source, int width, int height, std::vector<uint32_t>* pixels);
