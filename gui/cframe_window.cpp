@@ -41,7 +41,7 @@ struct CFramePlatform {
 };
 
 LRESULT CALLBACK CFramePlatform::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CFrame* frame = reinterpret_cast<CFrame*>(GetWindowLongA(window, GWL_USERDATA));
+    CFrame* frame = reinterpret_cast<CFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!frame) return DefWindowProcA(window, message, wParam, lParam);
 
     switch (message) {
@@ -152,9 +152,9 @@ CFrame::~CFrame() {
         HWND own = asWindow(window);
         // The host may have destroyed the window already; a handle that now
         // names some other window must not be touched.
-        if (IsWindow(own) && GetWindowLongA(own, GWL_USERDATA) == reinterpret_cast<LONG>(this)) {
+        if (IsWindow(own) && GetWindowLongPtrA(own, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
             // Messages sent while the window goes find no frame.
-            SetWindowLongA(own, GWL_USERDATA, 0);
+            SetWindowLongPtrA(own, GWLP_USERDATA, 0);
             DestroyWindow(own);
         }
         window = nullptr;
@@ -170,8 +170,9 @@ CFrame::~CFrame() {
 bool CFrame::registerWindowClass() {
     if (++windowClassUseCount != 1) return true;
     HMODULE module = toolkitModule();
-    std::snprintf(windowClassName, sizeof(windowClassName), "Plugin%08X",
-                  (unsigned)reinterpret_cast<uintptr_t>(module));
+    // The module's address in upper-case hex, as wide as a pointer.
+    std::snprintf(windowClassName, sizeof(windowClassName), "Plugin%0*llX", (int)(2 * sizeof(void*)),
+                  (unsigned long long)reinterpret_cast<uintptr_t>(module));
     WNDCLASSA windowClass = {};
     windowClass.style = CS_GLOBALCLASS;
     windowClass.lpfnWndProc = CFramePlatform::windowProc;
@@ -206,7 +207,7 @@ bool CFrame::createWindow(void* parentWindow) {
         return false;
     }
     window = created;
-    SetWindowLongA(created, GWL_USERDATA, reinterpret_cast<LONG>(this));
+    SetWindowLongPtrA(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     setDropActive(true);
     return true;
 }

@@ -115,7 +115,7 @@ TEST(FrameMouse, TheWheelReachesTheViewUnderThePointerAndGoesOnToTheParent) {
     ClickRig rig;
     wheelMessagesSeen = 0;
     previousHostProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongA(rig.host.handle(), GWL_WNDPROC, reinterpret_cast<LONG>(countingHostProc)));
+        SetWindowLongPtrA(rig.host.handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingHostProc)));
 
     POINT at = rig.toScreen(225, 110);
     SendMessageA(rig.window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
@@ -140,7 +140,7 @@ TEST(FrameMouse, TheWheelReachesTheViewUnderThePointerAndGoesOnToTheParent) {
     EXPECT_EQ("modal wheel 225,110 axis 1 distance 1", rig.log.joined());
     rig.frame.setModalView(nullptr);
     modal->release();
-    SetWindowLongA(rig.host.handle(), GWL_WNDPROC, reinterpret_cast<LONG>(previousHostProc));
+    SetWindowLongPtrA(rig.host.handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousHostProc));
 }
 
 TEST(FrameCursor, ShapesWithoutAPictureOfTheirOwnRestoreTheDefaultCursor) {

@@ -79,7 +79,8 @@ SIZE HostWindow::clientSize() const {
 
 std::string expectedWindowClassName() {
     char name[32];
-    std::snprintf(name, sizeof(name), "Plugin%08X", (unsigned)(uintptr_t)VSTGUI::toolkitModule());
+    std::snprintf(name, sizeof(name), "Plugin%0*llX", (int)(2 * sizeof(void*)),
+                  (unsigned long long)(uintptr_t)VSTGUI::toolkitModule());
     return name;
 }
 

@@ -31,7 +31,7 @@ TEST(FrameWindow, ChildWindowHasTheClassTitleStylesAndSizeOfTheFrame) {
     // "Plugin" and the module handle in 8 upper-case hexadecimal digits.
     ASSERT_EQ(14u, std::string(text).size());
     EXPECT_EQ(std::string::npos, std::string(text + 6).find_first_not_of("0123456789ABCDEF"));
-    EXPECT_EQ((unsigned long)(uintptr_t)VSTGUI::toolkitModule(), std::strtoul(text + 6, nullptr, 16));
+    EXPECT_EQ((unsigned long long)(uintptr_t)VSTGUI::toolkitModule(), std::strtoull(text + 6, nullptr, 16));
     GetWindowTextA(window, text, sizeof(text));
     EXPECT_STREQ("Window", text);
 
@@ -53,7 +53,7 @@ TEST(FrameWindow, ChildWindowHasTheClassTitleStylesAndSizeOfTheFrame) {
     EXPECT_EQ(0, corner.x);
     EXPECT_EQ(0, corner.y);
 
-    EXPECT_EQ(reinterpret_cast<LONG>(static_cast<CFrame*>(&frame)), GetWindowLongA(window, GWL_USERDATA));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(static_cast<CFrame*>(&frame)), GetWindowLongPtrA(window, GWLP_USERDATA));
     EXPECT_TRUE(frame.isDropActive());
     EXPECT_TRUE(frame.isOpen());
     EXPECT_EQ(host.parent(), frame.getParentSystemWindow());

@@ -1,9 +1,20 @@
 #!/bin/sh
 # Installs the Debian packages the builds and tests need; skips what is present.
+#   install-deps.sh          everything: native, Linux, both Windows widths, fuzzing
+#   install-deps.sh linux    only what the Linux plug-in and its renderer need
 set -e
+COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core"
+TESTING="googletest libbenchmark-dev xvfb xauth sox"
+WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+wine wine32:i386 wine64"
+FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"
+case "${1:-all}" in
+    linux) PKGS="$COMMON" ;;
+    all) PKGS="$COMMON $TESTING $WINDOWS $FUZZING" ;;
+    *) echo "usage: $0 [all|linux]" >&2; exit 1 ;;
+esac
 need=""
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
-PKGS="g++ cmake make googletest libbenchmark-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth libcairo2-dev pkg-config fonts-dejavu-core sox python3"
 for p in $PKGS; do have "$p" || need="$need $p"; done
 [ -z "$need" ] && exit 0
 if [ "$(id -u)" != 0 ]; then
