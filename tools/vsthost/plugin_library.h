@@ -1,4 +1,4 @@
-// Loads a plug-in DLL and finds its exported entry (Windows).
+// Loads a plug-in library (a Windows DLL or a Linux shared object) and finds its exported entry.
 #pragma once
 
 #include <string>
