@@ -108,7 +108,7 @@ void printLoops() {
         if (k < kNumPreparedSamples) crossfadeRmsRange(s, info, f, &low, &high);
         const double diff = std::max(channelDifference(s, info, 0), channelDifference(s, info, 1));
         const double shift = info.highKey - info.rootKey;
-        const double band = energyAbove(s, info.length, 20000.0 / std::pow(2.0, shift / 12.0));
+        const double band = strongestAbove(s, info.length, 20000.0 / std::pow(2.0, shift / 12.0));
         std::printf("%2d  %3d  %-5s  %+7.2f  %7.2f  %+12.3f  %8.3f  %+5.2f..%+5.2f  %10.1f  %8.1f  %11.2f\n", k,
                     info.rootKey, (k & 1) ? "loud" : "soft", pitch.rootCents, pitch.spread, drift, step, low, high,
                     diff, band, onsetTime(s, 0.9));

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 
 #include "engine/qelt_epiano.h"
 #include "tools/vsthost/vst_host.h"
@@ -101,18 +99,20 @@ double spectralCentroid(const int16_t* s, int32_t atFrame, int32_t frames) {
     return weighted / total;
 }
 
-double energyAbove(const int16_t* s, int32_t values, double limit) {
+double strongestAbove(const int16_t* s, int32_t values, double limit) {
     const int32_t n = 4096;
-    double above = 0, total = 0;
+    std::vector<double> average(size_t(n / 2), 0.0);
     for (int channel = 0; channel < 2; ++channel)
         for (int32_t first = 0; 2 * (first + n) <= values; first += n / 2) {
             const std::vector<double> p = powerSpectrum(s, channel, first, n);
-            for (size_t i = 0; i < p.size(); ++i) {
-                total += p[i];
-                if (i * kFrameRate / n >= limit) above += p[i];
-            }
+            for (size_t i = 0; i < p.size(); ++i) average[i] += p[i];
         }
-    return 10.0 * std::log10(std::max(above, 1e-30) / total);
+    double above = 1e-30, strongest = 1e-30;
+    for (size_t i = 1; i < average.size(); ++i) {
+        strongest = std::max(strongest, average[i]);
+        if (i * kFrameRate / n >= limit) above = std::max(above, average[i]);
+    }
+    return 10.0 * std::log10(above / strongest);
 }
 
 double rms(const int16_t* s, int32_t first, int32_t count) {
@@ -263,9 +263,9 @@ HeldPitch heldPitch(int sample) {
     const int velocity = (sample & 1) ? 127 : 50;
     const int32_t loop = info.loopEnd - info.loopStart;
     // At the root a frame reads two values: the first wrap comes at loopEnd / 2.
-    // At least 16 cycles a window; hop a quarter window.
+    // At least 16 cycles a window; hop half a window.
     const double nominal = nominalFrequency(info.rootKey);
-    const size_t window = std::max<size_t>(4096, size_t(16 * kFrameRate / nominal)), hop = window / 4;
+    const size_t window = std::max<size_t>(4096, size_t(16 * kFrameRate / nominal)), hop = window / 2;
     const size_t first = size_t(0.1 * kFrameRate);
     const size_t last = size_t(info.loopEnd + loop) / 2 + 1;
     const Rendered note = renderNote(info.rootKey, velocity, int32_t(last + window));
@@ -275,7 +275,6 @@ HeldPitch heldPitch(int sample) {
         const double cents =
             1200.0 * std::log2(timbre::pitchOf(note.left, note.right, at, window, nominal) / nominal);
         if (at == first) result.rootCents = cents;
-        if (std::getenv("TRACK")) std::fprintf(stderr, "%d %.3f %.3f\n", sample, at / kFrameRate, cents);
         low = std::min(low, cents), high = std::max(high, cents);
     }
     result.spread = high - low;

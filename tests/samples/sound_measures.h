@@ -23,8 +23,11 @@ double refineFrequency(const int16_t* s, int channel, int32_t firstFrame, int32_
 double componentLevel(const int16_t* s, int channel, int32_t firstFrame, int32_t frames, double frequency);
 // Amplitude-weighted spectral centroid (Hz) of `frames` frames centred at `atFrame`.
 double spectralCentroid(const int16_t* s, int32_t atFrame, int32_t frames);
-// Fraction (dB) of the energy at or above `limit` Hz, both channels, whole array.
-double energyAbove(const int16_t* s, int32_t values, double limit);
+// The strongest component at or above `limit` Hz re the strongest of all (dB),
+// in the power spectrum of both channels averaged over the whole array: a
+// partial that would fold back when played higher shows; the dither's flat
+// floor, far below any partial, does not.
+double strongestAbove(const int16_t* s, int32_t values, double limit);
 
 // RMS of values [first, first + count) of the interleaved data.
 double rms(const int16_t* s, int32_t first, int32_t count);

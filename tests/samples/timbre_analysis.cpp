@@ -149,7 +149,7 @@ double pitchOf(const std::vector<float>& left, const std::vector<float>& right, 
                double guess) {
     auto level = [&](double f) { return std::abs(component(left, right, first, count, f)); };
     double best = guess, bestLevel = -1;
-    for (int i = -30; i <= 30; ++i) {  // a cent apart
+    for (int i = -15; i <= 15; ++i) {  // a cent apart
         const double f = guess * std::pow(2.0, i / 1200.0);
         const double l = level(f);
         if (l > bestLevel) bestLevel = l, best = f;

@@ -39,7 +39,7 @@ double brightnessOf(const double harmonic[kHarmonics + 1]);
 // centred `seconds` after the onset.
 double centroidAfterOnset(const std::vector<float>& left, const std::vector<float>& right, double seconds);
 
-// Frequency (Hz) of the strongest component within 30 cents of `guess` in
+// Frequency (Hz) of the strongest component within 15 cents of `guess` in
 // frames [first, first + count) of the channel sum (Blackman-Harris window),
 // to a hundredth of a cent.
 double pitchOf(const std::vector<float>& left, const std::vector<float>& right, size_t first, size_t count,
