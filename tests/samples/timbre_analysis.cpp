@@ -52,20 +52,24 @@ std::vector<double> powerSpectrum(const std::vector<float>& left, const std::vec
     return power;
 }
 
-// The largest peak (dB of power) between bins lo and hi, parabola through the
-// top bin and its neighbours in dB.
+// The largest peak (dB of power) between bins lo and hi: the highest local
+// maximum, refined by a parabola through it and its neighbours in dB; where
+// the range holds none (the skirt of something outside it), its highest bin.
 double peakLevel(const std::vector<double>& power, size_t lo, size_t hi) {
     hi = std::min(hi, power.size() - 2);
     lo = std::max<size_t>(lo, 1);
-    size_t best = lo;
-    for (size_t k = lo; k <= hi; ++k)
-        if (power[k] > power[best]) best = k;
     const double floor = 1e-300;
+    size_t best = 0, highest = lo;
+    for (size_t k = lo; k <= hi; ++k) {
+        if (power[k] > power[highest]) highest = k;
+        if (power[k] >= power[k - 1] && power[k] >= power[k + 1] && (!best || power[k] > power[best])) best = k;
+    }
+    if (!best) return 10 * std::log10(power[highest] + floor);
     const double a = 10 * std::log10(power[best - 1] + floor), b = 10 * std::log10(power[best] + floor),
                  c = 10 * std::log10(power[best + 1] + floor);
     const double denominator = a - 2 * b + c;
     if (denominator >= 0) return b;
-    const double shift = 0.5 * (a - c) / denominator;
+    const double shift = std::max(-0.5, std::min(0.5, 0.5 * (a - c) / denominator));
     return b - 0.25 * (a - c) * shift;
 }
 
