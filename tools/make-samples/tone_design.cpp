@@ -15,6 +15,10 @@ constexpr double kGlideStart = 0.2;  // s: the note sounds its strike pitch unti
 // may move by the end of a loop pass.
 constexpr double kRootCents = 2.0, kPassCents = 8.0;
 constexpr int32_t kEndFadeValues = 2000;
+// The hammer's felt thumps the tine: a burst of white noise at this share of
+// the fundamental's strike level, dying with this time constant; two one-pole
+// low-passes at this corner (about -25 dB of it pass) keep it a thump, not a hiss.
+constexpr double kThumpLevel = 0.3, kThumpDecay = 0.002, kThumpCorner = 1200.0;
 
 // Where the engine may play a zone up to 12 semitones above its root (the top
 // zone) everything stays below 10 kHz; elsewhere (2 semitones) below 17.8 kHz.
@@ -131,6 +135,12 @@ std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int3
             if (std::fabs(row[size_t(n)]) > 1e-7 * strongest) used = std::max(used, n);
 
     const double restSlope = pickupSlope(d.offset);
+    // Re the fundamental at the strike; a softer felt thumps less still.
+    const double strike = (d.sample & 1) ? 1.0 : kSoftStrike;
+    const double thumpLevel = kThumpLevel * strike * 2 * kPi * d.strikeFrequency * std::fabs(table.back()[1]);
+    const double thumpPole = 1.0 - std::exp(-2 * kPi * kThumpCorner / kValueRate);
+    uint64_t noise = 0x9E3779B97F4A7C15ull * uint64_t(d.sample + 1);
+    double thumpFilter[2] = {0, 0};
     const double fadeStart = std::max<double>(info.loopEnd + 4, info.length - kEndFadeValues);
     std::vector<double> b(size_t(harmonics) + 1);
     for (int32_t p = 0; p < count; ++p) {
@@ -169,6 +179,13 @@ std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int3
                 modes += m.swing * std::exp(-t / m.decay) * w * std::cos(w * t);
             }
             v += d.polarity * restSlope * modes * taper;
+        }
+        if (t < 20 * kThumpDecay) {
+            noise ^= noise >> 12, noise ^= noise << 25, noise ^= noise >> 27;
+            const double white = double((noise * 0x2545F4914F6CDD1Dull) >> 11) * (2.0 / 9007199254740992.0) - 1.0;
+            thumpFilter[0] += thumpPole * (white * std::exp(-t / kThumpDecay) - thumpFilter[0]);
+            thumpFilter[1] += thumpPole * (thumpFilter[0] - thumpFilter[1]);
+            v += thumpLevel * thumpFilter[1];
         }
         if (t < d.attack) v *= raisedCosine(t / d.attack);
         if (p >= fadeStart) v *= 1.0 - raisedCosine((p - fadeStart) / (info.length - fadeStart));
