@@ -94,8 +94,8 @@ void printLevels() {
 
 void printLoops() {
     int16_t* const* samples = preparedSamples();
-    std::printf("\n #  key layer  start(c)  pass(c)  loopdrift(dB)  wrapstep  xfade(dB)      chdiff(dB)  band(dB)  "
-                "onset90(ms)\n");
+    std::printf("\n #  key layer  start(c)  pass(c)  loop(c)  loopdrift(dB)  wrapstep  xfade(dB)      chdiff(dB)  "
+                "band(dB)  onset90(ms)\n");
     for (int k = 0; k < kNumSamples; ++k) {
         const SampleInfo& info = kSampleInfo[k];
         const int16_t* s = samples[k];
@@ -109,12 +109,12 @@ void printLoops() {
         const double diff = std::max(channelDifference(s, info, 0), channelDifference(s, info, 1));
         const double shift = info.highKey - info.rootKey;
         const double band = strongestAbove(s, info.length, 20000.0 / std::pow(2.0, shift / 12.0));
-        std::printf("%2d  %3d  %-5s  %+7.2f  %7.2f  %+12.3f  %8.3f  %+5.2f..%+5.2f  %10.1f  %8.1f  %11.2f\n", k,
-                    info.rootKey, (k & 1) ? "loud" : "soft", pitch.rootCents, pitch.spread, drift, step, low, high,
-                    diff, band, onsetTime(s, 0.9));
+        std::printf("%2d  %3d  %-5s  %+7.2f  %7.2f  %7.2f  %+12.3f  %8.3f  %+5.2f..%+5.2f  %10.1f  %8.1f  %11.2f\n", k,
+                    info.rootKey, (k & 1) ? "loud" : "soft", pitch.rootCents, pitch.spread, pitch.loopSpread, drift,
+                    step, low, high, diff, band, onsetTime(s, 0.9));
     }
-    std::printf("(start: the held pitch 50 ms after the strike re nominal; pass: how far it moves from there to the "
-                "end of a loop pass)\n");
+    std::printf("(start: the held pitch 100 ms after the strike re nominal; pass: how far it moves from there to the "
+                "end of a loop pass; loop: how far it moves within the loop)\n");
 }
 
 }  // namespace

@@ -269,15 +269,17 @@ HeldPitch heldPitch(int sample) {
     const size_t first = size_t(0.1 * kFrameRate);
     const size_t last = size_t(info.loopEnd + loop) / 2 + 1;
     const Rendered note = renderNote(info.rootKey, velocity, int32_t(last + window));
-    HeldPitch result{0, 0};
-    double low = 1e9, high = -1e9;
+    HeldPitch result{0, 0, 0};
+    double low = 1e9, high = -1e9, loopLow = 1e9, loopHigh = -1e9;
     for (size_t at = first; at <= last; at += hop) {
         const double cents =
             1200.0 * std::log2(timbre::pitchOf(note.left, note.right, at, window, nominal) / nominal);
         if (at == first) result.rootCents = cents;
         low = std::min(low, cents), high = std::max(high, cents);
+        if (at >= size_t(info.loopStart / 2)) loopLow = std::min(loopLow, cents), loopHigh = std::max(loopHigh, cents);
     }
     result.spread = high - low;
+    result.loopSpread = loopHigh - loopLow;
     return result;
 }
 

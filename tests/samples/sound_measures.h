@@ -78,6 +78,7 @@ double centroidRatio(int key, int loudVelocity, int softVelocity);
 struct HeldPitch {
     double rootCents;  // the first 93 ms window, from 100 ms (the strike's modes have died)
     double spread;     // highest minus lowest of all windows
+    double loopSpread;  // the same of the windows wholly within the loop
 };
 HeldPitch heldPitch(int sample);
 

@@ -93,7 +93,8 @@ std::complex<double> component(const std::vector<float>& left, const std::vector
 
 size_t onsetFrame(const std::vector<float>& left, const std::vector<float>& right) {
     double peak = 0;
-    for (size_t i = 0; i < left.size(); ++i) peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+    for (size_t i = 0; i < left.size(); ++i)
+        peak = std::max({peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
     for (size_t i = 0; i < left.size(); ++i)
         if (std::max(std::fabs(left[i]), std::fabs(right[i])) > kOnsetLevel * peak) return i;
     return 0;
@@ -127,7 +128,8 @@ NoteTimbre measureNote(const std::vector<float>& left, const std::vector<float>&
     const size_t onset = onsetFrame(left, right);
     NoteTimbre t;
     t.attack = measureWindow(left, right, onset, size_t(kAttackSeconds * kRate), f0);
-    t.body = measureWindow(left, right, onset + size_t(kBodyStart * kRate), size_t((kBodyEnd - kBodyStart) * kRate), f0);
+    t.body = measureWindow(left, right, onset + size_t(kBodyStart * kRate),
+                           size_t((kBodyEnd - kBodyStart) * kRate), f0);
     return t;
 }
 

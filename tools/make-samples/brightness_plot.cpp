@@ -52,7 +52,8 @@ void drawAxes(cairo_t* cr) {
         cairo_show_text(cr, text);
     }
     cairo_move_to(cr, kLeft, 24);
-    cairo_show_text(cr, "Brightness (harmonics 2-8 re the fundamental, dB) against key: attack 0-100 ms, body 0.95-1.05 s");
+    cairo_show_text(cr, "Brightness (harmonics 2-8 re the fundamental, dB) against key: "
+                        "attack 0-100 ms, body 0.95-1.05 s");
     cairo_move_to(cr, (kWidth - kRight) / 2, kHeight - 12);
     cairo_show_text(cr, "key");
 }

@@ -122,7 +122,8 @@ std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int3
     const double swingSpan = settles ? std::log(d.swing / d.settledSwing) : 1.0;
     std::vector<std::vector<double>> table;
     for (int g = 0; g < grid; ++g)
-        table.push_back(pickupHarmonics(d.settledSwing * std::exp(swingSpan * g / std::max(1, grid - 1)), d.offset, harmonics));
+        table.push_back(
+            pickupHarmonics(d.settledSwing * std::exp(swingSpan * g / std::max(1, grid - 1)), d.offset, harmonics));
 
     // Harmonics 140 dB below the strongest are left out: the treble's pickup
     // output is nearly a sine, and the sum is the generator's main cost.
