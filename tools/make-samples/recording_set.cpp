@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tools/make-samples/noise.h"
+
 namespace {
 
 // Loudness as heard: RMS over the first half second, weighted by the engine's
@@ -33,19 +35,15 @@ int16_t toValue(double v) {
     return int16_t(r);
 }
 
-// Triangular dither of one step peak to peak either way, from a fixed seed
-// (xorshift64*), so every run writes the same bytes.
+// Triangular dither of one step peak to peak either way, from a fixed seed,
+// so every run writes the same bytes.
 class Dither {
 public:
-    explicit Dither(uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    double next() { return uniform() + uniform() - 1.0; }
+    explicit Dither(uint64_t seed) : noise(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    double next() { return noise.uniform() + noise.uniform() - 1.0; }
 
 private:
-    double uniform() {
-        state ^= state >> 12, state ^= state << 25, state ^= state >> 27;
-        return double((state * 0x2545F4914F6CDD1Dull) >> 11) * (1.0 / 9007199254740992.0);
-    }
-    uint64_t state;
+    Noise noise;
 };
 
 // The values to store before the loop end so that the instrument's crossfade

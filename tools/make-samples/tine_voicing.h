@@ -7,7 +7,8 @@ struct TineVoicing {
     double swing;         // the fundamental's swing at a hard (loud layer) strike
     double settledSwing;  // its swing once the tone bar has taken the first burst of energy
     double settleTime;    // time constant of that first, fast decay
-    double offset;        // the tine's rest position off the pickup's axis (even harmonics)
+    double offset;        // the tine's rest position off the pickup's axis, on the flux's flank
+                          // (centred, the tine would sound the octave)
     double modeRatio;     // the first bending mode's frequency re the fundamental (inharmonic)
     double modeSwing;     // its swing re the fundamental's at a hard strike
     double modeDecay;     // its time constant

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/make-samples/noise.h"
 #include "tools/make-samples/pickup.h"
 
 namespace {
@@ -63,6 +64,26 @@ private:
     int32_t steadyValue, loopValues;
     int cyclesPerLoop;
     double atSteady;
+};
+
+// The hammer's thump, one value at a time from the strike on.
+class HammerThump {
+public:
+    HammerThump(int sample, double level)
+        : noise(0x9E3779B97F4A7C15ull * uint64_t(sample + 1)), level(level),
+          pole(1.0 - std::exp(-2 * kPi * kThumpCorner / kValueRate)) {}
+    static bool sounds(double t) { return t < 20 * kThumpDecay; }
+    double next(double t) {
+        const double white = 2.0 * noise.uniform() - 1.0;
+        low[0] += pole * (white * std::exp(-t / kThumpDecay) - low[0]);
+        low[1] += pole * (low[0] - low[1]);
+        return level * low[1];
+    }
+
+private:
+    Noise noise;
+    double level, pole;
+    double low[2] = {0, 0};
 };
 
 }  // namespace
@@ -138,10 +159,7 @@ std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int3
     const double restSlope = pickupSlope(d.offset);
     // Re the fundamental at the strike; a softer felt thumps less still.
     const double strike = (d.sample & 1) ? 1.0 : kSoftStrike;
-    const double thumpLevel = kThumpLevel * strike * 2 * kPi * d.strikeFrequency * std::fabs(table.back()[1]);
-    const double thumpPole = 1.0 - std::exp(-2 * kPi * kThumpCorner / kValueRate);
-    uint64_t noise = 0x9E3779B97F4A7C15ull * uint64_t(d.sample + 1);
-    double thumpFilter[2] = {0, 0};
+    HammerThump thump(d.sample, kThumpLevel * strike * 2 * kPi * d.strikeFrequency * std::fabs(table.back()[1]));
     const double fadeStart = std::max<double>(info.loopEnd + 4, info.length - kEndFadeValues);
     std::vector<double> b(size_t(harmonics) + 1);
     for (int32_t p = 0; p < count; ++p) {
@@ -181,13 +199,7 @@ std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int3
             }
             v += d.polarity * restSlope * modes * taper;
         }
-        if (t < 20 * kThumpDecay) {
-            noise ^= noise >> 12, noise ^= noise << 25, noise ^= noise >> 27;
-            const double white = double((noise * 0x2545F4914F6CDD1Dull) >> 11) * (2.0 / 9007199254740992.0) - 1.0;
-            thumpFilter[0] += thumpPole * (white * std::exp(-t / kThumpDecay) - thumpFilter[0]);
-            thumpFilter[1] += thumpPole * (thumpFilter[0] - thumpFilter[1]);
-            v += thumpLevel * thumpFilter[1];
-        }
+        if (HammerThump::sounds(t)) v += thump.next(t);
         if (t < d.attack) v *= raisedCosine(t / d.attack);
         if (p >= fadeStart) v *= 1.0 - raisedCosine((p - fadeStart) / (info.length - fadeStart));
         y[size_t(p)] = v;
