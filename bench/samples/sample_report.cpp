@@ -15,21 +15,26 @@ namespace {
 
 void printHarmonics(const timbre::Spectrum& s) {
     for (int n = 2; n <= timbre::kHarmonics; ++n)
-        if (s.harmonic[n] < timbre::kAbsent) std::printf("  <-90");
-        else std::printf(" %+5.0f", s.harmonic[n]);
+        if (s.harmonic[n] < timbre::kAbsent)
+            std::printf("  <-90");
+        else
+            std::printf(" %+5.0f", s.harmonic[n]);
 }
 
 void printReferenceHarmonics(const double* h) {
     for (int i = 0; i < 7; ++i)
-        if (h[i] < timbre::kAbsent) std::printf("  <-90");
-        else std::printf(" %+5.0f", h[i]);
+        if (h[i] < timbre::kAbsent)
+            std::printf("  <-90");
+        else
+            std::printf(" %+5.0f", h[i]);
 }
 
 void printTimbre() {
     std::printf("Timbre through the instrument (velocity %d loud, %d soft) beside the reference (ref):\n",
                 kLoudVelocity, kSoftVelocity);
-    std::printf("key  layer  window  h2..h8 re h1 (dB)                          brightness  ref harmonics"
-                "                              ref brightness\n");
+    std::printf(
+        "key  layer  window  h2..h8 re h1 (dB)                          brightness  ref harmonics"
+        "                              ref brightness\n");
     double tilt[2] = {0, 0};
     for (const TineReference& r : kTineReference) {
         for (int layer = 0; layer < 2; ++layer) {
@@ -79,8 +84,7 @@ void printLevels() {
     std::printf("\nzone  root  vel72-vel71(dB)   boundary keys  vel50(dB)  vel100(dB)\n");
     for (int z = 0; z < 11; ++z) {
         const SampleInfo& info = kSampleInfo[2 * z];
-        const double layer =
-            dB(renderNote(info.rootKey, 72, 22050).rms() / renderNote(info.rootKey, 71, 22050).rms());
+        const double layer = dB(renderNote(info.rootKey, 72, 22050).rms() / renderNote(info.rootKey, 71, 22050).rms());
         std::printf("%4d  %4d  %+15.2f", z, info.rootKey, layer);
         if (z < 10) {
             const int key = info.highKey;
@@ -94,8 +98,9 @@ void printLevels() {
 
 void printLoops() {
     int16_t* const* samples = preparedSamples();
-    std::printf("\n #  key layer  start(c)  pass(c)  loop(c)  loopdrift(dB)  wrapstep  xfade(dB)      chdiff(dB)  "
-                "band(dB)  onset90(ms)\n");
+    std::printf(
+        "\n #  key layer  start(c)  pass(c)  loop(c)  loopdrift(dB)  wrapstep  xfade(dB)      chdiff(dB)  "
+        "band(dB)  onset90(ms)\n");
     for (int k = 0; k < kNumSamples; ++k) {
         const SampleInfo& info = kSampleInfo[k];
         const int16_t* s = samples[k];
@@ -113,8 +118,9 @@ void printLoops() {
                     info.rootKey, (k & 1) ? "loud" : "soft", pitch.rootCents, pitch.spread, pitch.loopSpread, drift,
                     step, low, high, diff, band, onsetTime(s, 0.9));
     }
-    std::printf("(start: the held pitch 100 ms after the strike re nominal; pass: how far it moves from there to the "
-                "end of a loop pass; loop: how far it moves within the loop)\n");
+    std::printf(
+        "(start: the held pitch 100 ms after the strike re nominal; pass: how far it moves from there to the "
+        "end of a loop pass; loop: how far it moves within the loop)\n");
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Loudness and headroom with the default parameters, played by the instrument
 // from the real recordings: single notes, the layer switch, the zone joins and
 // a dense phrase of ten-note chords under the pedal.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "tests/samples/sound_measures.h"
 
@@ -44,7 +44,8 @@ TEST(NoteLevels, NeighbouringZonesMatchAtTheirSharedBoundary) {
         for (int velocity : {30, 70, 100, 127}) {
             const double below = renderNote(key, velocity, 22050).rms();
             const double above = renderNote(key + 1, velocity, 22050).rms();
-            EXPECT_LT(std::fabs(dB(above / below)), 2.0) << "keys " << key << "/" << key + 1 << " velocity " << velocity;
+            EXPECT_LT(std::fabs(dB(above / below)), 2.0)
+                << "keys " << key << "/" << key + 1 << " velocity " << velocity;
         }
     }
 }

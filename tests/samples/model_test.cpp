@@ -1,10 +1,10 @@
 // The tine model's pickup and the timbre measure, on signals whose answers
 // are known without either: the symmetry of a centred tine, the purity of a
 // small swing, and a measure that reads back the harmonics it was given.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/samples/timbre_analysis.h"
 #include "tools/make-samples/pickup.h"
@@ -23,8 +23,10 @@ TEST(Pickup, ACentredTineSoundsTheOctaveAndAnOffsetOneItsOwnPitch) {
     // Centred, the tine passes the pickup twice a cycle: even harmonics only.
     const std::vector<double> centred = pickupHarmonics(1.0, 0.0, 8), offset = pickupHarmonics(1.0, 0.5, 8);
     for (int n = 1; n <= 8; ++n) {
-        if (n % 2) EXPECT_LT(std::fabs(centred[size_t(n)]), 1e-12) << n;
-        else EXPECT_GT(std::fabs(centred[size_t(n)]), 1e-3) << n;
+        if (n % 2)
+            EXPECT_LT(std::fabs(centred[size_t(n)]), 1e-12) << n;
+        else
+            EXPECT_GT(std::fabs(centred[size_t(n)]), 1e-3) << n;
         EXPECT_GT(std::fabs(offset[size_t(n)]), 1e-6) << n;
     }
     EXPECT_GT(std::fabs(offset[1]), std::fabs(offset[2])) << "off the axis the fundamental leads";

@@ -148,8 +148,10 @@ double wrapStepRatio(const int16_t* s, const SampleInfo& info, int parity) {
         double stepBefore = 0, stepAfter = 0;
         for (int32_t i = 1; i < int32_t(played.size()); ++i) {
             const double step = std::abs(played[size_t(i)] - played[size_t(i - 1)]);
-            if (i < wrapAt) stepBefore = std::max(stepBefore, step);
-            else stepAfter = std::max(stepAfter, step);
+            if (i < wrapAt)
+                stepBefore = std::max(stepBefore, step);
+            else
+                stepAfter = std::max(stepAfter, step);
         }
         worst = std::max(worst, stepAfter / stepBefore);
     }
@@ -228,10 +230,10 @@ Rendered renderNote(int key, int velocity, int32_t frames) {
 std::vector<TimedEvent> denseChordPhrase(int32_t* frames) {
     // Left hand, right hand: open voicings of C, Am, F, G7, Dm9, E7, Fmaj7, C.
     static const int kChords[8][10] = {
-        {24, 36, 43, 48, 52, 60, 64, 67, 72, 76},  {21, 33, 40, 45, 48, 57, 60, 64, 69, 72},
-        {29, 41, 48, 53, 57, 65, 69, 72, 77, 81},  {31, 43, 50, 53, 59, 65, 67, 71, 74, 79},
-        {26, 38, 45, 50, 53, 60, 64, 69, 72, 76},  {28, 40, 47, 52, 56, 62, 68, 71, 74, 80},
-        {41, 48, 53, 57, 64, 72, 76, 81, 84, 88},  {36, 43, 48, 55, 60, 84, 88, 91, 96, 108},
+        {24, 36, 43, 48, 52, 60, 64, 67, 72, 76}, {21, 33, 40, 45, 48, 57, 60, 64, 69, 72},
+        {29, 41, 48, 53, 57, 65, 69, 72, 77, 81}, {31, 43, 50, 53, 59, 65, 67, 71, 74, 79},
+        {26, 38, 45, 50, 53, 60, 64, 69, 72, 76}, {28, 40, 47, 52, 56, 62, 68, 71, 74, 80},
+        {41, 48, 53, 57, 64, 72, 76, 81, 84, 88}, {36, 43, 48, 55, 60, 84, 88, 91, 96, 108},
     };
     const int32_t chordFrames = int32_t(0.6 * kFrameRate);
     std::vector<TimedEvent> events{{0, 0xB0, 64, 127}};
@@ -272,8 +274,7 @@ HeldPitch heldPitch(int sample) {
     HeldPitch result{0, 0, 0};
     double low = 1e9, high = -1e9, loopLow = 1e9, loopHigh = -1e9;
     for (size_t at = first; at <= last; at += hop) {
-        const double cents =
-            1200.0 * std::log2(timbre::pitchOf(note.left, note.right, at, window, nominal) / nominal);
+        const double cents = 1200.0 * std::log2(timbre::pitchOf(note.left, note.right, at, window, nominal) / nominal);
         if (at == first) result.rootCents = cents;
         low = std::min(low, cents), high = std::max(high, cents);
         if (at >= size_t(info.loopStart / 2)) loopLow = std::min(loopLow, cents), loopHigh = std::max(loopHigh, cents);

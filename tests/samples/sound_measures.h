@@ -76,8 +76,8 @@ double centroidRatio(int key, int loudVelocity, int softVelocity);
 // to the end of one whole pass through the loop after the first wrap:
 // where it starts (re nominal) and how far it moves, in cents.
 struct HeldPitch {
-    double rootCents;  // the first 93 ms window, from 100 ms (the strike's modes have died)
-    double spread;     // highest minus lowest of all windows
+    double rootCents;   // the first 93 ms window, from 100 ms (the strike's modes have died)
+    double spread;      // highest minus lowest of all windows
     double loopSpread;  // the same of the windows wholly within the loop
 };
 HeldPitch heldPitch(int sample);

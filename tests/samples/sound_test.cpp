@@ -1,10 +1,10 @@
 // The recordings as the instrument plays them (embedded, loops prepared),
 // measured against the sound they are meant to have.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "tests/samples/sound_measures.h"
 #include "tools/make-samples/recording_set.h"

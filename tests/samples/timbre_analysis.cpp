@@ -128,8 +128,8 @@ NoteTimbre measureNote(const std::vector<float>& left, const std::vector<float>&
     const size_t onset = onsetFrame(left, right);
     NoteTimbre t;
     t.attack = measureWindow(left, right, onset, size_t(kAttackSeconds * kRate), f0);
-    t.body = measureWindow(left, right, onset + size_t(kBodyStart * kRate),
-                           size_t((kBodyEnd - kBodyStart) * kRate), f0);
+    t.body =
+        measureWindow(left, right, onset + size_t(kBodyStart * kRate), size_t((kBodyEnd - kBodyStart) * kRate), f0);
     return t;
 }
 

@@ -1,10 +1,10 @@
 // The timbre of both layers as the instrument plays them (default parameters),
 // measured as the real tine piano's reference figures are, against those figures.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <map>
 #include <utility>
-
-#include <gtest/gtest.h>
 
 #include "tests/samples/sound_measures.h"
 #include "tests/samples/tine_reference.h"

@@ -52,8 +52,9 @@ void drawAxes(cairo_t* cr) {
         cairo_show_text(cr, text);
     }
     cairo_move_to(cr, kLeft, 24);
-    cairo_show_text(cr, "Brightness (harmonics 2-8 re the fundamental, dB) against key: "
-                        "attack 0-100 ms, body 0.95-1.05 s");
+    cairo_show_text(cr,
+                    "Brightness (harmonics 2-8 re the fundamental, dB) against key: "
+                    "attack 0-100 ms, body 0.95-1.05 s");
     cairo_move_to(cr, (kWidth - kRight) / 2, kHeight - 12);
     cairo_show_text(cr, "key");
 }
@@ -65,8 +66,10 @@ void drawSeries(cairo_t* cr, const Series& s, double legendY) {
     cairo_set_dash(cr, dash, s.dashed ? 2 : 0, 0);
     for (size_t i = 0; i < s.values.size(); ++i) {
         const double y = yOf(std::fmax(kBottomDb, std::fmin(kTopDb, s.values[i])));
-        if (i) cairo_line_to(cr, xOf(kFirstKey + double(i)), y);
-        else cairo_move_to(cr, xOf(kFirstKey), y);
+        if (i)
+            cairo_line_to(cr, xOf(kFirstKey + double(i)), y);
+        else
+            cairo_move_to(cr, xOf(kFirstKey), y);
     }
     cairo_stroke(cr);
     cairo_move_to(cr, kWidth - kRight + 12, legendY);
@@ -86,13 +89,17 @@ void drawReference(cairo_t* cr, bool body, double legendY) {
         cairo_move_to(cr, x, yOf(body ? r.bodyBrightness + kTolerance : r.attackBrightness + kTolerance));
         cairo_line_to(cr, x, yOf(body ? r.bodyBrightness - kTolerance : r.attackBrightness - kTolerance));
         cairo_stroke(cr);
-        if (body) cairo_rectangle(cr, x - 4, y - 4, 8, 8);
-        else cairo_arc(cr, x, y, 4.5, 0, 2 * 3.14159265358979);
+        if (body)
+            cairo_rectangle(cr, x - 4, y - 4, 8, 8);
+        else
+            cairo_arc(cr, x, y, 4.5, 0, 2 * 3.14159265358979);
         cairo_fill(cr);
     }
     const double x = kWidth - kRight + 26;
-    if (body) cairo_rectangle(cr, x - 4, legendY - 4, 8, 8);
-    else cairo_arc(cr, x, legendY, 4.5, 0, 2 * 3.14159265358979);
+    if (body)
+        cairo_rectangle(cr, x - 4, legendY - 4, 8, 8);
+    else
+        cairo_arc(cr, x, legendY, 4.5, 0, 2 * 3.14159265358979);
     cairo_fill(cr);
     cairo_move_to(cr, kWidth - kRight + 46, legendY + 4);
     cairo_show_text(cr, body ? "reference body" : "reference attack");

@@ -53,10 +53,14 @@ int main(int argc, char** argv) {
     std::string blobPath, wavDir;
     bool summary = false, voicing = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--blob") && i + 1 < argc) blobPath = argv[++i];
-        else if (!std::strcmp(argv[i], "--wav") && i + 1 < argc) wavDir = argv[++i];
-        else if (!std::strcmp(argv[i], "--summary")) summary = true;
-        else if (!std::strcmp(argv[i], "--voicing")) voicing = true;
+        if (!std::strcmp(argv[i], "--blob") && i + 1 < argc)
+            blobPath = argv[++i];
+        else if (!std::strcmp(argv[i], "--wav") && i + 1 < argc)
+            wavDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--summary"))
+            summary = true;
+        else if (!std::strcmp(argv[i], "--voicing"))
+            voicing = true;
         else {
             std::fprintf(stderr, "usage: %s [--blob FILE] [--wav DIR] [--summary] [--voicing]\n", argv[0]);
             return 2;
@@ -74,14 +78,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (summary) {
-        std::printf(" #  root  strike(Hz)  cents   loop(Hz)    cents   cycles  glide(s)     swing  settled  offset  "
-                    "scale\n");
+        std::printf(
+            " #  root  strike(Hz)  cents   loop(Hz)    cents   cycles  glide(s)     swing  settled  offset  "
+            "scale\n");
         for (int k = 0; k < kNumSamples; ++k) {
             const ToneDesign& d = set.design[k];
             std::printf("%2d  %3d  %10.4f  %+6.3f  %10.4f  %+6.3f  %6d  %.3f-%.3f  %6.3f  %6.3f  %6.3f  %7.1f\n", k,
                         kSampleInfo[k].rootKey, d.strikeFrequency, centsBetween(d.strikeFrequency, d.nominalFrequency),
-                        d.loopFrequency, centsBetween(d.loopFrequency, d.nominalFrequency), d.loopCycles,
-                        d.glideStart, d.glideEnd, d.swing, d.settledSwing, d.offset, set.scale[k]);
+                        d.loopFrequency, centsBetween(d.loopFrequency, d.nominalFrequency), d.loopCycles, d.glideStart,
+                        d.glideEnd, d.swing, d.settledSwing, d.offset, set.scale[k]);
         }
     }
     if (!blobPath.empty() && !writeBlob(blobPath, set.blob)) {

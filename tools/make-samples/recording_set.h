@@ -9,8 +9,8 @@
 #include "tools/make-samples/tone_design.h"
 
 struct RecordingSet {
-    std::vector<int16_t> blob;           // the 22 arrays back to back, as stored
-    int32_t offset[kNumSamples] = {};    // first value of each array in the blob
+    std::vector<int16_t> blob;         // the 22 arrays back to back, as stored
+    int32_t offset[kNumSamples] = {};  // first value of each array in the blob
     ToneDesign design[kNumSamples];
     double scale[kNumSamples] = {};      // int16 units per unit of the design
     int tailMismatch[kNumSamples] = {};  // prepared tail values off the design by > 1.5

@@ -9,8 +9,8 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxHarmonics = 64;  // the widest bass swing's pickup output is 100 dB down by then
-constexpr int kSwingGrid = 96;     // pickup harmonics are interpolated between these swings
+constexpr int kMaxHarmonics = 64;    // the widest bass swing's pickup output is 100 dB down by then
+constexpr int kSwingGrid = 96;       // pickup harmonics are interpolated between these swings
 constexpr double kGlideStart = 0.2;  // s: the note sounds its strike pitch until here
 // What a held note may be off its nominal pitch as it starts, and how far it
 // may move by the end of a loop pass.
@@ -41,9 +41,14 @@ double raisedCosine(double x) { return x <= 0 ? 0.0 : x >= 1 ? 1.0 : 0.5 * (1.0 
 class Phase {
 public:
     Phase(const ToneDesign& d, const SampleInfo& info)
-        : strike(d.strikeFrequency), loop(d.loopFrequency), from(d.glideStart), length(d.glideEnd - d.glideStart),
-          steadyValue(info.loopStart - kLoopCrossfadeValues), loopValues(info.loopEnd - info.loopStart),
-          cyclesPerLoop(d.loopCycles), atSteady(glided(steadyValue / kValueRate)) {}
+        : strike(d.strikeFrequency),
+          loop(d.loopFrequency),
+          from(d.glideStart),
+          length(d.glideEnd - d.glideStart),
+          steadyValue(info.loopStart - kLoopCrossfadeValues),
+          loopValues(info.loopEnd - info.loopStart),
+          cyclesPerLoop(d.loopCycles),
+          atSteady(glided(steadyValue / kValueRate)) {}
 
     double cycles(int32_t p) const {
         if (p < steadyValue) return glided(p / kValueRate);
@@ -56,8 +61,10 @@ public:
 private:
     double glided(double t) const {
         double ramp = 0;  // integral of the raised cosine
-        if (t > from + length) ramp = t - from - 0.5 * length;
-        else if (t > from) ramp = 0.5 * ((t - from) - length / kPi * std::sin(kPi * (t - from) / length));
+        if (t > from + length)
+            ramp = t - from - 0.5 * length;
+        else if (t > from)
+            ramp = 0.5 * ((t - from) - length / kPi * std::sin(kPi * (t - from) / length));
         return strike * t + (loop - strike) * ramp;
     }
     double strike, loop, from, length;
@@ -70,7 +77,8 @@ private:
 class HammerThump {
 public:
     HammerThump(int sample, double level)
-        : noise(0x9E3779B97F4A7C15ull * uint64_t(sample + 1)), level(level),
+        : noise(0x9E3779B97F4A7C15ull * uint64_t(sample + 1)),
+          level(level),
           pole(1.0 - std::exp(-2 * kPi * kThumpCorner / kValueRate)) {}
     static bool sounds(double t) { return t < 20 * kThumpDecay; }
     double next(double t) {
@@ -126,9 +134,7 @@ ToneDesign designTone(int k, const SampleInfo& info) {
     return d;
 }
 
-std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info) {
-    return synthesise(d, info, info.length);
-}
+std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info) { return synthesise(d, info, info.length); }
 
 std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int32_t count) {
     count = std::min(count, info.length);
