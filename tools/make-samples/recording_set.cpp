@@ -85,12 +85,12 @@ RecordingSet makeRecordingSet() {
         set.design[k] = designTone(k, kSampleInfo[k]);
         signal[k] = synthesise(set.design[k], kSampleInfo[k]);
     }
-    // Equally loud zones would peak where their waveforms' crests put them
-    // (the growling bass higher than the near-sine treble); each zone is moved
-    // part of the way from there towards kRootPeak, so that its neighbours'
-    // loudness stays close while every peak stays near kRootPeak. The soft
-    // layer is as loud as the loud one (the layer switch changes the timbre,
-    // not the level).
+    // Equally loud zones would peak where their crests (peak over heard
+    // loudness) put them: the treble, whose strike dies fast, far higher than
+    // the sustained bass. Each zone is moved part of the way from there towards
+    // kRootPeak, so that neighbours' loudness stays close while every peak
+    // stays near kRootPeak. The soft layer is as loud as the loud one (the
+    // layer switch changes the timbre, not the level).
     double loudness[kNumSamples], crest[kNumSamples], meanCrest = 0;
     for (int k = 0; k < kNumSamples; ++k) {
         loudness[k] = heardLoudness(signal[k], kSampleInfo[k].rootKey);

@@ -19,10 +19,12 @@ struct RecordingSet {
 RecordingSet makeRecordingSet();
 
 // Where a loud note at velocity 127 peaks at its zone's root (dBFS, default
-// parameters): low enough that ten-note chords under the pedal stay clear of
-// full scale.
+// parameters), on the keyboard's average: low enough that ten-note chords
+// under the pedal stay clear of full scale. Each zone sits this share of the
+// way from equal loudness (0) to exactly that peak (1): the treble, whose
+// strike dies fast and so peaks high for its loudness, ends up a little above
+// it, the sustained bass a little below.
 constexpr double kRootPeak = -15.3;
-// How far each zone moves from equal loudness towards that peak (0 to 1).
 constexpr double kPeakShare = 0.6;
 
 // What the engine's gain chain does to a note at `velocity` with the default

@@ -3,6 +3,9 @@
 // Voiced so that the loud layer's brightness runs from a growl at root 36 to a
 // near sine at root 96 (attack +14 to -37 dB, body at 1 s +9 to -58 dB), in
 // steps of at most 5.5 dB from zone to zone so that neighbouring zones join.
+// The swings were fitted to those figures with `qelt-make-samples --voicing`
+// as the check; the bending modes sit half-way between harmonics (inharmonic)
+// and ring longer, relative to the period, in the treble (the bell).
 // clang-format off
 const TineVoicing kTineVoicing[11] = {
     // swing  settled  settle(s)  offset  mode ratio  mode swing  mode decay(s)
