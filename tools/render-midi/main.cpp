@@ -1,5 +1,6 @@
-// qelt-render: renders a Standard MIDI File through a VST 2.4 instrument DLL
-// into a WAV file, and can take a picture of the instrument's editor.
+// qelt-render: renders a Standard MIDI File through a VST 2.4 instrument (a
+// Windows DLL, or a Linux shared object in the Linux build) into a WAV file,
+// and can take a picture of the instrument's editor.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,7 @@
 #include "tools/render-midi/midi_file.h"
 #include "tools/render-midi/render_host.h"
 #include "tools/render-midi/render_options.h"
-#include "tools/render-midi/wav_writer.h"
+#include "tools/render-midi/output_file.h"
 #include "tools/vsthost/plugin_library.h"
 
 namespace {
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     }
     if (o.midiPath.empty()) return 0;
 
-    WavWriter wav;
+    OutputFile wav;
     if (!wav.open(o.wavPath, o.format, o.render.sampleRate, &error)) return failWith(kUsageOrSetup, error);
     RenderStats stats;
     bool written = true;
