@@ -125,6 +125,15 @@ run --plugin "$impulse" --rate 48000 --format pcm16 "$work/song.mid" "$work/p.wa
 check "pcm16: status 0" test "$status" = 0
 check "pcm16: 16-bit samples" test "$(wav_left "$work/p.wav" 0 192)" = "1 48000 25801 32767"
 
+# The Linux program writes FLAC through libsndfile when the name says so.
+case "$exe" in *.exe) ;; *)
+    run --plugin "$impulse" --rate 48000 "$work/song.mid" "$work/f.flac"
+    check "flac: status 0" test "$status" = 0
+    check "flac: summary" says "$work/out" "(35840 frames at 48000 Hz, block 512, 24-bit FLAC)"
+    check "flac: a FLAC stream" test "$(head -c 4 "$work/f.flac")" = fLaC
+    ;;
+esac
+
 # Parameters by name and by index.
 run --plugin "$impulse" --rate 48000 --param level=0.5 "$work/song.mid" "$work/f.wav"
 check "--param by name" test "$(wav_left "$work/f.wav" 192)" = "3 48000 0.5"

@@ -29,17 +29,18 @@ struct FormatCase {
     int subtype;
     std::vector<double> left, right;  // as read back (integers at their own scale)
     int clipped;
+    const char* description;
 };
 
 const FormatCase kCases[] = {
     {"song.wav", SampleFormat::Float32, SF_FORMAT_WAV, SF_FORMAT_FLOAT,
-     {0, 1, -1, 0.25, 1.5, 0}, {-0.25, 0.5, -2, 0, 0, 0.125}, 0},
+     {0, 1, -1, 0.25, 1.5, 0}, {-0.25, 0.5, -2, 0, 0, 0.125}, 0, "32-bit float"},
     {"song.wav", SampleFormat::Pcm16, SF_FORMAT_WAV, SF_FORMAT_PCM_16,
-     {0, 32767, -32767, 8192, 32767, 0}, {-8192, 16384, -32767, 0, 0, 4096}, 2},
+     {0, 32767, -32767, 8192, 32767, 0}, {-8192, 16384, -32767, 0, 0, 4096}, 2, "16-bit PCM"},
     {"song.flac", SampleFormat::Pcm16, SF_FORMAT_FLAC, SF_FORMAT_PCM_16,
-     {0, 32767, -32767, 8192, 32767, 0}, {-8192, 16384, -32767, 0, 0, 4096}, 2},
+     {0, 32767, -32767, 8192, 32767, 0}, {-8192, 16384, -32767, 0, 0, 4096}, 2, "16-bit FLAC"},
     {"Song.FLAC", SampleFormat::Float32, SF_FORMAT_FLAC, SF_FORMAT_PCM_24,
-     {0, 8388607, -8388607, 2097152, 8388607, 0}, {-2097152, 4194304, -8388607, 0, 0, 1048576}, 2},
+     {0, 8388607, -8388607, 2097152, 8388607, 0}, {-2097152, 4194304, -8388607, 0, 0, 1048576}, 2, "24-bit FLAC"},
 };
 
 class Folder {
@@ -91,6 +92,7 @@ TEST(SoundFile, EachFormatReadsBackSampleForSample) {
         EXPECT_FALSE(exists(path + ".part"));
         EXPECT_EQ(writer.frames(), kLeft.size());
         EXPECT_EQ(writer.clippedSamples(), (uint64_t)c.clipped);
+        EXPECT_STREQ(writer.sampleDescription(), c.description);
 
         SF_INFO info = {};
         std::vector<double> values = readBack(path, &info);

@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
         std::printf("qelt-render: %s -> %s\n", o.midiPath.c_str(), o.wavPath.c_str());
         std::printf("  duration %.2f s (%llu frames at %u Hz, block %d, %s)\n", stats.frames / rate,
                     (unsigned long long)stats.frames, (unsigned)o.render.sampleRate, (int)o.render.blockSize,
-                    o.format == SampleFormat::Float32 ? "32-bit float" : "16-bit PCM");
+                    wav.sampleDescription());
         std::printf("  peak %s, RMS %s%s\n", dbfs(stats.peak).c_str(), dbfs(stats.rms()).c_str(),
                     stats.peak == 0 ? " (silent)" : "");
         std::printf("  events %llu sent, %llu at or beyond a block end, at most %u in one block; "

@@ -22,6 +22,11 @@ bool isFlacName(const std::string& path) {
 
 SoundFileWriter::~SoundFileWriter() { abandon(); }
 
+const char* SoundFileWriter::sampleDescription() const {
+    if (flac) return bits == 16 ? "16-bit FLAC" : "24-bit FLAC";
+    return bits == 16 ? "16-bit PCM" : "32-bit float";
+}
+
 bool SoundFileWriter::fail(std::string* error, const std::string& what) {
     const char* why = sf_strerror(file);
     if (error) *error = what + " " + target + (why && *why ? std::string(": ") + why : std::string());
@@ -34,7 +39,7 @@ bool SoundFileWriter::open(const std::string& path, SampleFormat format, uint32_
     target = path;
     temporary = path + ".part";
     framesWritten = clipped = 0;
-    bool flac = isFlacName(path);
+    flac = isFlacName(path);
     bits = format == SampleFormat::Pcm16 ? 16 : flac ? 24 : 32;
     SF_INFO info = {};
     info.samplerate = (int)sampleRate;

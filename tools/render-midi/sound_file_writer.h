@@ -29,12 +29,15 @@ public:
 
     uint64_t frames() const { return framesWritten; }
     uint64_t clippedSamples() const { return clipped; }
+    // "32-bit float", "16-bit PCM", "24-bit FLAC" or "16-bit FLAC", for the summary.
+    const char* sampleDescription() const;
 
 private:
     bool fail(std::string* error, const std::string& what);
     SNDFILE* file = nullptr;
     std::string target, temporary;
     int bits = 32;  // 32 float, or 16 or 24 integer
+    bool flac = false;
     uint64_t framesWritten = 0;
     uint64_t clipped = 0;
     std::vector<float> floats;
