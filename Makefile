@@ -96,12 +96,17 @@ linux: linux-deps
 linux-deps:
 	@tools/setup/install-deps.sh linux
 
+# The Windows trees whose DLLs the .so must sound the same as: the 64-bit one
+# too where the build has it.
+LINUX_SAME_AS := $(WIN32) $(WIN64)
+
 linux-tree: deps
-	@$(CMAKE_LINUX) -DQELT_TESTS=ON -DQELT_WIN32_TREE=$(CURDIR)/$(WIN32) > /dev/null
+	@$(CMAKE_LINUX) -DQELT_TESTS=ON \
+		-DQELT_WINDOWS_TREES="$(subst $() ,;,$(strip $(addprefix $(CURDIR)/,$(LINUX_SAME_AS))))" > /dev/null
 	@cmake --build $(LINUX) -j $(JOBS)
 
-# The Linux tests load the .so as hosts do; one compares its renders with the DLL's.
-test-linux: linux-tree win32
+# The Linux tests load the .so as hosts do; one compares its renders with the DLLs'.
+test-linux: linux-tree $(patsubst build/%,%,$(LINUX_SAME_AS))
 	cd $(LINUX) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
 # Where Linux hosts look for VST 2 plug-ins: $(PREFIX)/lib/vst for everyone,

@@ -25,5 +25,5 @@ function(qelt_add_linux_plugin)
     set_target_properties(Qelt-epiano PROPERTIES PREFIX "" OUTPUT_NAME Qelt-epiano LINK_DEPENDS ${map})
     target_link_libraries(Qelt-epiano PRIVATE qelt_engine ${editor_library} ${product_parts})
     target_link_options(Qelt-epiano PRIVATE -static-libstdc++ -static-libgcc -Wl,--version-script=${map}
-                        -Wl,--no-undefined -Wl,-z,defs -Wl,--as-needed $<$<CONFIG:Release>:-s>)
+                        -Wl,--no-undefined -Wl,--as-needed $<$<CONFIG:Release>:-s>)
 endfunction()

@@ -19,12 +19,12 @@ add_test(NAME render_cli_native
                  $<TARGET_FILE:impulse-instrument> $<TARGET_FILE:impulse-plain> render)
 set_tests_properties(render_cli_native PROPERTIES TIMEOUT 300)
 
-# The same samples through the .so as through the Windows DLL, when this tree
-# is told where the Windows build is (make test does).
-set(QELT_WIN32_TREE "" CACHE PATH "A Windows build tree whose DLL the .so must sound the same as")
-if(QELT_WIN32_TREE)
+# The same samples through the .so as through the Windows DLLs, when this
+# tree is told where the Windows builds are (make test does).
+set(QELT_WINDOWS_TREES "" CACHE STRING "Windows build trees whose DLLs the .so must sound the same as")
+if(QELT_WINDOWS_TREES)
     add_test(NAME render_same_as_windows
              COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
-                     $<TARGET_FILE:Qelt-epiano> ${QELT_WIN32_TREE})
+                     $<TARGET_FILE:Qelt-epiano> ${QELT_WINDOWS_TREES})
     set_tests_properties(render_same_as_windows PROPERTIES TIMEOUT 900)
 endif()

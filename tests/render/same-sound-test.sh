@@ -116,7 +116,7 @@ for tree in "$@"; do
         # shellcheck disable=SC2086 # the options are words
         "$native" --quiet --plugin "$so" $options "$song" "$work/linux.wav" >"$work/out" 2>&1 ||
             { echo "FAILED: $name: the Linux render: $(cat "$work/out")"; echo fail >>"$work/failed"; continue; }
-        QELT_WIN32="$tree" "$root/tools/render-midi/qelt-render" --quiet --plugin "$dll" $options "$song" \
+        QELT_WIN32="$tree" QELT_WIN64="$tree" "$root/tools/render-midi/qelt-render" --quiet --plugin "$dll" $options "$song" \
             "$work/windows.wav" >"$work/out" 2>&1 ||
             { echo "FAILED: $name: the Windows render: $(cat "$work/out")"; echo fail >>"$work/failed"; continue; }
         if result=$(same_samples "$work/linux.wav" "$work/windows.wav" 2>&1); then
