@@ -10,7 +10,8 @@ BITMAP_LABELS(keys_black)
 namespace {
 
 // The numbers are those of the Windows resources: the editor asks for these.
-#define BITMAP(id, name) {id, qelt_bitmap_##name, (size_t)(qelt_bitmap_##name##_end - qelt_bitmap_##name)}
+#define BITMAP(id, name) \
+    { id, qelt_bitmap_##name, (size_t)(qelt_bitmap_##name##_end - qelt_bitmap_##name) }
 const EmbeddedBitmap table[] = {
     BITMAP(128, background), BITMAP(130, knob_small), BITMAP(132, knob_large),
     BITMAP(134, keys_white), BITMAP(135, keys_black),

@@ -1,5 +1,7 @@
 // The Linux plug-in's embedded bitmaps are the generator's files, byte for
 // byte, under the numbers the editor asks for.
+#include "resources/embedded_bitmaps.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,8 +9,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "resources/embedded_bitmaps.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
     const struct {
         int32_t id;
         const char* file;
-    } bitmaps[] = {{128, "background"}, {130, "knob-small"}, {132, "knob-large"}, {134, "keys-white"},
-                   {135, "keys-black"}};
+    } bitmaps[] = {
+        {128, "background"}, {130, "knob-small"}, {132, "knob-large"}, {134, "keys-white"}, {135, "keys-black"}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE(b.file);
         std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file + ".bmp");

@@ -1,7 +1,6 @@
 // The Linux renderer's output through libsndfile: WAV and FLAC files read back
 // with libsndfile, sample for sample, and the file only in place once complete.
 #include <gtest/gtest.h>
-
 #include <sndfile.h>
 #include <unistd.h>
 
@@ -32,6 +31,7 @@ struct FormatCase {
     const char* description;
 };
 
+// clang-format off
 const FormatCase kCases[] = {
     {"song.wav", SampleFormat::Float32, SF_FORMAT_WAV, SF_FORMAT_FLOAT,
      {0, 1, -1, 0.25, 1.5, 0}, {-0.25, 0.5, -2, 0, 0, 0.125}, 0, "32-bit float"},
@@ -42,6 +42,7 @@ const FormatCase kCases[] = {
     {"Song.FLAC", SampleFormat::Float32, SF_FORMAT_FLAC, SF_FORMAT_PCM_24,
      {0, 8388607, -8388607, 2097152, 8388607, 0}, {-2097152, 4194304, -8388607, 0, 0, 1048576}, 2, "24-bit FLAC"},
 };
+// clang-format on
 
 class Folder {
 public:
@@ -136,7 +137,7 @@ TEST(SoundFile, FlacNamesInAnyCase) {
     struct {
         const char* name;
         bool flac;
-    } names[] = {{"a.flac", true}, {"A.FLAC", true}, {"x/b.Flac", true}, {".flac", false},
+    } names[] = {{"a.flac", true}, {"A.FLAC", true},      {"x/b.Flac", true}, {".flac", false},
                  {"a.wav", false}, {"a.flac.wav", false}, {"flac", false}};
     for (const auto& n : names) EXPECT_EQ(isFlacName(n.name), n.flac) << n.name;
 }

@@ -1,9 +1,8 @@
 // The Linux plug-in as hosts load it: scanners open and close the library
 // many times, and hosts keep several instances and several plug-ins in one
 // process. Every load gives a working instrument that plays the same notes.
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -72,8 +71,8 @@ TEST(SharedObject, OnlyTheEntryIsVisibleToTheProcess) {
     ASSERT_TRUE(library.load(QELT_PLUGIN_LIBRARY, nullptr));
     void* handle = library.handle();
     // Names from inside: the engine, the C++ runtime linked in, the embedded data.
-    for (const char* name : {"qelt_sample_blob", "createEffectInstance", "_ZNSt9exceptionD2Ev", "__cxa_throw",
-                             "_Znwm", "findEmbeddedBitmap", "qelt_bitmap_background"})
+    for (const char* name : {"qelt_sample_blob", "createEffectInstance", "_ZNSt9exceptionD2Ev", "__cxa_throw", "_Znwm",
+                             "findEmbeddedBitmap", "qelt_bitmap_background"})
         EXPECT_EQ(dlsym(handle, name), nullptr) << name;
 }
 

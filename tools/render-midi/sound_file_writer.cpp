@@ -1,10 +1,10 @@
 #include "tools/render-midi/sound_file_writer.h"
 
 #include <sndfile.h>
+#include <strings.h>
 
 #include <cmath>
 #include <cstdio>
-#include <strings.h>
 
 namespace {
 
@@ -44,8 +44,9 @@ bool SoundFileWriter::open(const std::string& path, SampleFormat format, uint32_
     SF_INFO info = {};
     info.samplerate = (int)sampleRate;
     info.channels = 2;
-    info.format = (flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) |
-                  (bits == 16 ? SF_FORMAT_PCM_16 : bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_FLOAT);
+    info.format = (flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | (bits == 16   ? SF_FORMAT_PCM_16
+                                                             : bits == 24 ? SF_FORMAT_PCM_24
+                                                                          : SF_FORMAT_FLOAT);
     file = sf_open(temporary.c_str(), SFM_WRITE, &info);
     if (!file) {
         if (error) *error = "cannot write " + target + ": " + sf_strerror(nullptr);
