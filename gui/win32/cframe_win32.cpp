@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "editor/aeffguieditor.h"
-#include "gui/cdroptarget.h"
+#include "gui/win32/cdroptarget.h"
 #include "gui/cframe.h"
-#include "gui/platform_input.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_input.h"
+#include "gui/win32/platform_state.h"
 #include "plugin/audioeffectx.h"
 
 namespace VSTGUI {
