@@ -105,7 +105,9 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
       msimg32Module(nullptr),
       dropTarget(nullptr),
       defaultCursor(nullptr),
-      oleInitialized(false) {
+      oleInitialized(false),
+      gesture(nullptr),
+      windowState(nullptr) {
     parentFrame = this;
 
     // A thread already in the multithreaded apartment refuses; then there is
@@ -132,6 +134,7 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
 }
 
 CFrame::~CFrame() {
+    cancelGesture();
     if (modalView) removeView(modalView, false);
     modalView = nullptr;
     setCursor(kCursorDefault);
@@ -166,6 +169,12 @@ CFrame::~CFrame() {
     focusView = nullptr;
     removeAll(true);
 }
+
+// Controls follow their drags by polling the live state.
+bool CFrame::drivesGesturesByEvents() const { return false; }
+
+// The host's message loop delivers the window's messages.
+void CFrame::handleWindowEvents() {}
 
 bool CFrame::registerWindowClass() {
     if (++windowClassUseCount != 1) return true;
