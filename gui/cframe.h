@@ -86,6 +86,7 @@ public:
     // The gesture gets the motion up to the release; one at a time.
     void startGesture(CMouseGesture* newGesture);
     CMouseGesture* getGesture() const { return gesture; }
+    CFrameWindowState* getWindowState() const { return windowState; }
 
     void* getSystemWindow() const { return window; }       // the frame's own window (HWND)
     void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND)
