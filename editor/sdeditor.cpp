@@ -1,6 +1,6 @@
 #include "editor/sdeditor.h"
 
-#include <windows.h>
+#include <thread>
 
 #include "gui/cbitmap.h"
 #include "gui/cframe.h"
@@ -69,7 +69,7 @@ SDEditor::SDEditor(AudioEffect* effect)
       keyTable(),
       background(nullptr),
       keySounding(),
-      windowThread(0),
+      windowThread(std::thread::id()),
       windowOpen(false),
       anyPending(false) {
     forgetPendingUpdates();
@@ -96,7 +96,7 @@ bool SDEditor::open(void* window) {
 
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
-    windowThread.store(GetCurrentThreadId(), std::memory_order_relaxed);
+    windowThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     windowOpen.store(true, std::memory_order_release);
 
     CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
@@ -190,7 +190,7 @@ void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {
 }
 
 bool SDEditor::onWindowThread() const {
-    return GetCurrentThreadId() == windowThread.load(std::memory_order_relaxed);
+    return std::this_thread::get_id() == windowThread.load(std::memory_order_relaxed);
 }
 
 // Never touches the frame or a control: the window may be closing on its own

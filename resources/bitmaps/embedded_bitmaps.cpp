@@ -1,26 +1,31 @@
-#include "resources/embedded_bitmaps.h"
+#include "resources/bitmaps/embedded_bitmaps.h"
 
-#define BITMAP_LABELS(name) extern "C" const unsigned char qelt_bitmap_##name[], qelt_bitmap_##name##_end[];
-BITMAP_LABELS(background)
-BITMAP_LABELS(knob_small)
-BITMAP_LABELS(knob_large)
-BITMAP_LABELS(keys_white)
-BITMAP_LABELS(keys_black)
+extern "C" {
+extern const uint8_t qelt_bitmap_128[], qelt_bitmap_128_end[];
+extern const uint8_t qelt_bitmap_130[], qelt_bitmap_130_end[];
+extern const uint8_t qelt_bitmap_132[], qelt_bitmap_132_end[];
+extern const uint8_t qelt_bitmap_134[], qelt_bitmap_134_end[];
+extern const uint8_t qelt_bitmap_135[], qelt_bitmap_135_end[];
+}
 
 namespace {
 
-// The numbers are those of the Windows resources: the editor asks for these.
-#define BITMAP(id, name) \
-    { id, qelt_bitmap_##name, (size_t)(qelt_bitmap_##name##_end - qelt_bitmap_##name) }
-const EmbeddedBitmap table[] = {
-    BITMAP(128, background), BITMAP(130, knob_small), BITMAP(132, knob_large),
-    BITMAP(134, keys_white), BITMAP(135, keys_black),
-};
+EmbeddedBitmap between(const uint8_t* begin, const uint8_t* end) {
+    EmbeddedBitmap bitmap;
+    bitmap.bytes = begin;
+    bitmap.size = static_cast<size_t>(end - begin);
+    return bitmap;
+}
 
 }  // namespace
 
-const EmbeddedBitmap* findEmbeddedBitmap(int32_t resourceID) {
-    for (const EmbeddedBitmap& bitmap : table)
-        if (bitmap.resourceID == resourceID) return &bitmap;
-    return nullptr;
+EmbeddedBitmap embeddedBitmap(int32_t resourceID) {
+    switch (resourceID) {
+        case 128: return between(qelt_bitmap_128, qelt_bitmap_128_end);
+        case 130: return between(qelt_bitmap_130, qelt_bitmap_130_end);
+        case 132: return between(qelt_bitmap_132, qelt_bitmap_132_end);
+        case 134: return between(qelt_bitmap_134, qelt_bitmap_134_end);
+        case 135: return between(qelt_bitmap_135, qelt_bitmap_135_end);
+        default: return EmbeddedBitmap();
+    }
 }

@@ -1,6 +1,6 @@
-// The Linux plug-in's embedded bitmaps are the generator's files, byte for
-// byte, under the numbers the editor asks for.
-#include "resources/embedded_bitmaps.h"
+// The bitmaps embedded in the Linux plug-in are the generator's files, byte
+// for byte, under the numbers the editor asks for.
+#include "resources/bitmaps/embedded_bitmaps.h"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +27,18 @@ TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
         SCOPED_TRACE(b.file);
         std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file + ".bmp");
         ASSERT_GT(expected.size(), 54u);
-        const EmbeddedBitmap* found = findEmbeddedBitmap(b.id);
-        ASSERT_NE(found, nullptr);
-        EXPECT_EQ(found->resourceID, b.id);
-        ASSERT_EQ(found->size, expected.size());
-        EXPECT_EQ(std::memcmp(found->bytes, expected.data(), expected.size()), 0);
-        EXPECT_EQ(found->bytes[0], 'B');
-        EXPECT_EQ(found->bytes[1], 'M');
+        EmbeddedBitmap found = embeddedBitmap(b.id);
+        ASSERT_NE(found.bytes, nullptr);
+        ASSERT_EQ(found.size, expected.size());
+        EXPECT_EQ(std::memcmp(found.bytes, expected.data(), expected.size()), 0);
     }
 }
 
 TEST(EmbeddedBitmaps, OtherNumbersHaveNone) {
-    for (int32_t id : {0, -1, 127, 129, 131, 133, 136, 1 << 30}) EXPECT_EQ(findEmbeddedBitmap(id), nullptr) << id;
+    for (int32_t id : {0, -1, 127, 129, 131, 133, 136, 1 << 30}) {
+        EXPECT_EQ(embeddedBitmap(id).bytes, nullptr) << id;
+        EXPECT_EQ(embeddedBitmap(id).size, 0u) << id;
+    }
 }
 
 }  // namespace

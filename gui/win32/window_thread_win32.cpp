@@ -1,0 +1,19 @@
+#include "gui/window_thread.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+namespace VSTGUI {
+
+// A thread already in the multithreaded apartment refuses, and then there is
+// nothing to undo.
+bool enterWindowThread() { return SUCCEEDED(OleInitialize(nullptr)); }
+
+void leaveWindowThread() { OleUninitialize(); }
+
+void dispatchWaitingPaint() {
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace VSTGUI
