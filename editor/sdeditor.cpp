@@ -146,9 +146,12 @@ bool SDEditor::open(void* window) {
 
 void SDEditor::close() {
     windowOpen.store(false, std::memory_order_release);
-    // The frame goes as a whole, and the controls with it.
-    delete frame;
+    // The frame goes as a whole, and the controls with it. A drag still
+    // running reports its end on the way out; by then the editor already
+    // has no frame to redraw.
+    VSTGUI::CFrame* closing = frame;
     frame = nullptr;
+    delete closing;
     for (CAnimKnob*& knob : knobs) knob = nullptr;
     for (CKickButton*& key : keyTable) key = nullptr;
 }
