@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "plugin/plugin_entry.h"
 #include "tests/bitmaps/bmp_reader.h"
 #include "tests/editor/editor_pictures.h"
+#include "tests/support/plugin_under_test.h"
 #include "tools/render-midi/editor_shot.h"
 
 namespace {
@@ -32,7 +32,9 @@ class X11EditorShot : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(host.start(VSTPluginMain, 44100, 512, &error)) << error;
+        VstEntryProc entry = pluginEntry();
+        ASSERT_TRUE(entry) << "the plug-in does not load";
+        ASSERT_TRUE(host.start(entry, 44100, 512, &error)) << error;
         path = ::testing::TempDir() + "x11_editor_shot.bmp";
         std::remove(path.c_str());
     }
