@@ -122,8 +122,8 @@ bool SDEditor::open(void* window) {
     CRect black = kFirstBlackKey;
     for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
         const bool isBlack = isBlackKey(note);
-        CKickButton* key = new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey,
-                                           CPoint(0, 0));
+        CKickButton* key =
+            new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey, CPoint(0, 0));
         keyTable[note] = key;
         key->setValue(effect ? effect->getParameter(note) : 0.f);
         keySounding[note] = false;

@@ -88,7 +88,7 @@ public:
     CMouseGesture* getGesture() const { return gesture; }
     CFrameWindowState* getWindowState() const { return windowState; }
 
-    void* getSystemWindow() const { return window; }       // the frame's own window (HWND)
+    void* getSystemWindow() const { return window; }            // the frame's own window (HWND)
     void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND)
 
 protected:

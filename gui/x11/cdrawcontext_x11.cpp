@@ -2,14 +2,13 @@
 // surface like it, or (a frame without a window) on an image in memory.
 // The context's device is a cairo_t; pens, brushes and fonts are the colours
 // and styles applied at each call.
-#include "gui/cdrawcontext.h"
-
 #include <X11/Xlib.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
 
 #include <cstdint>
 
+#include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
 #include "gui/x11/frame_window_state.h"
 

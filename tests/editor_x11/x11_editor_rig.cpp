@@ -48,8 +48,7 @@ Picture capture(Window window) {
     Picture picture;
     XWindowAttributes attributes;
     if (!window || !XGetWindowAttributes(testDisplay(), window, &attributes)) return picture;
-    XImage* image =
-        XGetImage(testDisplay(), window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(testDisplay(), window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return picture;
     picture.width = attributes.width;
     picture.height = attributes.height;

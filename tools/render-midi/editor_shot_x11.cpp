@@ -75,8 +75,7 @@ bool capture(Display* display, Window window, int width, int height, std::vector
 
 }  // namespace
 
-bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, EditorShot* shot,
-                    std::string* error) {
+bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, EditorShot* shot, std::string* error) {
     PluginInstance* plugin = host.instance();
     if (!plugin || !plugin->record()) {
         *error = "no plug-in instance";
@@ -94,8 +93,8 @@ bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, E
     int width = 320, height = 240;
     editorRect(plugin, &width, &height);
     const int screen = DefaultScreen(display);
-    Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, (unsigned)width,
-                                        (unsigned)height, 0, BlackPixel(display, screen), BlackPixel(display, screen));
+    Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, (unsigned)width, (unsigned)height,
+                                        0, BlackPixel(display, screen), BlackPixel(display, screen));
     XStoreName(display, window, "qelt-render editor");
     XSelectInput(display, window, StructureNotifyMask);
     XMapRaised(display, window);
