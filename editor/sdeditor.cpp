@@ -122,8 +122,8 @@ bool SDEditor::open(void* window) {
     CRect black = kFirstBlackKey;
     for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
         const bool isBlack = isBlackKey(note);
-        CKickButton* key = new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey,
-                                           CPoint(0, 0));
+        CKickButton* key =
+            new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey, CPoint(0, 0));
         keyTable[note] = key;
         key->setValue(effect ? effect->getParameter(note) : 0.f);
         keySounding[note] = false;
@@ -146,9 +146,12 @@ bool SDEditor::open(void* window) {
 
 void SDEditor::close() {
     windowOpen.store(false, std::memory_order_release);
-    // The frame goes as a whole, and the controls with it.
-    delete frame;
+    // The frame goes as a whole, and the controls with it. A drag still
+    // running reports its end on the way out; by then the editor already
+    // has no frame to redraw.
+    VSTGUI::CFrame* closing = frame;
     frame = nullptr;
+    delete closing;
     for (CAnimKnob*& knob : knobs) knob = nullptr;
     for (CKickButton*& key : keyTable) key = nullptr;
 }

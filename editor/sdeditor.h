@@ -61,7 +61,7 @@ private:
     bool keySounding[kKeyTableSize];
 
     std::atomic<std::thread::id> windowThread;  // the thread of the last open
-    std::atomic<bool> windowOpen;        // other threads record updates only while open
+    std::atomic<bool> windowOpen;               // other threads record updates only while open
     std::atomic<bool> anyPending;
     std::atomic<uint32_t> pendingKnob[kKnobCount];
     std::atomic<uint32_t> pendingKey[kKeyTableSize];

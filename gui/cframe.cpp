@@ -112,8 +112,7 @@ int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
         int32_t answer = modalView->onKeyDown(keyCode);
         if (answer != -1) return answer;
     }
-    if (keyCode.virt == VKEY_TAB)
-        return advanceFocus(focusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
+    if (keyCode.virt == VKEY_TAB) return advanceFocus(focusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
     return -1;
 }
 

@@ -28,8 +28,9 @@ enum CCursorType : int32_t {
 
 class CFrame : public CViewContainer {
 public:
-    // parentWindow: the host's window for the editor (HWND); may be empty, and
-    // then the frame has no window of its own but can still hold views.
+    // parentWindow: the host's window for the editor (an HWND, or an X11
+    // window id); may be empty, and then the frame has no window of its own
+    // but can still hold views.
     CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
     ~CFrame() override;
 
@@ -88,8 +89,8 @@ public:
     CMouseGesture* getGesture() const { return gesture; }
     CFrameWindowState* getWindowState() const { return windowState; }
 
-    void* getSystemWindow() const { return window; }       // the frame's own window (HWND)
-    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND)
+    void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
+    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
 
 protected:
     bool createWindow(void* parentWindow);
@@ -114,8 +115,8 @@ protected:
     bool openFlag;
     bool dropActive;
     bool noUpdates;
-    void* window;         // HWND
-    void* msimg32Module;  // HMODULE
+    void* window;         // HWND, or the X11 window id
+    void* msimg32Module;  // HMODULE; this and the next three on Windows only
     CDropTarget* dropTarget;
     void* defaultCursor;  // HCURSOR
     bool oleInitialized;  // OLE was set up by this frame and must be ended by it

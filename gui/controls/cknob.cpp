@@ -10,9 +10,9 @@ namespace VSTGUI {
 namespace {
 
 const float kTwoPi = 6.2831855f;
-const float kDefaultSweepStart = 3.9269907f;   // 5 pi / 4: lower left
-const float kDefaultSweepAngle = -4.712389f;   // -3 pi / 2: clockwise over the top
-const float kDragRange = 200.f;                // pixels for the full range in linear mode
+const float kDefaultSweepStart = 3.9269907f;  // 5 pi / 4: lower left
+const float kDefaultSweepAngle = -4.712389f;  // -3 pi / 2: clockwise over the top
+const float kDragRange = 200.f;               // pixels for the full range in linear mode
 const int32_t kLinearKnobMode = 2;
 
 // Truncates toward zero like a plain cast, but keeps a runaway coordinate
@@ -23,14 +23,12 @@ int32_t truncatePixel(float x) {
     return static_cast<int32_t>(x);
 }
 
-int32_t insetForIndicator(const CBitmap* bitmap) {
-    return static_cast<int32_t>(bitmap->getWidth() * 0.5f + 2.5f);
-}
+int32_t insetForIndicator(const CBitmap* bitmap) { return static_cast<int32_t>(bitmap->getWidth() * 0.5f + 2.5f); }
 
 }  // namespace
 
-CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-             CBitmap* indicatorBitmap, const CPoint& offset)
+CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* indicatorBitmap,
+             const CPoint& offset)
     : CControl(size, listener, tag, background),
       offset(offset),
       indicatorColor(kColorWhite),

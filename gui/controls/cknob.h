@@ -12,8 +12,8 @@ namespace VSTGUI {
 
 class CKnob : public CControl {
 public:
-    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-          CBitmap* indicatorBitmap, const CPoint& offset = CPoint(0, 0));
+    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* indicatorBitmap,
+          const CPoint& offset = CPoint(0, 0));
     ~CKnob() override;
 
     void draw(CDrawContext* context) override;
@@ -53,7 +53,6 @@ protected:
     // One step of a drag: the pointer at where (the knob's parent's
     // coordinates) with these buttons.
     void dragTo(CDrawContext* context, const CPoint& where, int32_t buttons);
-
 
     CPoint offset;
     CColor indicatorColor;

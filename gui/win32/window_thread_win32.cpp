@@ -1,7 +1,7 @@
-#include "gui/window_thread.h"
-
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
+
+#include "gui/window_thread.h"
 
 namespace VSTGUI {
 

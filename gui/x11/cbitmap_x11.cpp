@@ -1,10 +1,9 @@
 // Bitmaps from the pictures embedded in the library, as cairo images: opaque
 // for plain blits, and a copy with the colour key turned into alpha, made
 // once per key, for colour-keyed blits.
-#include "gui/cbitmap.h"
-
 #include <cairo.h>
 
+#include "gui/cbitmap.h"
 #include "gui/cdrawcontext.h"
 #include "gui/x11/bmp_image.h"
 #include "resources/bitmaps/embedded_bitmaps.h"

@@ -2,14 +2,13 @@
 // surface like it, or (a frame without a window) on an image in memory.
 // The context's device is a cairo_t; pens, brushes and fonts are the colours
 // and styles applied at each call.
-#include "gui/cdrawcontext.h"
-
 #include <X11/Xlib.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
 
 #include <cstdint>
 
+#include "gui/cdrawcontext.h"
 #include "gui/cframe.h"
 #include "gui/x11/frame_window_state.h"
 
@@ -33,7 +32,7 @@ void prepareForLines(cairo_t* c, const CColor& color, int32_t width, int32_t sty
     setSource(c, color);
     cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_width(c, width < 1 ? 1.0 : (double)width);
-    cairo_set_line_cap(c, CAIRO_LINE_CAP_SQUARE);
+    cairo_set_line_cap(c, CAIRO_LINE_CAP_BUTT);
     const double dot = 1.0;
     cairo_set_dash(c, style == kDashedLine ? &dot : nullptr, style == kDashedLine ? 1 : 0, 0.0);
 }
@@ -139,15 +138,31 @@ void CDrawContext::lineTo(const CPoint& p) {
     if (!deviceContext) return;
     cairo_t* c = asCairo(deviceContext);
     if (!cairo_has_current_point(c)) cairo_move_to(c, 0.5, 0.5);
-    const double x = p.h + offset.h + 0.5, y = p.v + offset.v + 0.5;
-    cairo_save(c);
-    prepareForLines(c, frameColor, lineWidth, lineStyle);
-    cairo_set_operator(c, operatorFor(drawMode));
-    cairo_line_to(c, x, y);
-    cairo_stroke(c);
-    cairo_restore(c);
+    double fromX = 0, fromY = 0;
+    cairo_get_current_point(c, &fromX, &fromY);
+    const int32_t x0 = (int32_t)(fromX - 0.5), y0 = (int32_t)(fromY - 0.5);
+    const int32_t x1 = p.h + offset.h, y1 = p.v + offset.v;
+    const int32_t width = lineWidth < 1 ? 1 : lineWidth;
+    if (lineStyle == kSolidLine && (x0 == x1 || y0 == y1)) {
+        // Straight lines as blocks of whole pixels, the last point left out
+        // as the line's end always is.
+        const int32_t left = x0 <= x1 ? x0 : x1 + 1, right = x0 <= x1 ? x1 : x0 + 1;
+        const int32_t top = y0 <= y1 ? y0 : y1 + 1, bottom = y0 <= y1 ? y1 : y0 + 1;
+        const int32_t before = (width - 1) / 2;
+        if (y0 == y1)
+            fillBlock(c, frameColor, drawMode, left, y0 - before, right, y0 - before + width);
+        else
+            fillBlock(c, frameColor, drawMode, x0 - before, top, x0 - before + width, bottom);
+    } else {
+        cairo_save(c);
+        prepareForLines(c, frameColor, lineWidth, lineStyle);
+        cairo_set_operator(c, operatorFor(drawMode));
+        cairo_line_to(c, x1 + 0.5, y1 + 0.5);
+        cairo_stroke(c);
+        cairo_restore(c);
+    }
     // The pen stays at the end, as the next line expects.
-    cairo_move_to(c, x, y);
+    cairo_move_to(c, x1 + 0.5, y1 + 0.5);
 }
 
 void CDrawContext::drawRect(const CRect& r, int32_t style) {

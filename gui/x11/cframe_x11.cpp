@@ -24,10 +24,14 @@ void* asHandle(::Window window) { return reinterpret_cast<void*>(static_cast<uin
 
 int32_t buttonBit(unsigned int button) {
     switch (button) {
-        case Button1: return kButtonLeft;
-        case Button2: return kButtonMiddle;
-        case Button3: return kButtonRight;
-        default: return 0;
+        case Button1:
+            return kButtonLeft;
+        case Button2:
+            return kButtonMiddle;
+        case Button3:
+            return kButtonRight;
+        default:
+            return 0;
     }
 }
 
@@ -208,9 +212,9 @@ bool CFrame::createWindow(void* parentWindow) {
     XSetWindowAttributes attributes;
     attributes.background_pixmap = None;  // every pixel is painted: no flash of a background
     attributes.event_mask = kEventMask;
-    const ::Window created = XCreateWindow(display, parent, 0, 0, (unsigned)size.getWidth(),
-                                           (unsigned)size.getHeight(), 0, CopyFromParent, InputOutput,
-                                           CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    const ::Window created =
+        XCreateWindow(display, parent, 0, 0, (unsigned)size.getWidth(), (unsigned)size.getHeight(), 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
     XWindowAttributes own;
     const bool made = created && XGetWindowAttributes(display, created, &own) != 0;
     XSync(display, False);
@@ -284,8 +288,7 @@ bool CFrame::getPosition(int32_t& x, int32_t& y) const {
     Display* display = windowState->display;
     int rootX = 0, rootY = 0;
     ::Window child;
-    if (!XTranslateCoordinates(display, windowState->window, DefaultRootWindow(display), 0, 0, &rootX, &rootY,
-                               &child))
+    if (!XTranslateCoordinates(display, windowState->window, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child))
         return false;
     x = rootX;
     y = rootY;
@@ -321,15 +324,32 @@ void CFrame::setCursor(int32_t type) {
     if (!windowState || !windowState->window) return;
     unsigned int shape = 0;
     switch (type) {
-        case kCursorWait: shape = XC_watch; break;
-        case kCursorHSize: shape = XC_sb_h_double_arrow; break;
-        case kCursorVSize: shape = XC_sb_v_double_arrow; break;
-        case kCursorSizeAll: shape = XC_fleur; break;
-        case kCursorNESWSize: shape = XC_bottom_left_corner; break;
-        case kCursorNWSESize: shape = XC_bottom_right_corner; break;
-        case kCursorNotAllowed: shape = XC_X_cursor; break;
-        case kCursorHand: shape = XC_hand2; break;
-        default: break;
+        case kCursorWait:
+            shape = XC_watch;
+            break;
+        case kCursorHSize:
+            shape = XC_sb_h_double_arrow;
+            break;
+        case kCursorVSize:
+            shape = XC_sb_v_double_arrow;
+            break;
+        case kCursorSizeAll:
+            shape = XC_fleur;
+            break;
+        case kCursorNESWSize:
+            shape = XC_bottom_left_corner;
+            break;
+        case kCursorNWSESize:
+            shape = XC_bottom_right_corner;
+            break;
+        case kCursorNotAllowed:
+            shape = XC_X_cursor;
+            break;
+        case kCursorHand:
+            shape = XC_hand2;
+            break;
+        default:
+            break;
     }
     Display* display = windowState->display;
     if (shape) {

@@ -73,11 +73,21 @@ Rect keyRect(int note) {
     // Distance from the white key just below, by pitch class (C#, D#, F#, G#, A#).
     int offset = 0;
     switch (note % 12) {
-        case 1: offset = 8; break;
-        case 3: offset = 10; break;
-        case 6: offset = 7; break;
-        case 8: offset = 9; break;
-        case 10: offset = 11; break;
+        case 1:
+            offset = 8;
+            break;
+        case 3:
+            offset = 10;
+            break;
+        case 6:
+            offset = 7;
+            break;
+        case 8:
+            offset = 9;
+            break;
+        case 10:
+            offset = 11;
+            break;
     }
     const int left = 27 + 13 * (whitesBelow - 1) + offset;
     return Rect{left, 187, left + 8, 212};

@@ -45,8 +45,7 @@ Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKe
 // Empty when `actual` matches `expected` inside `area` (the whole picture by
 // default), each channel within `tolerance` levels; otherwise the number of
 // differing pixels and the first of them.
-std::string differences(const Picture& actual, const Picture& expected, const Rect* area = nullptr,
-                        int tolerance = 0);
+std::string differences(const Picture& actual, const Picture& expected, const Rect* area = nullptr, int tolerance = 0);
 
 // Levels of rendered audio.
 float rms(const std::vector<float>& samples, size_t from = 0);

@@ -5,7 +5,7 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
-#include "plugin/plugin_entry.h"
+#include "tests/support/plugin_under_test.h"
 
 namespace x11test {
 
@@ -48,8 +48,7 @@ Picture capture(Window window) {
     Picture picture;
     XWindowAttributes attributes;
     if (!window || !XGetWindowAttributes(testDisplay(), window, &attributes)) return picture;
-    XImage* image =
-        XGetImage(testDisplay(), window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(testDisplay(), window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return picture;
     picture.width = attributes.width;
     picture.height = attributes.height;
@@ -91,7 +90,8 @@ void HostWindow::destroy() {
 }
 
 X11EditorRig::X11EditorRig(int x, int y) : window(x, y) {
-    AEffect* effect = host.create(VSTPluginMain);
+    VstEntryProc entry = pluginEntry();
+    AEffect* effect = entry ? host.create(entry) : nullptr;
     if (!effect) return;
     plugin.reset(new PluginInstance(effect));
     plugin->start(44100.f, 512);

@@ -1,7 +1,6 @@
 // The editor's window on X11: where it goes, what it shows, and how it
 // follows the host and other threads.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <thread>
