@@ -1,5 +1,6 @@
-# Qelt ePiano. `make` installs what is missing, builds both trees and plays the
-# demo through the DLL; `make test` builds and runs every test.
+# Qelt ePiano. `make` installs what is missing, builds the native, Windows and
+# Linux trees and plays the demo through the DLL; `make test` builds and runs
+# every test.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 NATIVE := build/native
@@ -10,10 +11,14 @@ CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
 TSAN := build/native-tsan
 ASAN := build/native-asan
+LINUX := build/linux
+CMAKE_LINUX := cmake -S . -B $(LINUX) -DCMAKE_BUILD_TYPE=Release -DQELT_LINUX_PLUGIN=ON
+PREFIX ?= /usr/local
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
+.PHONY: linux linux-deps linux-tree test-linux install install-user
 
-all: deps dll demo editor-picture
+all: deps dll linux-tree demo editor-picture
 
 deps:
 	@tools/setup/install-deps.sh
@@ -56,7 +61,7 @@ editor-picture: dll
 docs-picture: dll
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
-test: test-native test-win32 test-tsan test-asan
+test: test-native test-win32 test-linux test-tsan test-asan
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -80,6 +85,44 @@ test-asan: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=address,undefined > /dev/null
 	@cmake --build $(ASAN) -j $(JOBS) --target engine_unit_test
 	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -R '^engine_unit_test$$'
+
+# The Linux plug-in build/linux/Qelt-epiano.so and its renderer
+# build/linux/qelt-render. `make linux` installs only what these two need and
+# builds them alone, without the tests (no Wine, no mingw, no googletest);
+# `make` builds them with their tests beside the DLLs.
+linux: linux-deps
+	@$(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
+	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano qelt-render
+	@echo "built $(CURDIR)/$(LINUX)/Qelt-epiano.so"
+
+linux-deps:
+	@tools/setup/install-deps.sh linux
+
+# The Windows trees whose DLLs the .so must sound the same as: the 64-bit one
+# too where the build has it.
+LINUX_SAME_AS := $(WIN32) $(WIN64)
+
+linux-tree: deps
+	@$(CMAKE_LINUX) -DQELT_TESTS=ON \
+		-DQELT_WINDOWS_TREES="$(subst $() ,;,$(strip $(addprefix $(CURDIR)/,$(LINUX_SAME_AS))))" > /dev/null
+	@cmake --build $(LINUX) -j $(JOBS)
+
+# The Linux tests load the .so as hosts do; one compares its renders with the DLLs'.
+test-linux: linux-tree $(patsubst build/%,%,$(LINUX_SAME_AS))
+	cd $(LINUX) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+# Where Linux hosts look for VST 2 plug-ins: $(PREFIX)/lib/vst for everyone,
+# ~/.vst for one user. Builds the plug-in first when it is not there.
+install: $(LINUX)/Qelt-epiano.so
+	install -d $(DESTDIR)$(PREFIX)/lib/vst
+	install -m 644 $(LINUX)/Qelt-epiano.so $(DESTDIR)$(PREFIX)/lib/vst/Qelt-epiano.so
+
+install-user: $(LINUX)/Qelt-epiano.so
+	install -d $(HOME)/.vst
+	install -m 644 $(LINUX)/Qelt-epiano.so $(HOME)/.vst/Qelt-epiano.so
+
+$(LINUX)/Qelt-epiano.so:
+	@$(MAKE) --no-print-directory linux
 
 clean:
 	rm -rf build

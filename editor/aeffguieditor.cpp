@@ -1,10 +1,8 @@
 #include "editor/aeffguieditor.h"
 
-#include <windows.h>
-#include <ole2.h>
-
 #include "gui/cframe.h"
 #include "gui/tick_clock.h"
+#include "gui/window_thread.h"
 #include "plugin/audioeffectx.h"
 
 using VSTGUI::CDrawContext;
@@ -22,16 +20,15 @@ AudioEffectX* extendedPlugin(AudioEffect* effect) { return dynamic_cast<AudioEff
 }  // namespace
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr), oleInitialized(false) {
+    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr), windowThreadEntered(false) {
     nextIdleTime = VSTGUI::tickClock().ticks();
     if (effect) effect->setEditor(this);
-    // Drag and drop needs OLE on the window's thread. A thread already in the
-    // multithreaded apartment refuses, and then there is nothing to undo.
-    oleInitialized = SUCCEEDED(OleInitialize(nullptr));
+    // Drag and drop needs the window's thread set up for it.
+    windowThreadEntered = VSTGUI::enterWindowThread();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
-    if (oleInitialized) OleUninitialize();
+    if (windowThreadEntered) VSTGUI::leaveWindowThread();
 }
 
 bool AEffGUIEditor::getRect(ERect** out) {
@@ -86,8 +83,7 @@ void AEffGUIEditor::runIdle() {
 
     idle();
 
-    MSG message;
-    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+    VSTGUI::dispatchWaitingPaint();
 
     nextIdleTime = now + 100;
 

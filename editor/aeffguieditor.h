@@ -46,5 +46,5 @@ protected:
     static inline VstInt32 knobMode = 0;
 
 private:
-    bool oleInitialized;  // OLE was set up here and is ended here
+    bool windowThreadEntered;  // the thread was set up here and is left here
 };

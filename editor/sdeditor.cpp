@@ -1,6 +1,6 @@
 #include "editor/sdeditor.h"
 
-#include <windows.h>
+#include <thread>
 
 #include "gui/cbitmap.h"
 #include "gui/cframe.h"
@@ -69,7 +69,7 @@ SDEditor::SDEditor(AudioEffect* effect)
       keyTable(),
       background(nullptr),
       keySounding(),
-      windowThread(0),
+      windowThread(std::thread::id()),
       windowOpen(false),
       anyPending(false) {
     forgetPendingUpdates();
@@ -96,7 +96,7 @@ bool SDEditor::open(void* window) {
 
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
-    windowThread.store(GetCurrentThreadId(), std::memory_order_relaxed);
+    windowThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     windowOpen.store(true, std::memory_order_release);
 
     CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
@@ -122,8 +122,8 @@ bool SDEditor::open(void* window) {
     CRect black = kFirstBlackKey;
     for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
         const bool isBlack = isBlackKey(note);
-        CKickButton* key = new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey,
-                                           CPoint(0, 0));
+        CKickButton* key =
+            new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey, CPoint(0, 0));
         keyTable[note] = key;
         key->setValue(effect ? effect->getParameter(note) : 0.f);
         keySounding[note] = false;
@@ -146,9 +146,12 @@ bool SDEditor::open(void* window) {
 
 void SDEditor::close() {
     windowOpen.store(false, std::memory_order_release);
-    // The frame goes as a whole, and the controls with it.
-    delete frame;
+    // The frame goes as a whole, and the controls with it. A drag still
+    // running reports its end on the way out; by then the editor already
+    // has no frame to redraw.
+    VSTGUI::CFrame* closing = frame;
     frame = nullptr;
+    delete closing;
     for (CAnimKnob*& knob : knobs) knob = nullptr;
     for (CKickButton*& key : keyTable) key = nullptr;
 }
@@ -190,7 +193,7 @@ void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {
 }
 
 bool SDEditor::onWindowThread() const {
-    return GetCurrentThreadId() == windowThread.load(std::memory_order_relaxed);
+    return std::this_thread::get_id() == windowThread.load(std::memory_order_relaxed);
 }
 
 // Never touches the frame or a control: the window may be closing on its own

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "editor/aeffguieditor.h"
 #include "gui/controls/ccontrol.h"
@@ -59,8 +60,8 @@ private:
     // its mouse loop. Window thread only.
     bool keySounding[kKeyTableSize];
 
-    std::atomic<uint32_t> windowThread;  // thread id of the last open
-    std::atomic<bool> windowOpen;        // other threads record updates only while open
+    std::atomic<std::thread::id> windowThread;  // the thread of the last open
+    std::atomic<bool> windowOpen;               // other threads record updates only while open
     std::atomic<bool> anyPending;
     std::atomic<uint32_t> pendingKnob[kKnobCount];
     std::atomic<uint32_t> pendingKey[kKeyTableSize];

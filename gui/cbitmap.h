@@ -37,7 +37,7 @@ protected:
     int32_t width;
     int32_t height;
     CColor transparentColor;
-    void* handle;  // HBITMAP
+    void* handle;  // the platform's picture: an HBITMAP, or the X11 layer's cairo images
 };
 
 }  // namespace VSTGUI

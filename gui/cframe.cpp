@@ -40,6 +40,7 @@ void CFrame::drawView(CView* view) {
 }
 
 void CFrame::idle() {
+    handleWindowEvents();
     // Nothing is drawn before the window's first paint, so that the window is
     // never painted twice at start.
     if (!getOpenFlag() || firstDraw || !isDirty()) return;
@@ -111,8 +112,7 @@ int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
         int32_t answer = modalView->onKeyDown(keyCode);
         if (answer != -1) return answer;
     }
-    if (keyCode.virt == VKEY_TAB)
-        return advanceFocus(focusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
+    if (keyCode.virt == VKEY_TAB) return advanceFocus(focusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
     return -1;
 }
 
@@ -210,6 +210,25 @@ void CFrame::beginEdit(int32_t index) {
 void CFrame::endEdit(int32_t index) {
     if (editor) editor->endEdit(index);
 }
+
+void CFrame::startGesture(CMouseGesture* newGesture) {
+    if (gesture == newGesture) return;
+    cancelGesture();
+    gesture = newGesture;
+}
+
+void CFrame::moveGesture(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    if (gesture && !gesture->gestureMoved(context, where, buttons)) endGesture(context, where, buttons);
+}
+
+void CFrame::endGesture(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    // Taken first: the gesture may release the last reference to its control.
+    CMouseGesture* ending = gesture;
+    gesture = nullptr;
+    if (ending) ending->gestureEnded(context, where, buttons);
+}
+
+void CFrame::cancelGesture() { endGesture(nullptr, CPoint(), 0); }
 
 CDrawContext* CFrame::createDrawContext() { return new CDrawContext(this, nullptr, window); }
 

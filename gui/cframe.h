@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "gui/cmouse_gesture.h"
 #include "gui/cviewcontainer.h"
 
 class AEffGUIEditor;
@@ -10,6 +11,7 @@ class AEffGUIEditor;
 namespace VSTGUI {
 
 class CDropTarget;
+struct CFrameWindowState;
 
 enum CCursorType : int32_t {
     kCursorDefault = 0,
@@ -26,8 +28,9 @@ enum CCursorType : int32_t {
 
 class CFrame : public CViewContainer {
 public:
-    // parentWindow: the host's window for the editor (HWND); may be empty, and
-    // then the frame has no window of its own but can still hold views.
+    // parentWindow: the host's window for the editor (an HWND, or an X11
+    // window id); may be empty, and then the frame has no window of its own
+    // but can still hold views.
     CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
     ~CFrame() override;
 
@@ -77,8 +80,17 @@ public:
     // A new drawing context on the frame's window; the caller releases it.
     CDrawContext* createDrawContext();
 
-    void* getSystemWindow() const { return window; }       // the frame's own window (HWND)
-    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND)
+    // Whether controls hand their drags to the frame (startGesture), which
+    // then passes on the window system's motion and release events, instead
+    // of following the pointer in a loop of their own.
+    bool drivesGesturesByEvents() const;
+    // The gesture gets the motion up to the release; one at a time.
+    void startGesture(CMouseGesture* newGesture);
+    CMouseGesture* getGesture() const { return gesture; }
+    CFrameWindowState* getWindowState() const { return windowState; }
+
+    void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
+    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
 
 protected:
     bool createWindow(void* parentWindow);
@@ -87,6 +99,13 @@ protected:
     void* findHostWindow() const;
     // Lets go of an offscreen buffer whose size no longer matches the frame.
     void dropStaleOffscreen();
+    // Passes pointer motion or the release on to the running gesture.
+    void moveGesture(CDrawContext* context, const CPoint& where, int32_t buttons);
+    void endGesture(CDrawContext* context, const CPoint& where, int32_t buttons);
+    // The frame goes away mid-drag: the gesture ends without a step.
+    void cancelGesture();
+    // Takes the window system's waiting events (X11); idle starts with it.
+    void handleWindowEvents();
 
     AEffGUIEditor* editor;
     void* hostWindow;
@@ -96,11 +115,14 @@ protected:
     bool openFlag;
     bool dropActive;
     bool noUpdates;
-    void* window;         // HWND
-    void* msimg32Module;  // HMODULE
+    void* window;         // HWND, or the X11 window id
+    void* msimg32Module;  // HMODULE; this and the next three on Windows only
     CDropTarget* dropTarget;
     void* defaultCursor;  // HCURSOR
     bool oleInitialized;  // OLE was set up by this frame and must be ended by it
+    CMouseGesture* gesture;
+    // The window system's own state of the frame, where it needs one (X11).
+    CFrameWindowState* windowState;
 
     // Platform glue (window procedure and friends) lives next to the
     // implementation and needs the fields.

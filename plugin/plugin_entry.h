@@ -8,4 +8,11 @@ class AudioEffect;
 // Creates the one instrument instance; defined by the instrument.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
-extern "C" AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster);
+// Shared objects are built with hidden symbols; the entry is the one they show.
+#if defined(__ELF__)
+#define QELT_EXPORT __attribute__((visibility("default")))
+#else
+#define QELT_EXPORT
+#endif
+
+extern "C" QELT_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster);

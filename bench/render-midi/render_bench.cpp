@@ -9,6 +9,7 @@
 
 #include "plugin/plugin_entry.h"
 #include "tools/render-midi/render_host.h"
+#include "tools/vsthost/plugin_library.h"
 
 namespace {
 
@@ -79,8 +80,23 @@ void renderDemo(benchmark::State& state, VstEntryProc entry) {
     state.counters["realtime"] =
         benchmark::Counter((double)frames / settings.sampleRate, benchmark::Counter::kIsRate);
 }
+#ifdef QELT_PLUGIN_LIBRARY
+// The Linux plug-in as hosts load it.
+VstEntryProc instrumentEntry() {
+    static PluginLibrary library;
+    if (!library.handle()) library.load(QELT_PLUGIN_LIBRARY, nullptr);
+    return library.entry("VSTPluginMain");
+}
+#else
+VstEntryProc instrumentEntry() { return VSTPluginMain; }
+#endif
+
 void BM_HostAlone(benchmark::State& state) { renderDemo(state, silentEntry); }
-void BM_DemoThroughTheInstrument(benchmark::State& state) { renderDemo(state, VSTPluginMain); }
+void BM_DemoThroughTheInstrument(benchmark::State& state) {
+    VstEntryProc entry = instrumentEntry();
+    if (!entry) return state.SkipWithError("the plug-in does not load");
+    renderDemo(state, entry);
+}
 BENCHMARK(BM_HostAlone)->Arg(64)->Arg(512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DemoThroughTheInstrument)->Arg(64)->Arg(512)->Unit(benchmark::kMillisecond);
 

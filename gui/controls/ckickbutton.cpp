@@ -2,11 +2,17 @@
 
 #include <cstring>
 
+#include "gui/cframe.h"
+
 namespace VSTGUI {
 
 CKickButton::CKickButton(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
                          const CPoint& offset)
-    : CControl(size, listener, tag, background), offset(offset), frameHeight(size.bottom - size.top) {}
+    : CControl(size, listener, tag, background),
+      entryValue(0.f),
+      offset(offset),
+      frameHeight(size.bottom - size.top),
+      gesture(this) {}
 
 CKickButton::~CKickButton() {}
 
@@ -39,21 +45,20 @@ void CKickButton::mouse(CDrawContext* context, const CPoint& clicked, int32_t bu
     }
     if (!(buttons & kButtonLeft)) return;
 
-    const float entry = value;
-    // Kept alive through the loop: the host may close the editor from inside
-    // the idle pump.
+    entryValue = value;
+    // Kept alive until the release: the host may close the editor before it.
     retain();
     beginEdit();
     if (context && context->getMouseButtons() == kButtonLeft) {
+        if (parentFrame && parentFrame->drivesGesturesByEvents()) {
+            // The frame passes on the motion and the release from here.
+            trackTo(context, clicked);
+            parentFrame->startGesture(&gesture);
+            return;
+        }
         CPoint where = clicked;
         do {
-            const bool inside =
-                where.h >= size.left && where.h <= size.right && where.v >= size.top && where.v <= size.bottom;
-            if (inside)
-                value = (entry == 0.f) ? 1.f : 0.f;
-            else
-                value = entry;
-            if (isDirty() && listener) listener->valueChanged(context, this);
+            trackTo(context, where);
             getMouseLocation(context, where);
             runIdle();
         } while (context->getMouseButtons() == kButtonLeft);
@@ -63,11 +68,34 @@ void CKickButton::mouse(CDrawContext* context, const CPoint& clicked, int32_t bu
         value = (value == 0.f) ? 1.f : 0.f;
         if (listener) listener->valueChanged(context, this);
     }
-    // The release is always reported, dirty or not, so a note never hangs.
+    finishPress(context);
+}
+
+void CKickButton::trackTo(CDrawContext* context, const CPoint& where) {
+    const bool inside = where.h >= size.left && where.h <= size.right && where.v >= size.top && where.v <= size.bottom;
+    if (inside)
+        value = (entryValue == 0.f) ? 1.f : 0.f;
+    else
+        value = entryValue;
+    if (isDirty() && listener) listener->valueChanged(context, this);
+}
+
+void CKickButton::finishPress(CDrawContext* context) {
     value = 0.f;
     if (listener) listener->valueChanged(context, this);
     endEdit();
     release();
 }
+
+bool CKickButton::gestureMoved(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    // Another button or a modifier joining in ends the press, as it does for
+    // a polled one.
+    if (buttons != kButtonLeft) return false;
+    CPoint local = where;
+    trackTo(context, frameToLocal(local));
+    return true;
+}
+
+void CKickButton::gestureEnded(CDrawContext* context, const CPoint&, int32_t) { finishPress(context); }
 
 }  // namespace VSTGUI

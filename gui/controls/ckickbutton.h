@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "gui/cmouse_gesture.h"
 #include "gui/controls/ccontrol.h"
 
 namespace VSTGUI {
@@ -21,9 +22,21 @@ public:
 
     int32_t getFrameHeight() const { return frameHeight; }
 
+    // The drag as the frame drives it by events (see CMouseGesture).
+    bool gestureMoved(CDrawContext* context, const CPoint& where, int32_t buttons);
+    void gestureEnded(CDrawContext* context, const CPoint& where, int32_t buttons);
+
 protected:
+    // One step of a press: pressed while the pointer (the button's parent's
+    // coordinates) is over the button.
+    void trackTo(CDrawContext* context, const CPoint& where);
+    // The release, reported whatever the value: a note never hangs.
+    void finishPress(CDrawContext* context);
+
+    float entryValue;     // the value when the press began
     CPoint offset;        // source of the released picture
     int32_t frameHeight;  // from the released picture down to the pressed one
+    CMouseGestureOf<CKickButton> gesture;
 };
 
 }  // namespace VSTGUI

@@ -10,9 +10,9 @@ namespace VSTGUI {
 namespace {
 
 const float kTwoPi = 6.2831855f;
-const float kDefaultSweepStart = 3.9269907f;   // 5 pi / 4: lower left
-const float kDefaultSweepAngle = -4.712389f;   // -3 pi / 2: clockwise over the top
-const float kDragRange = 200.f;                // pixels for the full range in linear mode
+const float kDefaultSweepStart = 3.9269907f;  // 5 pi / 4: lower left
+const float kDefaultSweepAngle = -4.712389f;  // -3 pi / 2: clockwise over the top
+const float kDragRange = 200.f;               // pixels for the full range in linear mode
 const int32_t kLinearKnobMode = 2;
 
 // Truncates toward zero like a plain cast, but keeps a runaway coordinate
@@ -23,14 +23,12 @@ int32_t truncatePixel(float x) {
     return static_cast<int32_t>(x);
 }
 
-int32_t insetForIndicator(const CBitmap* bitmap) {
-    return static_cast<int32_t>(bitmap->getWidth() * 0.5f + 2.5f);
-}
+int32_t insetForIndicator(const CBitmap* bitmap) { return static_cast<int32_t>(bitmap->getWidth() * 0.5f + 2.5f); }
 
 }  // namespace
 
-CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-             CBitmap* indicatorBitmap, const CPoint& offset)
+CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* indicatorBitmap,
+             const CPoint& offset)
     : CControl(size, listener, tag, background),
       offset(offset),
       indicatorColor(kColorWhite),
@@ -43,7 +41,9 @@ CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap
       angleFactor(0.f),
       angleOffset(0.f),
       radius((size.right - size.left) * 0.5f),
-      fineFactor(1.5f) {
+      fineFactor(1.5f),
+      drag(),
+      gesture(this) {
     if (indicatorBitmap) {
         indicatorBitmap->retain();
         inset = insetForIndicator(indicatorBitmap);
@@ -188,67 +188,91 @@ void CKnob::mouse(CDrawContext* context, const CPoint& clicked, int32_t buttons)
     // is nothing to follow.
     if (!context) return;
 
-    CPoint where = clicked;
-    float old = drawnValue;
-    float entry = value;
-    CPoint first(0, 0);
-    const float middle = (vmax - vmin) * 0.5f;
-    float range = kDragRange;
-    float coefficient = (vmax - vmin) / range;
-    int32_t lastButtons = buttons;
+    Drag& d = drag;
+    d.old = drawnValue;
+    d.entry = value;
+    d.first = CPoint(0, 0);
+    d.middle = (vmax - vmin) * 0.5f;
+    d.range = kDragRange;
+    d.coefficient = (vmax - vmin) / d.range;
+    d.lastButtons = buttons;
 
     const int32_t knobMode = parentFrame ? parentFrame->getKnobMode() : 0;
     const bool alt = (buttons & kModAlt) != 0;
-    const bool linear = (knobMode == kLinearKnobMode) ? !alt : alt;
-    if (linear) {
-        if (buttons & kModShift) range = fineFactor * kDragRange;
-        coefficient = (vmax - vmin) / range;
-        first = where;
+    d.linear = (knobMode == kLinearKnobMode) ? !alt : alt;
+    if (d.linear) {
+        if (buttons & kModShift) d.range = fineFactor * kDragRange;
+        d.coefficient = (vmax - vmin) / d.range;
+        d.first = clicked;
     } else {
-        CPoint local = where;
+        CPoint local = clicked;
         local.offset(-size.left, -size.top);
-        old = valueForPoint(local);
+        d.old = valueForPoint(local);
     }
+    d.lastPosition = CPoint(-1, -1);
 
-    // The host may close the editor from inside the idle pump; the loop keeps
-    // this knob alive until it is done (the frame then lets go of it).
+    // The host may close the editor before the drag ends; the knob stays
+    // alive until it is done (the frame then lets go of it).
     retain();
     beginEdit();
-    CPoint lastPosition(-1, -1);
+    if (parentFrame && parentFrame->drivesGesturesByEvents()) {
+        // The frame passes on the motion and the release from here.
+        dragTo(context, clicked, buttons);
+        parentFrame->startGesture(&gesture);
+        return;
+    }
+    CPoint where = clicked;
     do {
         buttons = context->getMouseButtons();
-        if (where != lastPosition) {
-            lastPosition = where;
-            if (linear) {
-                // Right and up both increase the value.
-                const int32_t diff = (where.h - first.h) + (first.v - where.v);
-                if (buttons != lastButtons) {
-                    // Shift pressed or released mid-drag: change the scale
-                    // around the current position so the value does not jump.
-                    range = (buttons & kModShift) ? fineFactor * kDragRange : kDragRange;
-                    const float newCoefficient = (vmax - vmin) / range;
-                    entry += diff * (coefficient - newCoefficient);
-                    coefficient = newCoefficient;
-                    lastButtons = buttons;
-                }
-                value = diff * coefficient + entry;
-                clampValue();
-            } else {
-                where.offset(-size.left, -size.top);
-                value = valueForPoint(where);
-                // Crossing the dead zone keeps the end the pointer came from.
-                if (old - value > middle)
-                    value = vmax;
-                else if (value - old > middle)
-                    value = vmin;
-                else
-                    old = value;
-            }
-            if (isDirty() && listener) listener->valueChanged(context, this);
-        }
+        dragTo(context, where, buttons);
         getMouseLocation(context, where);
         runIdle();
     } while (buttons & kButtonLeft);
+    endEdit();
+    release();
+}
+
+void CKnob::dragTo(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    Drag& d = drag;
+    if (where == d.lastPosition) return;
+    d.lastPosition = where;
+    if (d.linear) {
+        // Right and up both increase the value.
+        const int32_t diff = (where.h - d.first.h) + (d.first.v - where.v);
+        if (buttons != d.lastButtons) {
+            // Shift pressed or released mid-drag: change the scale around the
+            // current position so the value does not jump.
+            d.range = (buttons & kModShift) ? fineFactor * kDragRange : kDragRange;
+            const float newCoefficient = (vmax - vmin) / d.range;
+            d.entry += diff * (d.coefficient - newCoefficient);
+            d.coefficient = newCoefficient;
+            d.lastButtons = buttons;
+        }
+        value = diff * d.coefficient + d.entry;
+        clampValue();
+    } else {
+        CPoint local = where;
+        local.offset(-size.left, -size.top);
+        value = valueForPoint(local);
+        // Crossing the dead zone keeps the end the pointer came from.
+        if (d.old - value > d.middle)
+            value = vmax;
+        else if (value - d.old > d.middle)
+            value = vmin;
+        else
+            d.old = value;
+    }
+    if (isDirty() && listener) listener->valueChanged(context, this);
+}
+
+bool CKnob::gestureMoved(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    CPoint local = where;
+    dragTo(context, frameToLocal(local), buttons);
+    return (buttons & kButtonLeft) != 0;
+}
+
+void CKnob::gestureEnded(CDrawContext* context, const CPoint& where, int32_t buttons) {
+    if (context) gestureMoved(context, where, buttons);
     endEdit();
     release();
 }

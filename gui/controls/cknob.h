@@ -5,14 +5,15 @@
 
 #include <cstdint>
 
+#include "gui/cmouse_gesture.h"
 #include "gui/controls/ccontrol.h"
 
 namespace VSTGUI {
 
 class CKnob : public CControl {
 public:
-    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-          CBitmap* indicatorBitmap, const CPoint& offset = CPoint(0, 0));
+    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* indicatorBitmap,
+          const CPoint& offset = CPoint(0, 0));
     ~CKnob() override;
 
     void draw(CDrawContext* context) override;
@@ -43,8 +44,15 @@ public:
     CBitmap* getIndicatorBitmap() const { return indicatorBitmap; }
     float getRadius() const { return radius; }
 
+    // The drag as the frame drives it by events (see CMouseGesture).
+    bool gestureMoved(CDrawContext* context, const CPoint& where, int32_t buttons);
+    void gestureEnded(CDrawContext* context, const CPoint& where, int32_t buttons);
+
 protected:
     void computeCoefficients();
+    // One step of a drag: the pointer at where (the knob's parent's
+    // coordinates) with these buttons.
+    void dragTo(CDrawContext* context, const CPoint& where, int32_t buttons);
 
     CPoint offset;
     CColor indicatorColor;
@@ -58,6 +66,21 @@ protected:
     float angleOffset;
     float radius;
     float fineFactor;
+
+    // The running drag, from the press to the release.
+    struct Drag {
+        float old;          // circular: the value at the last step
+        float entry;        // linear: the value the distance counts from
+        CPoint first;       // linear: where the drag started
+        float middle;       // half the range: a bigger jump crossed the dead zone
+        float range;        // linear: pixels for the whole range
+        float coefficient;  // linear: value per pixel
+        int32_t lastButtons;
+        bool linear;
+        CPoint lastPosition;
+    };
+    Drag drag;
+    CMouseGestureOf<CKnob> gesture;
 };
 
 }  // namespace VSTGUI

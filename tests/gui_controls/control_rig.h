@@ -14,7 +14,7 @@
 #include "editor/aeffguieditor.h"
 #include "gui/cframe.h"
 #include "gui/controls/ccontrol.h"
-#include "gui/platform_input.h"
+#include "gui/win32/platform_input.h"
 #include "gui/tick_clock.h"
 #include "plugin/audioeffectx.h"
 #include "tests/support/win32_test_messages.h"

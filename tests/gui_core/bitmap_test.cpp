@@ -1,7 +1,7 @@
 // Bitmaps from the program's own resources, blitted into offscreen buffers.
 #include <gtest/gtest.h>
 
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 #include "gui_test_support.h"
 
 using namespace VSTGUI;

@@ -2,7 +2,7 @@
 // child, in local coordinates.
 #include <gtest/gtest.h>
 
-#include "gui/platform_input.h"
+#include "gui/win32/platform_input.h"
 #include "gui_test_support.h"
 
 using namespace VSTGUI;

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "gui/platform_input.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_input.h"
+#include "gui/win32/platform_state.h"
 #include "gui_test_support.h"
 
 using namespace VSTGUI;

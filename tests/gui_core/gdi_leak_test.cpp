@@ -2,7 +2,7 @@
 // it was.
 #include <gtest/gtest.h>
 
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 #include "gui_test_support.h"
 #include "tests/support/win32_test_resources.h"
 

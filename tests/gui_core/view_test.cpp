@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "gui/platform_input.h"
+#include "gui/win32/platform_input.h"
 #include "gui_test_support.h"
 
 using namespace VSTGUI;

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "gui/cdragcontainer.h"
-#include "gui/cdroptarget.h"
-#include "gui/platform_input.h"
+#include "gui/win32/cdroptarget.h"
+#include "gui/win32/platform_input.h"
 #include "tests/gui_frame/frame_test_support.h"
 
 using namespace frametest;

@@ -3,7 +3,7 @@
 // host's key opcodes through the editor.
 #include <gtest/gtest.h>
 
-#include "gui/platform_input.h"
+#include "gui/win32/platform_input.h"
 #include "tests/gui_frame/frame_test_support.h"
 
 using namespace frametest;

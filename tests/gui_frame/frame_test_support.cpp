@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "gui/cdragcontainer.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 #include "tests/support/win32_test_messages.h"
 
 namespace frametest {

@@ -12,7 +12,7 @@
 
 #include "editor/aeffguieditor.h"
 #include "gui/cframe.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 #include "gui/tick_clock.h"
 #include "plugin/audioeffectx.h"
 #include "tests/support/win32_test_resources.h"

@@ -1,8 +1,9 @@
 #!/bin/sh
-# The renderer as a person runs it: the Linux wrapper, the program under Wine,
-# the impulse test instrument. Exit codes, error lines, the files it writes
-# (and the ones it must not write), parameters, and the editor picture.
-#   cli-test.sh QELT-RENDER.EXE IMPULSE.DLL IMPULSE-PLAIN.DLL [render|shot]
+# The renderer as a person runs it: the Linux wrapper, the program under Wine
+# with the impulse test instrument's DLLs, or the Linux program with its
+# shared objects. Exit codes, error lines, the files it writes (and the ones
+# it must not write), parameters, and the editor picture.
+#   cli-test.sh QELT-RENDER[.EXE] IMPULSE.DLL|.so IMPULSE-PLAIN.DLL|.so [render|shot]
 exe="$1"
 impulse="$2"
 plain="$3"
@@ -10,7 +11,10 @@ part="${4:-render}"
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 render="$root/tools/render-midi/qelt-render"
-export QELT_RENDER_EXE="$exe"
+case "$exe" in
+    *.exe) export QELT_RENDER_EXE="$exe" ;;
+    *) export QELT_RENDER_NATIVE="$exe" ;;
+esac
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -75,15 +79,16 @@ EOF
 
 if [ "$part" = render ]; then
 # Usage errors: status 1 and a reason.
-run --help
+run --plugin "$impulse" --help  # the program of the plug-in's kind, Windows or Linux
 check "--help" test "$status" = 0
 check "--help lists --param" says "$work/out" "--param KEY=VALUE"
 run --plugin "$impulse" --rate fast "$work/song.mid" "$work/x.wav"
 check "bad rate: status 1" test "$status" = 1
 check "bad rate: says why" says "$work/err" "--rate fast"
-run --plugin "$work/missing.dll" "$work/song.mid" "$work/x.wav"
+missing="missing.${impulse##*.}"
+run --plugin "$work/$missing" "$work/song.mid" "$work/x.wav"
 check "missing plug-in: status 1" test "$status" = 1
-check "missing plug-in: named" says "$work/err" "missing.dll"
+check "missing plug-in: named" says "$work/err" "$missing"
 run --plugin "$impulse" --param Bass=0.5 "$work/song.mid" "$work/x.wav"
 check "unknown parameter: status 1" test "$status" = 1
 check "unknown parameter: lists the names" says "$work/err" "Level, Treble, Hum, Broken"
@@ -119,6 +124,15 @@ check "summary: duration" says "$work/out" "duration 0.68 s (32768 frames at 480
 run --plugin "$impulse" --rate 48000 --format pcm16 "$work/song.mid" "$work/p.wav"
 check "pcm16: status 0" test "$status" = 0
 check "pcm16: 16-bit samples" test "$(wav_left "$work/p.wav" 0 192)" = "1 48000 25801 32767"
+
+# The Linux program writes FLAC through libsndfile when the name says so.
+case "$exe" in *.exe) ;; *)
+    run --plugin "$impulse" --rate 48000 "$work/song.mid" "$work/f.flac"
+    check "flac: status 0" test "$status" = 0
+    check "flac: summary" says "$work/out" "(35840 frames at 48000 Hz, block 512, 24-bit FLAC)"
+    check "flac: a FLAC stream" test "$(head -c 4 "$work/f.flac")" = fLaC
+    ;;
+esac
 
 # Parameters by name and by index.
 run --plugin "$impulse" --rate 48000 --param level=0.5 "$work/song.mid" "$work/f.wav"

@@ -19,7 +19,7 @@
 #include <windows.h>
 #define IMPULSE_EXPORT extern "C" __declspec(dllexport)
 #else
-#define IMPULSE_EXPORT extern "C"
+#define IMPULSE_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
 namespace {

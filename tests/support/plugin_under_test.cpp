@@ -1,11 +1,15 @@
 #include "tests/support/plugin_under_test.h"
 
-#ifdef _WIN32
+#if defined(_WIN32) || defined(QELT_PLUGIN_LIBRARY)
 #include "tools/vsthost/plugin_library.h"
+
+#ifndef QELT_PLUGIN_LIBRARY
+#define QELT_PLUGIN_LIBRARY "Qelt-epiano.dll"
+#endif
 
 VstEntryProc pluginEntry(const char* exportName) {
     static PluginLibrary library;  // loaded once, kept for the whole test program
-    if (!library.handle() && !library.load("Qelt-epiano.dll", nullptr)) return nullptr;
+    if (!library.handle() && !library.load(QELT_PLUGIN_LIBRARY, nullptr)) return nullptr;
     return library.entry(exportName);
 }
 #else

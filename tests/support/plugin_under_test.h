@@ -1,5 +1,6 @@
-// The instrument as the tests reach it: on Windows the real DLL loaded through
-// its exported entry, natively the same code linked in.
+// The instrument as the tests reach it: on Windows the real DLL and in the
+// Linux plug-in tree the real .so, loaded through the exported entry;
+// natively the same code linked in.
 #pragma once
 
 #include <memory>

@@ -24,12 +24,12 @@ bool wholeNumber(const std::string& text, double low, double high, double* value
 }  // namespace
 
 const char* renderUsage() {
-    return "usage: qelt-render --plugin DLL [options] SONG.mid OUT.wav\n"
-           "       qelt-render --plugin DLL --shot PICTURE.bmp [--list-params] [SONG.mid OUT.wav]\n"
-           "  --plugin DLL        a 32-bit VST 2.4 instrument\n"
+    return "usage: qelt-render --plugin LIBRARY [options] SONG.mid OUT.wav\n"
+           "       qelt-render --plugin LIBRARY --shot PICTURE.bmp [--list-params] [SONG.mid OUT.wav]\n"
+           "  --plugin LIBRARY    a VST 2.4 instrument: a Windows DLL, or a Linux .so natively\n"
            "  --rate HZ           sample rate, 8000 to 384000 (44100)\n"
            "  --block FRAMES      block size, 1 to 16384 (512)\n"
-           "  --format F          float (32-bit float WAV) or pcm16 (float)\n"
+           "  --format F          float (32-bit float; 24-bit in FLAC) or pcm16 (float)\n"
            "  --param KEY=VALUE   set a parameter, by index or by name, to 0..1 (repeatable)\n"
            "  --tail SECONDS      longest tail after the last event, 0 to 600 (10)\n"
            "  --max-length S      refuse songs longer than S seconds (1800)\n"
@@ -37,6 +37,7 @@ const char* renderUsage() {
            "  --shot-time MS      how long the editor idles before the picture, 100 to 60000 (1500)\n"
            "  --list-params       print the plug-in's parameters\n"
            "  --quiet             no progress line and no summary\n"
+           "  OUT.wav             WAV; a name ending in .flac makes FLAC (natively on Linux)\n"
            "exit status: 0 done, 1 usage or plug-in or output error, 2 unreadable MIDI file,\n"
            "             3 the plug-in produced non-finite samples (written as 0)\n";
 }

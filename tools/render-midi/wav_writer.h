@@ -24,6 +24,7 @@ public:
 
     uint64_t frames() const { return framesWritten; }
     uint64_t clippedSamples() const { return clipped; }
+    const char* sampleDescription() const { return format == SampleFormat::Float32 ? "32-bit float" : "16-bit PCM"; }
 
 private:
     bool fail(std::string* error, const std::string& what);

@@ -4,7 +4,7 @@
 #   install-deps.sh linux    only what the Linux plug-in and its renderer need
 set -e
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core"
-TESTING="googletest libbenchmark-dev xvfb xauth sox"
+TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine32:i386 wine64"
 FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"

@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "editor/aeffguieditor.h"
-#include "gui/cdroptarget.h"
+#include "gui/win32/cdroptarget.h"
 #include "gui/cframe.h"
-#include "gui/platform_input.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_input.h"
+#include "gui/win32/platform_state.h"
 #include "plugin/audioeffectx.h"
 
 namespace VSTGUI {
@@ -105,7 +105,9 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
       msimg32Module(nullptr),
       dropTarget(nullptr),
       defaultCursor(nullptr),
-      oleInitialized(false) {
+      oleInitialized(false),
+      gesture(nullptr),
+      windowState(nullptr) {
     parentFrame = this;
 
     // A thread already in the multithreaded apartment refuses; then there is
@@ -132,6 +134,7 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
 }
 
 CFrame::~CFrame() {
+    cancelGesture();
     if (modalView) removeView(modalView, false);
     modalView = nullptr;
     setCursor(kCursorDefault);
@@ -166,6 +169,12 @@ CFrame::~CFrame() {
     focusView = nullptr;
     removeAll(true);
 }
+
+// Controls follow their drags by polling the live state.
+bool CFrame::drivesGesturesByEvents() const { return false; }
+
+// The host's message loop delivers the window's messages.
+void CFrame::handleWindowEvents() {}
 
 bool CFrame::registerWindowClass() {
     if (++windowClassUseCount != 1) return true;

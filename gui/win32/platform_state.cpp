@@ -1,4 +1,4 @@
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 
 namespace VSTGUI {
 

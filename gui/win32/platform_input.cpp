@@ -1,4 +1,4 @@
-#include "gui/platform_input.h"
+#include "gui/win32/platform_input.h"
 
 #include <windows.h>
 

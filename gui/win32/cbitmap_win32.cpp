@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "gui/cdrawcontext.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_state.h"
 
 namespace VSTGUI {
 

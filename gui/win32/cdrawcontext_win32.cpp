@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "gui/cframe.h"
-#include "gui/platform_input.h"
-#include "gui/platform_state.h"
+#include "gui/win32/platform_input.h"
+#include "gui/win32/platform_state.h"
 
 namespace VSTGUI {
 

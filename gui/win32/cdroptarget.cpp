@@ -1,4 +1,4 @@
-#include "gui/cdroptarget.h"
+#include "gui/win32/cdroptarget.h"
 
 #include "gui/cdragcontainer.h"
 #include "gui/cframe.h"

@@ -1,5 +1,6 @@
-// qelt-render: renders a Standard MIDI File through a VST 2.4 instrument DLL
-// into a WAV file, and can take a picture of the instrument's editor.
+// qelt-render: renders a Standard MIDI File through a VST 2.4 instrument (a
+// Windows DLL, or a Linux shared object in the Linux build) into a WAV file,
+// and can take a picture of the instrument's editor.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,7 @@
 #include "tools/render-midi/midi_file.h"
 #include "tools/render-midi/render_host.h"
 #include "tools/render-midi/render_options.h"
-#include "tools/render-midi/wav_writer.h"
+#include "tools/render-midi/output_file.h"
 #include "tools/vsthost/plugin_library.h"
 
 namespace {
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     }
     if (o.midiPath.empty()) return 0;
 
-    WavWriter wav;
+    OutputFile wav;
     if (!wav.open(o.wavPath, o.format, o.render.sampleRate, &error)) return failWith(kUsageOrSetup, error);
     RenderStats stats;
     bool written = true;
@@ -139,7 +140,7 @@ int main(int argc, char** argv) {
         std::printf("qelt-render: %s -> %s\n", o.midiPath.c_str(), o.wavPath.c_str());
         std::printf("  duration %.2f s (%llu frames at %u Hz, block %d, %s)\n", stats.frames / rate,
                     (unsigned long long)stats.frames, (unsigned)o.render.sampleRate, (int)o.render.blockSize,
-                    o.format == SampleFormat::Float32 ? "32-bit float" : "16-bit PCM");
+                    wav.sampleDescription());
         std::printf("  peak %s, RMS %s%s\n", dbfs(stats.peak).c_str(), dbfs(stats.rms()).c_str(),
                     stats.peak == 0 ? " (silent)" : "");
         std::printf("  events %llu sent, %llu at or beyond a block end, at most %u in one block; "

@@ -1,0 +1,19 @@
+// Uncompressed 24- and 32-bit BMP files turned into cairo images.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace VSTGUI {
+
+// An opaque RGB24 image of the file's pixels; null when the bytes are not a
+// BMP file of that kind or are cut short.
+cairo_surface_t* decodeBmp(const uint8_t* bytes, size_t size);
+
+// A copy with alpha in which the pixels of one colour (0xRRGGBB) are fully
+// transparent and all others opaque; null on failure.
+cairo_surface_t* keyedCopy(cairo_surface_t* opaque, uint32_t keyColor);
+
+}  // namespace VSTGUI

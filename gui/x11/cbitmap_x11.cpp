@@ -1,0 +1,109 @@
+// Bitmaps from the pictures embedded in the library, as cairo images: opaque
+// for plain blits, and a copy with the colour key turned into alpha, made
+// once per key, for colour-keyed blits.
+#include <cairo.h>
+
+#include "gui/cbitmap.h"
+#include "gui/cdrawcontext.h"
+#include "gui/x11/bmp_image.h"
+#include "resources/bitmaps/embedded_bitmaps.h"
+
+namespace VSTGUI {
+
+namespace {
+
+// What the bitmap's handle points to here.
+struct Pictures {
+    cairo_surface_t* opaque = nullptr;
+    cairo_surface_t* keyed = nullptr;
+    uint32_t keyedFor = 0;  // 0xRRGGBB the keyed copy was made for
+};
+
+Pictures* picturesOf(void* handle) { return static_cast<Pictures*>(handle); }
+
+// Paints source over the context's device inside rect, the source's point
+// offset landing on rect's top-left corner.
+void blit(CDrawContext* context, cairo_surface_t* source, const CRect& rect, const CPoint& offset, double alpha) {
+    cairo_t* c = static_cast<cairo_t*>(context->getSystemContext());
+    const int32_t x = rect.left + context->offset.h;
+    const int32_t y = rect.top + context->offset.v;
+    cairo_save(c);
+    cairo_rectangle(c, x, y, rect.getWidth(), rect.getHeight());
+    cairo_clip(c);
+    cairo_set_source_surface(c, source, x - offset.h, y - offset.v);
+    cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_NEAREST);
+    if (alpha >= 1.0)
+        cairo_paint(c);
+    else
+        cairo_paint_with_alpha(c, alpha);
+    cairo_restore(c);
+}
+
+bool canDraw(void* handle, CDrawContext* context, const CRect& rect) {
+    return handle && context && context->getSystemContext() && rect.getWidth() > 0 && rect.getHeight() > 0;
+}
+
+}  // namespace
+
+CBitmap::CBitmap(int32_t resourceID)
+    : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
+    loadFromResource(resourceID);
+    setTransparentColor(kColorTransparent);
+}
+
+CBitmap::~CBitmap() { dispose(); }
+
+void CBitmap::dispose() {
+    if (Pictures* pictures = picturesOf(handle)) {
+        if (pictures->opaque) cairo_surface_destroy(pictures->opaque);
+        if (pictures->keyed) cairo_surface_destroy(pictures->keyed);
+        delete pictures;
+    }
+    handle = nullptr;
+    width = 0;
+    height = 0;
+}
+
+bool CBitmap::loadFromResource(int32_t id) {
+    dispose();
+    resourceID = id;
+    const EmbeddedBitmap file = embeddedBitmap(id);
+    cairo_surface_t* image = decodeBmp(file.bytes, file.size);
+    if (!image) return false;
+    Pictures* pictures = new Pictures;
+    pictures->opaque = image;
+    handle = pictures;
+    width = cairo_image_surface_get_width(image);
+    height = cairo_image_surface_get_height(image);
+    return true;
+}
+
+bool CBitmap::loadFromPath(const void*) {
+    dispose();
+    return false;
+}
+
+void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+    if (!canDraw(handle, context, rect)) return;
+    blit(context, picturesOf(handle)->opaque, rect, offset, 1.0);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) {
+    if (!canDraw(handle, context, rect)) return;
+    Pictures* pictures = picturesOf(handle);
+    const uint32_t key = transparentColor.red << 16 | transparentColor.green << 8 | transparentColor.blue;
+    if (!pictures->keyed || pictures->keyedFor != key) {
+        if (pictures->keyed) cairo_surface_destroy(pictures->keyed);
+        pictures->keyed = keyedCopy(pictures->opaque, key);
+        pictures->keyedFor = key;
+        if (!pictures->keyed) return;
+    }
+    blit(context, pictures->keyed, rect, offset, 1.0);
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) {
+    if (!canDraw(handle, context, rect) || alpha == 0) return;
+    blit(context, picturesOf(handle)->opaque, rect, offset, alpha / 255.0);
+}
+
+}  // namespace VSTGUI

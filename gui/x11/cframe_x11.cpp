@@ -1,0 +1,366 @@
+// The frame's side that talks to X11: its own display connection and child
+// window, the events taken at idle, window geometry and cursors. Drag and
+// drop of files is not offered here.
+#include <X11/Xlib.h>
+#include <X11/cursorfont.h>
+
+#include <cstdint>
+
+#include "editor/aeffguieditor.h"
+#include "gui/cframe.h"
+#include "gui/x11/frame_window_state.h"
+#include "gui/x11/x11_errors.h"
+#include "plugin/audioeffectx.h"
+
+namespace VSTGUI {
+
+namespace {
+
+constexpr unsigned int kWheelUp = 4;
+constexpr unsigned int kWheelDown = 5;
+
+::Window asXWindow(void* handle) { return static_cast<::Window>(reinterpret_cast<uintptr_t>(handle)); }
+void* asHandle(::Window window) { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
+
+int32_t buttonBit(unsigned int button) {
+    switch (button) {
+        case Button1:
+            return kButtonLeft;
+        case Button2:
+            return kButtonMiddle;
+        case Button3:
+            return kButtonRight;
+        default:
+            return 0;
+    }
+}
+
+const long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
+
+}  // namespace
+
+int32_t buttonsFromState(unsigned int state) {
+    int32_t buttons = 0;
+    if (state & Button1Mask) buttons |= kButtonLeft;
+    if (state & Button2Mask) buttons |= kButtonMiddle;
+    if (state & Button3Mask) buttons |= kButtonRight;
+    if (state & ShiftMask) buttons |= kModShift;
+    if (state & ControlMask) buttons |= kModControl;
+    if (state & Mod1Mask) buttons |= kModAlt;
+    return buttons;
+}
+
+// Handles one event of the frame's window.
+struct CFramePlatform {
+    // The event's buttons word stands for the live state while it is handled.
+    struct EventButtons {
+        EventButtons(CFrameWindowState* state, int32_t buttons) : state(state) { state->eventButtons = buttons; }
+        ~EventButtons() { state->eventButtons = -1; }
+        CFrameWindowState* state;
+    };
+
+    static void handle(CFrame* frame, XEvent& event) {
+        CFrameWindowState* state = frame->windowState;
+        switch (event.type) {
+            case Expose: {
+                const CRect area(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                                 event.xexpose.y + event.xexpose.height);
+                if (!state->anyExposed) {
+                    state->exposed = area;
+                    state->anyExposed = true;
+                } else {
+                    CRect& e = state->exposed;
+                    if (area.left < e.left) e.left = area.left;
+                    if (area.top < e.top) e.top = area.top;
+                    if (area.right > e.right) e.right = area.right;
+                    if (area.bottom > e.bottom) e.bottom = area.bottom;
+                }
+                break;
+            }
+            case ButtonPress: {
+                const CPoint where(event.xbutton.x, event.xbutton.y);
+                const unsigned int button = event.xbutton.button;
+                // The state holds what was down before this press.
+                const int32_t buttons = buttonsFromState(event.xbutton.state) | buttonBit(button);
+                EventButtons scope(state, buttons);
+                CDrawContext* context = frame->createDrawContext();
+                if (button == kWheelUp || button == kWheelDown) {
+                    frame->onWheel(context, where, button == kWheelUp ? 1.f : -1.f);
+                } else if (buttonBit(button) && !frame->gesture) {
+                    frame->mouse(context, where, buttons);
+                }
+                context->release();
+                break;
+            }
+            case MotionNotify: {
+                if (!frame->gesture) break;
+                // Only the latest position of a burst counts.
+                while (XCheckTypedWindowEvent(state->display, state->window, MotionNotify, &event)) {
+                }
+                const int32_t buttons = buttonsFromState(event.xmotion.state);
+                EventButtons scope(state, buttons);
+                CDrawContext* context = frame->createDrawContext();
+                frame->moveGesture(context, CPoint(event.xmotion.x, event.xmotion.y), buttons);
+                context->release();
+                break;
+            }
+            case ButtonRelease: {
+                if (!frame->gesture || !buttonBit(event.xbutton.button)) break;
+                // The state holds what was down before this release.
+                const int32_t buttons = buttonsFromState(event.xbutton.state) & ~buttonBit(event.xbutton.button);
+                const CPoint where(event.xbutton.x, event.xbutton.y);
+                EventButtons scope(state, buttons);
+                CDrawContext* context = frame->createDrawContext();
+                if (event.xbutton.button == Button1)
+                    frame->endGesture(context, where, buttons);
+                else
+                    frame->moveGesture(context, where, buttons);
+                context->release();
+                break;
+            }
+            case DestroyNotify:
+                if (event.xdestroywindow.window != state->window) break;
+                // The host destroyed its window and ours with it.
+                frame->cancelGesture();
+                frame->setOpenFlag(false);
+                frame->hostWindow = nullptr;
+                state->window = 0;
+                frame->window = nullptr;
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void paintExposed(CFrame* frame) {
+        CFrameWindowState* state = frame->windowState;
+        if (!state->anyExposed) return;
+        state->anyExposed = false;
+        if (!state->window) return;
+        CDrawContext* context = frame->createDrawContext();
+        frame->drawRect(context, state->exposed);
+        context->release();
+    }
+};
+
+CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
+    : CViewContainer(size, nullptr, nullptr),
+      editor(editor),
+      hostWindow(parentWindow),
+      modalView(nullptr),
+      focusView(nullptr),
+      firstDraw(true),
+      openFlag(true),
+      dropActive(false),
+      noUpdates(false),
+      window(nullptr),
+      msimg32Module(nullptr),
+      dropTarget(nullptr),
+      defaultCursor(nullptr),
+      oleInitialized(false),
+      gesture(nullptr),
+      windowState(nullptr) {
+    parentFrame = this;
+    createWindow(parentWindow);
+}
+
+CFrame::~CFrame() {
+    cancelGesture();
+    if (modalView) removeView(modalView, false);
+    modalView = nullptr;
+
+    // The children and the offscreen buffer hold surfaces on the connection:
+    // they go before it closes.
+    focusView = nullptr;
+    removeAll(true);
+    releaseOffscreen();
+
+    if (windowState) {
+        Display* display = windowState->display;
+        if (windowState->window) XDestroyWindow(display, windowState->window);
+        XSync(display, False);
+        forgetDisplayErrors(display);
+        XCloseDisplay(display);
+        delete windowState;
+        windowState = nullptr;
+    }
+    window = nullptr;
+}
+
+bool CFrame::registerWindowClass() { return true; }
+void CFrame::unregisterWindowClass() {}
+
+bool CFrame::createWindow(void* parentWindow) {
+    const ::Window parent = asXWindow(parentWindow);
+    if (!parent) return false;
+    // A connection of our own: the host's may live on another thread, and
+    // its events are not ours to take.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    watchDisplayErrors(display);
+
+    XWindowAttributes parentAttributes;
+    const bool parentExists = XGetWindowAttributes(display, parent, &parentAttributes) != 0;
+    XSync(display, False);
+    if (takeDisplayError(display) || !parentExists) {
+        // A parent that names no window: no window, and the connection goes.
+        forgetDisplayErrors(display);
+        XCloseDisplay(display);
+        return false;
+    }
+
+    XSetWindowAttributes attributes;
+    attributes.background_pixmap = None;  // every pixel is painted: no flash of a background
+    attributes.event_mask = kEventMask;
+    const ::Window created =
+        XCreateWindow(display, parent, 0, 0, (unsigned)size.getWidth(), (unsigned)size.getHeight(), 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XWindowAttributes own;
+    const bool made = created && XGetWindowAttributes(display, created, &own) != 0;
+    XSync(display, False);
+    if (takeDisplayError(display) || !made) {
+        forgetDisplayErrors(display);
+        XCloseDisplay(display);
+        return false;
+    }
+    XStoreName(display, created, "Window");
+    XMapWindow(display, created);
+    XFlush(display);
+
+    windowState = new CFrameWindowState;
+    windowState->display = display;
+    windowState->window = created;
+    windowState->visual = own.visual;
+    windowState->depth = own.depth;
+    window = asHandle(created);
+    return true;
+}
+
+bool CFrame::drivesGesturesByEvents() const { return windowState != nullptr; }
+
+void CFrame::handleWindowEvents() {
+    if (!windowState) return;
+    Display* display = windowState->display;
+    // Never blocks: only what has arrived already.
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.xany.window != windowState->window) continue;
+        CFramePlatform::handle(this, event);
+    }
+    CFramePlatform::paintExposed(this);
+    XFlush(display);
+}
+
+// Files cannot be dropped on the window here.
+bool CFrame::setDropActive(bool active) {
+    dropActive = false;
+    return !active;
+}
+
+void CFrame::dropStaleOffscreen() {
+    if (offscreen && (offscreen->getWidth() != size.getWidth() || offscreen->getHeight() != size.getHeight()))
+        releaseOffscreen();
+}
+
+bool CFrame::setSize(int32_t width, int32_t height) {
+    if (!getOpenFlag()) return false;
+    if (width == size.getWidth() && height == size.getHeight()) return false;
+    if (width <= 0 || height <= 0) return false;
+
+    // The host resizes the windows that hold ours when it can; ours follows.
+    AudioEffectX* plugin = editor ? dynamic_cast<AudioEffectX*>(editor->getEffect()) : nullptr;
+    if (plugin && plugin->canHostDo(const_cast<char*>("sizeWindow")) == 1) plugin->sizeWindow(width, height);
+    CViewContainer::setViewSize(CRect(0, 0, width, height));
+    dropStaleOffscreen();
+    if (windowState && windowState->window) {
+        XResizeWindow(windowState->display, windowState->window, (unsigned)width, (unsigned)height);
+        XFlush(windowState->display);
+    }
+    return true;
+}
+
+void* CFrame::findHostWindow() const { return hostWindow; }
+
+// The frame window's position on the screen.
+bool CFrame::getPosition(int32_t& x, int32_t& y) const {
+    if (!getOpenFlag() || !windowState || !windowState->window) return false;
+    Display* display = windowState->display;
+    int rootX = 0, rootY = 0;
+    ::Window child;
+    if (!XTranslateCoordinates(display, windowState->window, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child))
+        return false;
+    x = rootX;
+    y = rootY;
+    return true;
+}
+
+// The host's window: its position inside its own parent and its size.
+bool CFrame::getSize(CRect& rect) const {
+    if (!getOpenFlag() || !windowState || !windowState->window || !hostWindow) return false;
+    Display* display = windowState->display;
+    ::Window root;
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    const bool known = XGetGeometry(display, asXWindow(hostWindow), &root, &x, &y, &width, &height, &border, &depth);
+    XSync(display, False);
+    if (takeDisplayError(display) || !known) return false;
+    rect = CRect(x, y, x + (int32_t)width, y + (int32_t)height);
+    return true;
+}
+
+bool CFrame::getCursorLocation(CPoint& where) {
+    if (!windowState || !windowState->window) return false;
+    ::Window root, child;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(windowState->display, windowState->window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return false;
+    where = CPoint(x, y);
+    return true;
+}
+
+void CFrame::setCursor(int32_t type) {
+    if (!windowState || !windowState->window) return;
+    unsigned int shape = 0;
+    switch (type) {
+        case kCursorWait:
+            shape = XC_watch;
+            break;
+        case kCursorHSize:
+            shape = XC_sb_h_double_arrow;
+            break;
+        case kCursorVSize:
+            shape = XC_sb_v_double_arrow;
+            break;
+        case kCursorSizeAll:
+            shape = XC_fleur;
+            break;
+        case kCursorNESWSize:
+            shape = XC_bottom_left_corner;
+            break;
+        case kCursorNWSESize:
+            shape = XC_bottom_right_corner;
+            break;
+        case kCursorNotAllowed:
+            shape = XC_X_cursor;
+            break;
+        case kCursorHand:
+            shape = XC_hand2;
+            break;
+        default:
+            break;
+    }
+    Display* display = windowState->display;
+    if (shape) {
+        // The window keeps the cursor; our handle to it is not needed.
+        Cursor cursor = XCreateFontCursor(display, shape);
+        XDefineCursor(display, windowState->window, cursor);
+        XFreeCursor(display, cursor);
+    } else {
+        XUndefineCursor(display, windowState->window);
+    }
+    XFlush(display);
+}
+
+}  // namespace VSTGUI

@@ -1,0 +1,44 @@
+// The bitmaps embedded in the Linux plug-in are the generator's files, byte
+// for byte, under the numbers the editor asks for.
+#include "resources/bitmaps/embedded_bitmaps.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
+    const struct {
+        int32_t id;
+        const char* file;
+    } bitmaps[] = {
+        {128, "background"}, {130, "knob-small"}, {132, "knob-large"}, {134, "keys-white"}, {135, "keys-black"}};
+    for (const auto& b : bitmaps) {
+        SCOPED_TRACE(b.file);
+        std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file + ".bmp");
+        ASSERT_GT(expected.size(), 54u);
+        EmbeddedBitmap found = embeddedBitmap(b.id);
+        ASSERT_NE(found.bytes, nullptr);
+        ASSERT_EQ(found.size, expected.size());
+        EXPECT_EQ(std::memcmp(found.bytes, expected.data(), expected.size()), 0);
+    }
+}
+
+TEST(EmbeddedBitmaps, OtherNumbersHaveNone) {
+    for (int32_t id : {0, -1, 127, 129, 131, 133, 136, 1 << 30}) {
+        EXPECT_EQ(embeddedBitmap(id).bytes, nullptr) << id;
+        EXPECT_EQ(embeddedBitmap(id).size, 0u) << id;
+    }
+}
+
+}  // namespace

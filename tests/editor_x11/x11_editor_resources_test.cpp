@@ -1,0 +1,126 @@
+// What the editor holds on the X server and in the process: its own
+// connection, windows, pixmaps and pictures while open, nothing after close,
+// and no memory that grows with open and close cycles.
+#include <gtest/gtest.h>
+// After the test framework: X11 defines names it uses.
+#include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
+#include <dirent.h>
+#include <malloc.h>
+
+#include <map>
+#include <string>
+
+#include "tests/editor_x11/x11_editor_rig.h"
+
+namespace x11test {
+namespace {
+
+int clientCount() {
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (!XResQueryClients(testDisplay(), &count, &clients)) return -1;
+    XFree(clients);
+    return count;
+}
+
+// Server resources of the client that owns `resource`, by type name.
+std::map<std::string, int> resourcesOfOwner(XID resource) {
+    std::map<std::string, int> found;
+    int types = 0;
+    XResType* list = nullptr;
+    if (!XResQueryClientResources(testDisplay(), resource, &types, &list)) return found;
+    for (int i = 0; i < types; ++i) {
+        char* name = XGetAtomName(testDisplay(), list[i].resource_type);
+        if (name) {
+            found[name] = (int)list[i].count;
+            XFree(name);
+        }
+    }
+    XFree(list);
+    return found;
+}
+
+int openFileCount() {
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir)) ++count;
+        closedir(dir);
+    }
+    return count;
+}
+
+// Large pictures are mapped rather than taken from the heap's arena: both count.
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+class X11EditorResources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(testDisplay()) << "no X display";
+        int event = 0, error = 0;
+        ASSERT_TRUE(XResQueryExtension(testDisplay(), &event, &error)) << "the server has no X-Resource extension";
+        ASSERT_TRUE(rig.plugin);
+    }
+    void cycle(float value) {
+        ASSERT_TRUE(rig.open());
+        rig.plugin->setParameter(3, value);
+        rig.idle(2);
+        rig.close();
+    }
+    X11EditorRig rig;
+};
+
+TEST_F(X11EditorResources, AnOpenEditorIsOneMoreClientAndCloseEndsIt) {
+    const int before = clientCount();
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(clientCount(), before + 1) << "a connection of its own";
+    rig.close();
+    EXPECT_EQ(clientCount(), before);
+}
+
+TEST_F(X11EditorResources, RedrawingHoldsASteadyCountOfServerResources) {
+    ASSERT_TRUE(rig.open());
+    rig.plugin->setParameter(0, 0.2f);
+    rig.idle();
+    const std::map<std::string, int> settled = resourcesOfOwner(rig.editorWindow());
+    ASSERT_GE(settled.count("WINDOW"), 1u);
+    ASSERT_GE(settled.count("PIXMAP"), 1u) << "the offscreen buffer lives on the server";
+    for (int pass = 0; pass < 30; ++pass) {
+        rig.plugin->setParameter(pass % 5, (float)(pass % 10) / 10.f);
+        rig.idle(1);
+    }
+    EXPECT_EQ(resourcesOfOwner(rig.editorWindow()), settled);
+}
+
+TEST_F(X11EditorResources, OpenCloseCyclesLeaveNoConnectionFileOrMemoryBehind) {
+    for (int i = 0; i < 3; ++i) cycle(0.1f * (float)i);  // caches of the libraries fill once
+    const int clients = clientCount();
+    const int files = openFileCount();
+    const size_t heap = heapInUse();
+    constexpr int kCycles = 20;
+    for (int i = 0; i < kCycles; ++i) cycle(0.05f * (float)i);
+    EXPECT_EQ(clientCount(), clients);
+    EXPECT_EQ(openFileCount(), files);
+    // One open editor holds about 3 MB of pictures: a leak of any of them
+    // would show many times over.
+    EXPECT_LT(heapInUse(), heap + 512 * 1024) << "heap grew from " << heap << " to " << heapInUse();
+}
+
+TEST_F(X11EditorResources, TwoEditorsHoldTwoConnectionsAndGiveBothBack) {
+    X11EditorRig second(40, 400);
+    ASSERT_TRUE(second.plugin);
+    const int before = clientCount();
+    ASSERT_TRUE(rig.open());
+    ASSERT_TRUE(second.open());
+    EXPECT_EQ(clientCount(), before + 2);
+    EXPECT_NE(rig.editorWindow() >> 21, second.editorWindow() >> 21) << "different clients' windows";
+    rig.close();
+    second.close();
+    EXPECT_EQ(clientCount(), before);
+}
+
+}  // namespace
+}  // namespace x11test

@@ -1,0 +1,185 @@
+#include "tests/editor_x11/x11_editor_rig.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include "tests/support/plugin_under_test.h"
+
+namespace x11test {
+
+namespace {
+
+constexpr int kEditorWidth = 730;
+constexpr int kEditorHeight = 248;
+constexpr useconds_t kIdlePause = 10000;
+
+int shiftOf(unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+}  // namespace
+
+Display* testDisplay() {
+    static Display* display = XOpenDisplay(nullptr);
+    return display;
+}
+
+void settle() { XSync(testDisplay(), False); }
+
+std::vector<Window> childrenOf(Window window) {
+    std::vector<Window> found;
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(testDisplay(), window, &root, &parent, &children, &count) && children) {
+        found.assign(children, children + count);
+        XFree(children);
+    }
+    return found;
+}
+
+Picture capture(Window window) {
+    Picture picture;
+    XWindowAttributes attributes;
+    if (!window || !XGetWindowAttributes(testDisplay(), window, &attributes)) return picture;
+    XImage* image = XGetImage(testDisplay(), window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (!image) return picture;
+    picture.width = attributes.width;
+    picture.height = attributes.height;
+    picture.pixels.resize((size_t)picture.width * picture.height);
+    const int redShift = shiftOf(image->red_mask), greenShift = shiftOf(image->green_mask),
+              blueShift = shiftOf(image->blue_mask);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            const uint32_t r = (uint32_t)((p & image->red_mask) >> redShift);
+            const uint32_t g = (uint32_t)((p & image->green_mask) >> greenShift);
+            const uint32_t b = (uint32_t)((p & image->blue_mask) >> blueShift);
+            picture.at(x, y) = r << 16 | g << 8 | b;
+        }
+    XDestroyImage(image);
+    return picture;
+}
+
+HostWindow::HostWindow(int x, int y) : window(0) {
+    Display* display = testDisplay();
+    if (!display) return;
+    const int screen = DefaultScreen(display);
+    window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, kEditorWidth, kEditorHeight, 0,
+                                 BlackPixel(display, screen), BlackPixel(display, screen));
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapRaised(display, window);
+    // Mapped before any editor goes in, as a host's window is.
+    XEvent event;
+    do XWindowEvent(display, window, StructureNotifyMask, &event);
+    while (event.type != MapNotify);
+}
+
+HostWindow::~HostWindow() { destroy(); }
+
+void HostWindow::destroy() {
+    if (window) XDestroyWindow(testDisplay(), window);
+    window = 0;
+    settle();
+}
+
+X11EditorRig::X11EditorRig(int x, int y) : window(x, y) {
+    VstEntryProc entry = pluginEntry();
+    AEffect* effect = entry ? host.create(entry) : nullptr;
+    if (!effect) return;
+    plugin.reset(new PluginInstance(effect));
+    plugin->start(44100.f, 512);
+}
+
+X11EditorRig::~X11EditorRig() {
+    button(false);
+    if (plugin && editorWindow()) close();
+    plugin.reset();
+}
+
+bool X11EditorRig::open() {
+    // The window id travels in ptr, as Linux hosts pass it.
+    void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window.id()));
+    const bool opened = plugin->dispatch(effEditOpen, 0, 0, parent) != 0;
+    idle();
+    return opened;
+}
+
+void X11EditorRig::close() {
+    plugin->dispatch(effEditClose);
+    settle();
+}
+
+Window X11EditorRig::editorWindow() const {
+    if (!window.id()) return 0;
+    std::vector<Window> children = childrenOf(window.id());
+    return children.empty() ? 0 : children.front();
+}
+
+void X11EditorRig::idle(int passes) {
+    for (int i = 0; i < passes; ++i) {
+        settle();
+        usleep(kIdlePause);
+        plugin->dispatch(effEditIdle);
+    }
+    settle();
+}
+
+Picture X11EditorRig::expected(const std::set<int>& pressedKeys) {
+    float values[5];
+    for (int i = 0; i < 5; ++i) values[i] = plugin->getParameter(i);
+    return editortest::expectedEditor(values, pressedKeys);
+}
+
+std::vector<float> X11EditorRig::render(int frames, const std::vector<std::pair<int, int>>& notes) {
+    MidiEventBlock block;
+    for (const auto& note : notes) block.add(0, note.second ? 0x90 : 0x80, note.first, note.second);
+    std::vector<float> left, right;
+    for (int done = 0; done < frames; done += 512) plugin->render(done == 0 ? &block : nullptr, 512, left, right);
+    return left;
+}
+
+void X11EditorRig::moveTo(int x, int y) {
+    Display* display = testDisplay();
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(display, editorWindow(), DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
+    settle();
+}
+
+void X11EditorRig::button(bool down) {
+    if (!testDisplay()) return;
+    XTestFakeButtonEvent(testDisplay(), 1, down ? True : False, CurrentTime);
+    settle();
+}
+
+void X11EditorRig::shift(bool down) {
+    Display* display = testDisplay();
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Shift_L), down ? True : False, CurrentTime);
+    settle();
+}
+
+void X11EditorRig::glide(int fromX, int fromY, int toX, int toY, int steps) {
+    for (int i = 1; i <= steps; ++i) {
+        moveTo(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
+        idle(1);
+    }
+}
+
+std::vector<HostGesture> gesturesOf(const RecordingHost& host) {
+    std::vector<HostGesture> found;
+    for (const HostCall& call : host.calls())
+        if (call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit ||
+            call.opcode == audioMasterAutomate)
+            found.push_back({call.opcode, call.index, call.opt});
+    return found;
+}
+
+}  // namespace x11test

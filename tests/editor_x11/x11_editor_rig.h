@@ -1,0 +1,90 @@
+// The instrument's editor on a real X server, as a Linux host shows it: the
+// plug-in entered through VSTPluginMain, its editor opened inside a mapped
+// top-level window of this program, pixels read back from the editor's
+// window, and real input sent through the XTest extension. The editor has a
+// display connection of its own; this program talks to the server through
+// another, as a host does.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "tests/editor/editor_pictures.h"
+#include "tools/vsthost/vst_host.h"
+
+namespace x11test {
+
+using editortest::Picture;
+using editortest::Rect;
+
+// The test's own connection; null without a display.
+Display* testDisplay();
+
+// Waits until the server has handled every request of the test's connection.
+void settle();
+
+// The children of a window, bottom first.
+std::vector<Window> childrenOf(Window window);
+
+// The window's pixels as 0xRRGGBB, top row first.
+Picture capture(Window window);
+
+// A mapped top-level window of the editor's size, standing in for the host's.
+class HostWindow {
+public:
+    HostWindow(int x, int y);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    Window id() const { return window; }
+    // Destroys the window (and what is inside it) now, as a host may.
+    void destroy();
+
+private:
+    Window window;
+};
+
+class X11EditorRig {
+public:
+    // The host window's position on the screen; rigs used together need
+    // places that do not overlap.
+    explicit X11EditorRig(int x = 40, int y = 40);
+    ~X11EditorRig();
+
+    RecordingHost host;
+    std::unique_ptr<PluginInstance> plugin;
+    HostWindow window;
+
+    bool open();
+    void close();
+    // The editor's window inside the host's (0 when there is none).
+    Window editorWindow() const;
+    // `passes` idle calls, each after the server has caught up.
+    void idle(int passes = 4);
+    Picture shot() { return capture(editorWindow()); }
+    // What the editor should show for the plug-in's parameter values now.
+    Picture expected(const std::set<int>& pressedKeys = {});
+    // Renders `frames` (given notes first) and returns the left channel.
+    std::vector<float> render(int frames, const std::vector<std::pair<int, int>>& notes = {});
+
+    // Real input, at points of the editor window.
+    void moveTo(int x, int y);
+    void button(bool down);
+    void shift(bool down);
+    // Moves in `steps` even steps, an idle pass after each.
+    void glide(int fromX, int fromY, int toX, int toY, int steps);
+};
+
+// The edit brackets and automation a host received, in order.
+struct HostGesture {
+    VstInt32 opcode;
+    int index;
+    float value;
+};
+std::vector<HostGesture> gesturesOf(const RecordingHost& host);
+
+}  // namespace x11test

@@ -1,0 +1,149 @@
+// The editor's window on X11: where it goes, what it shows, and how it
+// follows the host and other threads.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "tests/editor_x11/x11_editor_rig.h"
+
+namespace x11test {
+namespace {
+
+using editortest::differences;
+using editortest::EditorPictures;
+using editortest::keyRect;
+using editortest::knobRect;
+
+class X11Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(testDisplay()) << "no X display";
+        ASSERT_FALSE(EditorPictures::get().background.empty());
+        ASSERT_TRUE(rig.plugin);
+    }
+    X11EditorRig rig;
+};
+
+ERect editorRect(PluginInstance& plugin) {
+    ERect* rect = nullptr;
+    plugin.dispatch(effEditGetRect, 0, 0, &rect);
+    return rect ? *rect : ERect{0, 0, 0, 0};
+}
+
+TEST_F(X11Editor, OpensOneMappedChildOfTheHostWindowAndClosesIt) {
+    ERect before = editorRect(*rig.plugin);
+    EXPECT_EQ(before.right - before.left, 730);
+    EXPECT_EQ(before.bottom - before.top, 248);
+
+    ASSERT_TRUE(rig.open());
+    std::vector<Window> children = childrenOf(rig.window.id());
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(testDisplay(), children[0], &attributes));
+    EXPECT_EQ(attributes.x, 0);
+    EXPECT_EQ(attributes.y, 0);
+    EXPECT_EQ(attributes.width, 730);
+    EXPECT_EQ(attributes.height, 248);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    ERect after = editorRect(*rig.plugin);
+    EXPECT_EQ(after.right - after.left, 730);
+    EXPECT_EQ(after.bottom - after.top, 248);
+
+    rig.close();
+    EXPECT_TRUE(childrenOf(rig.window.id()).empty());
+}
+
+TEST_F(X11Editor, ShowsTheSamePicturesAsTheWindowsBuild) {
+    rig.plugin->setParameter(0, 0.3f);
+    rig.plugin->setParameter(3, 0.8f);
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+}
+
+TEST_F(X11Editor, RepaintsWhatAnotherWindowUncovered) {
+    ASSERT_TRUE(rig.open());
+    {
+        // A window over part of the editor, then gone again.
+        Display* display = testDisplay();
+        Window cover = XCreateSimpleWindow(display, DefaultRootWindow(display), 100, 100, 300, 120, 0, 0, 0xFF00FF);
+        XMapRaised(display, cover);
+        settle();
+        usleep(50000);
+        XDestroyWindow(display, cover);
+        settle();
+    }
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+}
+
+TEST_F(X11Editor, FollowsTheHostAndNotesPlayedOnTheAudioThread) {
+    ASSERT_TRUE(rig.open());
+    rig.plugin->setParameter(4, 0.25f);  // the host's thread is the window's here
+    std::thread audio([&] {
+        rig.plugin->setParameter(1, 0.9f);  // automation from the audio thread
+        rig.render(512, {{64, 100}});
+    });
+    audio.join();
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected({64})), "");
+    std::thread release([&] { rig.render(512, {{64, 0}}); });
+    release.join();
+    rig.idle();
+    const Rect key = keyRect(64);
+    EXPECT_EQ(differences(rig.shot(), rig.expected(), &key), "");
+}
+
+TEST_F(X11Editor, IdleBeforeOpenAndAfterCloseTouchesNoWindow) {
+    rig.plugin->dispatch(effEditIdle);
+    EXPECT_TRUE(childrenOf(rig.window.id()).empty());
+    ASSERT_TRUE(rig.open());
+    rig.close();
+    for (int i = 0; i < 3; ++i) rig.plugin->dispatch(effEditIdle);
+    settle();
+    EXPECT_TRUE(childrenOf(rig.window.id()).empty());
+    // And the next open starts afresh.
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+}
+
+TEST_F(X11Editor, AParentThatNamesNoWindowOpensNothingAndHarmsNothing) {
+    const uintptr_t noWindow = 0x7ABCDEF;
+    rig.plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(noWindow));
+    rig.plugin->dispatch(effEditIdle);
+    rig.plugin->dispatch(effEditClose);
+    // The process is still here, and a real parent still works.
+    ASSERT_TRUE(rig.open());
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+}
+
+TEST_F(X11Editor, AHostThatDestroysItsWindowFirstLeavesACleanClose) {
+    ASSERT_TRUE(rig.open());
+    rig.window.destroy();
+    rig.plugin->dispatch(effEditIdle);
+    rig.plugin->dispatch(effEditClose);
+    rig.plugin->dispatch(effEditIdle);
+    SUCCEED() << "no protocol error ended the process";
+}
+
+TEST(X11TwoEditors, EachShowsItsOwnInstance) {
+    X11EditorRig first(40, 40), second(40, 400);
+    ASSERT_TRUE(first.plugin && second.plugin);
+    first.plugin->setParameter(0, 0.1f);
+    second.plugin->setParameter(0, 0.9f);
+    ASSERT_TRUE(first.open());
+    ASSERT_TRUE(second.open());
+    first.idle();
+    EXPECT_EQ(differences(first.shot(), first.expected()), "");
+    EXPECT_EQ(differences(second.shot(), second.expected()), "");
+
+    first.close();
+    second.plugin->setParameter(2, 0.7f);
+    second.idle();
+    EXPECT_EQ(differences(second.shot(), second.expected()), "") << "the other editor goes on after a close";
+    const Rect knob = knobRect(2);
+    EXPECT_NE(differences(second.shot(), first.expected(), &knob), "");
+}
+
+}  // namespace
+}  // namespace x11test
