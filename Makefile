@@ -1,5 +1,6 @@
-# Qelt ePiano. `make` installs what is missing, builds both trees and plays the
-# demo through the DLL; `make test` builds and runs every test.
+# Qelt ePiano. `make` installs what is missing, builds the native, Windows and
+# Linux trees and plays the demo through the DLL; `make test` builds and runs
+# every test.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 NATIVE := build/native

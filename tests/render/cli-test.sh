@@ -79,7 +79,7 @@ EOF
 
 if [ "$part" = render ]; then
 # Usage errors: status 1 and a reason.
-run --help
+run --plugin "$impulse" --help  # the program of the plug-in's kind, Windows or Linux
 check "--help" test "$status" = 0
 check "--help lists --param" says "$work/out" "--param KEY=VALUE"
 run --plugin "$impulse" --rate fast "$work/song.mid" "$work/x.wav"
