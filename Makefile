@@ -75,7 +75,8 @@ test-win32: win32
 
 # The engine's tests in sanitizer trees of their own: a render thread against
 # a thread changing everything under ThreadSanitizer, and the unit tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, with the X11 toolkit's
+# drawing tests (their leak check covers what cairo keeps per connection).
 test-tsan: deps
 	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=thread > /dev/null
 	@cmake --build $(TSAN) -j $(JOBS) --target engine_unit_test engine_stress_test
@@ -83,8 +84,9 @@ test-tsan: deps
 
 test-asan: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=address,undefined > /dev/null
-	@cmake --build $(ASAN) -j $(JOBS) --target engine_unit_test
-	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -R '^engine_unit_test$$'
+	@cmake --build $(ASAN) -j $(JOBS) --target engine_unit_test gui_x11_test
+	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure \
+		-R '^(engine_unit_test|gui_x11_test)$$'
 
 # The Linux plug-in build/linux/Qelt-epiano.so and its renderer
 # build/linux/qelt-render. `make linux` installs only what these two need and

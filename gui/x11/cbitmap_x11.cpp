@@ -23,7 +23,7 @@ Pictures* picturesOf(void* handle) { return static_cast<Pictures*>(handle); }
 
 // Paints source over the context's device inside rect, the source's point
 // offset landing on rect's top-left corner.
-void blit(CDrawContext* context, cairo_surface_t* source, const CRect& rect, const CPoint& offset, double alpha) {
+void blit(CDrawContext* context, cairo_surface_t* source, const CRect& rect, const CPoint& offset) {
     cairo_t* c = static_cast<cairo_t*>(context->getSystemContext());
     const int32_t x = rect.left + context->offset.h;
     const int32_t y = rect.top + context->offset.v;
@@ -32,10 +32,7 @@ void blit(CDrawContext* context, cairo_surface_t* source, const CRect& rect, con
     cairo_clip(c);
     cairo_set_source_surface(c, source, x - offset.h, y - offset.v);
     cairo_pattern_set_filter(cairo_get_source(c), CAIRO_FILTER_NEAREST);
-    if (alpha >= 1.0)
-        cairo_paint(c);
-    else
-        cairo_paint_with_alpha(c, alpha);
+    cairo_paint(c);
     cairo_restore(c);
 }
 
@@ -85,7 +82,7 @@ bool CBitmap::loadFromPath(const void*) {
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
     if (!canDraw(handle, context, rect)) return;
-    blit(context, picturesOf(handle)->opaque, rect, offset, 1.0);
+    blit(context, picturesOf(handle)->opaque, rect, offset);
 }
 
 void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset) {
@@ -98,12 +95,18 @@ void CBitmap::drawTransparent(CDrawContext* context, const CRect& rect, const CP
         pictures->keyedFor = key;
         if (!pictures->keyed) return;
     }
-    blit(context, pictures->keyed, rect, offset, 1.0);
+    blit(context, pictures->keyed, rect, offset);
 }
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, uint8_t alpha) {
     if (!canDraw(handle, context, rect) || alpha == 0) return;
-    blit(context, picturesOf(handle)->opaque, rect, offset, alpha / 255.0);
+    // The faded block is painted as it is: cairo 1.16 loses memory for every
+    // display connection that saw a paint with constant alpha.
+    cairo_surface_t* faded =
+        fadedBlock(picturesOf(handle)->opaque, offset.h, offset.v, rect.getWidth(), rect.getHeight(), alpha);
+    if (!faded) return;
+    blit(context, faded, rect, CPoint(0, 0));
+    cairo_surface_destroy(faded);
 }
 
 }  // namespace VSTGUI

@@ -3,6 +3,7 @@
 // drop of files is not offered here.
 #include <X11/Xlib.h>
 #include <X11/cursorfont.h>
+#include <cairo-xlib.h>
 
 #include <cstdint>
 
@@ -177,6 +178,11 @@ CFrame::~CFrame() {
 
     if (windowState) {
         Display* display = windowState->display;
+        // Every surface on the connection is gone by now.
+        if (cairo_device_t* device = windowState->cairoDevice) {
+            cairo_device_finish(device);
+            cairo_device_destroy(device);
+        }
         if (windowState->window) XDestroyWindow(display, windowState->window);
         XSync(display, False);
         forgetDisplayErrors(display);
@@ -232,6 +238,9 @@ bool CFrame::createWindow(void* parentWindow) {
     windowState->window = created;
     windowState->visual = own.visual;
     windowState->depth = own.depth;
+    cairo_surface_t* probe = cairo_xlib_surface_create(display, created, own.visual, 1, 1);
+    windowState->cairoDevice = cairo_device_reference(cairo_surface_get_device(probe));
+    cairo_surface_destroy(probe);
     window = asHandle(created);
     return true;
 }

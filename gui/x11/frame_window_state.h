@@ -4,6 +4,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <cairo.h>
 
 #include <cstdint>
 
@@ -15,6 +16,9 @@ struct CFrameWindowState {
     Display* display = nullptr;
     ::Window window = 0;  // 0 once the window is gone
     Visual* visual = nullptr;
+    // Cairo's state for the connection, held so that it can be finished and
+    // freed before the connection closes (closing alone leaves some behind).
+    cairo_device_t* cairoDevice = nullptr;
     int depth = 0;
     CRect exposed;
     bool anyExposed = false;

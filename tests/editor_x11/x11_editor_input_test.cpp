@@ -61,6 +61,7 @@ TEST_F(X11Input, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
     rig.button(true);
     rig.idle();
     const std::vector<float> held = rig.render(4096);
+    const std::vector<float> heldOn = rig.render(4096);  // any inharmonic ping of the strike has died by now
     const Picture whileHeld = rig.shot();
     rig.idle();
     EXPECT_EQ(rig.host.count(audioMasterEndEdit), 0) << "no end while the button is down";
@@ -73,7 +74,7 @@ TEST_F(X11Input, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
     EXPECT_EQ(automations(60, 1.f), 1) << "one note start for one press";
     EXPECT_GE(automations(60, 0.f), 1);
     EXPECT_GT(rms(held), 0.01f) << "the note sounds while the key is held";
-    EXPECT_GT(periodicity(held, kMiddleCPeriod), 0.9f) << "and it is middle C";
+    EXPECT_GT(periodicity(heldOn, kMiddleCPeriod), 0.9f) << "and it is middle C";
     EXPECT_LT(rms(released), rms(held) * 0.01f) << "the release ends it";
     EXPECT_EQ(differences(whileHeld, rig.expected({60}), &key), "") << "pressed picture while held";
     EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "released picture afterwards";

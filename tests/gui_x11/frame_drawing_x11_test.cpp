@@ -194,6 +194,37 @@ TEST_F(X11Frame, FillsLinesAndClipsLandOnWholePixels) {
     expectAt(155, 60, kGrey);
 }
 
+TEST_F(X11Frame, ReportsItsScreenPositionAndTheParentsSizeAndResizes) {
+    show([](CDrawContext* context) {
+        context->setFillColor(kColorRed);
+        context->drawRect(CRect(0, 0, 400, 400), kFilled);
+    });
+    int32_t x = -1, y = -1;
+    ASSERT_TRUE(frame->getPosition(x, y));
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(display(), parent, DefaultRootWindow(display()), 0, 0, &rootX, &rootY, &child);
+    EXPECT_EQ(x, rootX);
+    EXPECT_EQ(y, rootY);
+    CRect parentSize;
+    ASSERT_TRUE(frame->getSize(parentSize));
+    EXPECT_EQ(parentSize.getWidth(), kWidth);
+    EXPECT_EQ(parentSize.getHeight(), kHeight);
+
+    // Without an editor there is no host to ask: the frame's own window
+    // follows alone.
+    XResizeWindow(display(), parent, 300, 150);
+    ASSERT_TRUE(frame->setSize(300, 150));
+    XSync(display(), False);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display(), static_cast<Window>(reinterpret_cast<uintptr_t>(frame->getSystemWindow())),
+                         &attributes);
+    EXPECT_EQ(attributes.width, 300);
+    EXPECT_EQ(attributes.height, 150);
+    EXPECT_FALSE(frame->setSize(300, 150)) << "no change, nothing done";
+    EXPECT_FALSE(frame->setSize(0, -5)) << "no window of no size";
+}
+
 TEST(X11FrameWithoutParent, HoldsViewsAndDrawsNothing) {
     CFrame* frame = new CFrame(CRect(0, 0, 50, 50), nullptr, nullptr);
     EXPECT_EQ(frame->getSystemWindow(), nullptr);
