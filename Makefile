@@ -12,6 +12,7 @@ TSAN := build/native-tsan
 ASAN := build/native-asan
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
+.PHONY: fuzz fuzz-build test-fuzz
 
 all: deps dll demo editor-picture
 
@@ -55,7 +56,7 @@ editor-picture: dll
 docs-picture: dll
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
-test: test-native test-win32 test-tsan test-asan
+test: test-native test-win32 test-tsan test-asan test-fuzz
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -79,6 +80,27 @@ test-asan: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_SANITIZE=address,undefined > /dev/null
 	@cmake --build $(ASAN) -j $(JOBS) --target engine_unit_test
 	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -R '^engine_unit_test$$'
+
+# Coverage-guided fuzzing: a clang tree of its own with libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer. `make fuzz` runs each target
+# for FUZZ_SECONDS and keeps what it learns under tests/fuzz/; `make test`
+# replays the kept inputs.
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS := plugin_calls_fuzzer midi_file_fuzzer note_setup_fuzzer
+CMAKE_FUZZ := CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_FUZZ=ON \
+	-DQELT_SANITIZE=fuzzer-no-link,address,undefined \
+	-DCMAKE_C_FLAGS=-fno-sanitize-recover=all -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all
+
+fuzz-build: deps
+	@$(CMAKE_FUZZ) > /dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS)
+
+fuzz: fuzz-build
+	@tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+test-fuzz: fuzz-build
+	cd $(FUZZ) && ctest --output-on-failure -R '_fuzzer_replay$$'
 
 clean:
 	rm -rf build
