@@ -45,7 +45,8 @@ struct OutputStage {
     }
 
     // Frames of a mix into the host's buffers (either may be null); a result
-    // that is not finite is written as 0 so no host ever receives inf or NaN.
+    // that is not finite or is subnormal is written as 0, so no host ever
+    // receives inf, NaN or a subnormal.
     void processBlock(const float* mixLeft, const float* mixRight, int32_t frames, float volume, float* left,
                       float* right);
 };
