@@ -78,8 +78,9 @@ CheckResult checkAudioCallsRealTime() {
         return r;
     }
     audioguard::Violations v = audioguard::violations();
-    r.detail = format("%lld allocations, %lld locks inside audio-thread calls", (long long)v.allocations,
-                      (long long)v.locks);
+    r.detail = format("%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio "
+                      "thread's setParameter",
+                      (long long)v.allocations, (long long)v.locks);
     if (v.allocations || v.locks) {
         r.outcome = Outcome::kFailed;
         r.detail += format(" (first: %s)", v.first ? v.first : "?");
