@@ -56,7 +56,9 @@ editor-picture: dll
 docs-picture: dll
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
+# The validator's one-screen summary of each build closes the run.
 test: test-native test-win32 test-tsan test-asan test-fuzz
+	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt 2>/dev/null || true
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)

@@ -3,8 +3,10 @@
 // inside the blocks, two threads at once, the editor opened while audio runs,
 // a thousand instances made and destroyed, and its state saved and restored.
 // On Linux every allocation and lock inside an audio-thread call is a fault.
-// Prints one screen; exit status 0 all passed, 1 a check failed, 2 not loaded.
+// Prints one screen (and with --summary-file writes it there too); exit
+// status 0 all passed, 1 a check failed, 2 not loaded.
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +18,23 @@
 namespace {
 
 constexpr int kUsage = 2;
+const char kUsageText[] = "usage: qelt-validate [--quick] [--summary-file FILE] PLUGIN\n";
+
+FILE* summaryFile = nullptr;
+
+// A line of the summary, on the terminal and in the summary file.
+void say(const char* pattern, ...) {
+    va_list args;
+    va_start(args, pattern);
+    std::vprintf(pattern, args);
+    va_end(args);
+    std::fflush(stdout);
+    if (!summaryFile) return;
+    va_start(args, pattern);
+    std::vfprintf(summaryFile, pattern, args);
+    va_end(args);
+    std::fflush(summaryFile);
+}
 
 const char* platformName() {
 #ifdef _WIN32
@@ -45,15 +64,21 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--quick") == 0) {
             settings.lifecycleCycles = 100;
             settings.playSeconds = 0.1;
+        } else if (std::strcmp(argv[i], "--summary-file") == 0 && i + 1 < argc) {
+            summaryFile = std::fopen(argv[++i], "w");
+            if (!summaryFile) {
+                std::fprintf(stderr, "qelt-validate: cannot write %s\n", argv[i]);
+                return kUsage;
+            }
         } else if (argv[i][0] == '-' || !path.empty()) {
-            std::fprintf(stderr, "usage: qelt-validate [--quick] PLUGIN\n");
+            std::fputs(kUsageText, stderr);
             return kUsage;
         } else {
             path = argv[i];
         }
     }
     if (path.empty()) {
-        std::fprintf(stderr, "usage: qelt-validate [--quick] PLUGIN\n");
+        std::fputs(kUsageText, stderr);
         return kUsage;
     }
     PluginLibrary library;
@@ -75,8 +100,7 @@ int main(int argc, char** argv) {
                                         probe.effect->flags & effFlagsHasEditor ? "editor" : "no editor");
         }
     }
-    std::printf("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
-    std::fflush(stdout);
+    say("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
 
     validate::CheckResult (*const checks[])(const validate::Settings&) = {
         validate::checkRenderMatrix,        validate::checkParametersFromTwoThreads,
@@ -85,8 +109,7 @@ int main(int argc, char** argv) {
     };
     int failed = 0, skipped = 0, passed = 0;
     auto report = [&](const validate::CheckResult& r) {
-        std::printf("  %-15s %-7s %s\n", r.name.c_str(), outcomeName(r.outcome), r.detail.c_str());
-        std::fflush(stdout);
+        say("  %-15s %-7s %s\n", r.name.c_str(), outcomeName(r.outcome), r.detail.c_str());
         failed += r.outcome == validate::Outcome::kFailed;
         skipped += r.outcome == validate::Outcome::kSkipped;
         passed += r.outcome == validate::Outcome::kPassed;
@@ -95,6 +118,7 @@ int main(int argc, char** argv) {
     report(validate::checkAudioCallsRealTime());
 
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("  %d passed, %d failed, %d skipped in %.1f s\n", passed, failed, skipped, seconds);
+    say("  %d passed, %d failed, %d skipped in %.1f s\n", passed, failed, skipped, seconds);
+    if (summaryFile) std::fclose(summaryFile);
     return failed ? 1 : 0;
 }
