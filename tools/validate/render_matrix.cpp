@@ -61,7 +61,16 @@ Action actionAt(int64_t k) {
                 return {Action::kAutomation, 0, 0, 0, (VstInt32)(cycle / 4 % 5), 0.05f + (float)((k * 29) % 90) / 100.f};
             return {Action::kAutomation, 0, 0, 0, keyParameterOfStep(k), 1.f};
         case 5:
-            return {Action::kMidi, 0xB0, (unsigned char)(cycle % 2 ? 1 : 7), (unsigned char)((k * 9) % 128), 0, 0};
+            switch (cycle % 4) {
+                case 0:
+                    return {Action::kMidi, 0xB0, 1, (unsigned char)((k * 9) % 128), 0, 0};  // modulation
+                case 1:
+                    return {Action::kMidi, 0xB0, 7, (unsigned char)((k * 9) % 128), 0, 0};  // channel volume
+                case 2:
+                    return {Action::kMidi, 0xB0, (unsigned char)(123 + cycle / 4 % 5), 0, 0, 0};  // all notes off
+                default:
+                    return {Action::kMidi, 0xC0, 0, 0, 0, 0};  // program change
+            }
         default:
             return {Action::kAutomation, 0, 0, 0, keyParameterOfStep(k - 4), 0.f};
     }

@@ -88,6 +88,7 @@ CheckResult checkParametersFromTwoThreads(const Settings& s) {
         badReads += !(v >= 0.f && v <= 1.f);
         if (i % 16 == 0) plugin.dispatch(effGetParamDisplay, index, 0, text);
         if (i % 64 == 0) plugin.effect->setParameter(plugin.effect, (VstInt32)(21 + i % 88), (float)(i / 64 % 2));
+        if (i % 256 == 128) plugin.dispatch(effSetProgram, 0, 0);
         return true;
     }, &steps);
     audio.stop();
