@@ -1,14 +1,19 @@
 // Watches the host's audio calls: while a thread is inside one, every
-// allocation and every lock it takes is counted. Where the build cannot see
-// them (a plug-in with its own run-time library), `watching()` is false.
+// allocation and every lock it takes is counted. On Linux the allocator and
+// the lock calls are interposed for the whole process; on Windows the loaded
+// plug-in's imports of them are redirected.
 #pragma once
 
 #include <cstdint>
 
 namespace audioguard {
 
-// True when allocations and locks inside audio calls are seen on this build.
+// Starts watching the plug-in loaded as `module`; false if it cannot be.
+bool watchPlugin(void* module);
+// True once allocations and locks inside audio calls are seen.
 bool watching();
+// Which calls are seen, for the summary.
+const char* watchedCalls();
 
 // Marks the calling thread as inside an audio call for its lifetime.
 class AudioCall {

@@ -56,7 +56,9 @@ F next(F& cached, const char* name) {
 
 namespace audioguard {
 
+bool watchPlugin(void*) { return true; }  // already: every caller in the process
 bool watching() { return true; }
+const char* watchedCalls() { return "allocator calls and locks"; }
 AudioCall::AudioCall() { insideAudioCall++; }
 AudioCall::~AudioCall() { insideAudioCall--; }
 

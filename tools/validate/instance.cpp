@@ -74,13 +74,13 @@ CheckResult checkAudioCallsRealTime() {
     CheckResult r{"real time", Outcome::kPassed, ""};
     if (!audioguard::watching()) {
         r.outcome = Outcome::kSkipped;
-        r.detail = "allocations and locks not visible on this build";
+        r.detail = "the plug-in's allocator and lock calls could not be watched";
         return r;
     }
     audioguard::Violations v = audioguard::violations();
     r.detail = format("%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio "
-                      "thread's setParameter",
-                      (long long)v.allocations, (long long)v.locks);
+                      "thread's setParameter (watched: %s)",
+                      (long long)v.allocations, (long long)v.locks, audioguard::watchedCalls());
     if (v.allocations || v.locks) {
         r.outcome = Outcome::kFailed;
         r.detail += format(" (first: %s)", v.first ? v.first : "?");

@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qelt-validate: %s\n", error.empty() ? "no VSTPluginMain export" : error.c_str());
         return kUsage;
     }
+    audioguard::watchPlugin(library.handle());
 
     const auto started = std::chrono::steady_clock::now();
     std::string identity = "?";
