@@ -25,8 +25,8 @@ void checkSong(const MidiSong& song, size_t size) {
     FUZZ_CHECK(song.format == 0 || song.format == 1, "format %d", song.format);
     FUZZ_CHECK(song.trackCount > 0, "no tracks");
     FUZZ_CHECK((song.ticksPerQuarter > 0) != (song.smpteFramesPerSecond > 0), "division");
-    FUZZ_CHECK(song.messages.size() <= size / kMinBytesPerMessage, "%zu messages from %zu bytes",
-               song.messages.size(), size);
+    FUZZ_CHECK(song.messages.size() <= size / kMinBytesPerMessage, "%zu messages from %zu bytes", song.messages.size(),
+               size);
     FUZZ_CHECK(std::isfinite(song.lengthSeconds) && song.lengthSeconds >= 0, "length %g", song.lengthSeconds);
     double previous = 0;
     for (const MidiMessage& m : song.messages) {

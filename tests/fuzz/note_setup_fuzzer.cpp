@@ -79,8 +79,9 @@ void prepareAndCheck(const std::vector<int16_t>& pattern) {
         const int32_t fadeEnd = kSampleInfo[k].loopEnd;
         const int32_t fadeStart = k < kNumPreparedSamples ? fadeEnd - kLoopCrossfadeValues : fadeEnd;
         FUZZ_CHECK(std::memcmp(s[k], before, fadeStart * sizeof(int16_t)) == 0, "sample %d changed before its fade", k);
-        FUZZ_CHECK(std::memcmp(s[k] + fadeEnd, before + fadeEnd, (kSampleInfo[k].length - fadeEnd) * sizeof(int16_t)) == 0,
-                   "sample %d changed after its loop end", k);
+        FUZZ_CHECK(
+            std::memcmp(s[k] + fadeEnd, before + fadeEnd, (kSampleInfo[k].length - fadeEnd) * sizeof(int16_t)) == 0,
+            "sample %d changed after its loop end", k);
         for (int32_t i = fadeStart; i < fadeEnd; i++)
             FUZZ_CHECK(s[k][i] >= low && s[k][i] <= high, "sample %d value %d: %d outside %d..%d", k, i, s[k][i], low,
                        high);

@@ -139,8 +139,8 @@ private:
     float anyFloat() { return floatFromBits(in.ConsumeIntegral<uint32_t>()); }
 
     void dispatch() {
-        VstInt32 opcode = in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kHighestOpcode)
-                                           : in.ConsumeIntegral<VstInt32>();
+        VstInt32 opcode =
+            in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kHighestOpcode) : in.ConsumeIntegral<VstInt32>();
         if (opcode == effClose) return close();
         if (opcode == effProcessEvents) return events(effect->dispatcher);
         VstInt32 i = index();
@@ -202,8 +202,8 @@ private:
             int kind = in.ConsumeIntegralInRange(0, 7);
             m->type = kind == 0 ? in.ConsumeIntegral<VstInt32>() : (kind == 1 ? kVstSysExType : kVstMidiType);
             m->byteSize = in.ConsumeBool() ? (VstInt32)sizeof(VstMidiEvent) : in.ConsumeIntegral<VstInt32>();
-            m->deltaFrames = in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kMaxFrames)
-                                              : in.ConsumeIntegral<VstInt32>();
+            m->deltaFrames =
+                in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kMaxFrames) : in.ConsumeIntegral<VstInt32>();
             m->flags = 1;
             for (char& byte : m->midiData) byte = (char)in.ConsumeIntegral<uint8_t>();
             entries[e] = in.ConsumeIntegralInRange(0, 31) == 0 ? nullptr : (VstEvent*)m.get();
@@ -250,8 +250,7 @@ private:
             for (size_t i = 0; i < ch.size(); i++) {
                 bool inside = i >= kGuardFloats && i < kGuardFloats + out.written(c);
                 if (inside)
-                    FUZZ_CHECK(std::isfinite(ch[i]), "channel %d frame %zu of %d is %g", c, i - kGuardFloats, n,
-                               ch[i]);
+                    FUZZ_CHECK(std::isfinite(ch[i]), "channel %d frame %zu of %d is %g", c, i - kGuardFloats, n, ch[i]);
                 else
                     FUZZ_CHECK(bitsOf(ch[i]) == kUntouched, "channel %d written outside its %d frames", c, n);
             }

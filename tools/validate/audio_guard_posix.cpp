@@ -124,11 +124,11 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
     return 0;
 }
 
-#define QELT_INTERPOSE_LOCK(name, signature, arguments)       \
-    static int(*real_##name) signature = nullptr;             \
-    int name signature {                                      \
-        locked(#name);                                        \
-        return next(real_##name, #name) arguments;            \
+#define QELT_INTERPOSE_LOCK(name, signature, arguments) \
+    static int(*real_##name) signature = nullptr;       \
+    int name signature {                                \
+        locked(#name);                                  \
+        return next(real_##name, #name) arguments;      \
     }
 
 QELT_INTERPOSE_LOCK(pthread_mutex_lock, (pthread_mutex_t * m), (m))

@@ -108,7 +108,8 @@ struct Hook {
     void* wrapper;
 };
 
-#define QELT_HOOK(name) {#name, (void**)&real##name, (void*)&counted##name}
+#define QELT_HOOK(name) \
+    { #name, (void**)&real##name, (void*)&counted##name }
 const Hook kHooks[] = {
     {"malloc", (void**)&realMalloc, (void*)&countedMalloc},
     {"calloc", (void**)&realCalloc, (void*)&countedCalloc},

@@ -78,9 +78,10 @@ CheckResult checkAudioCallsRealTime() {
         return r;
     }
     audioguard::Violations v = audioguard::violations();
-    r.detail = format("%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio "
-                      "thread's setParameter (watched: %s)",
-                      (long long)v.allocations, (long long)v.locks, audioguard::watchedCalls());
+    r.detail = format(
+        "%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio "
+        "thread's setParameter (watched: %s)",
+        (long long)v.allocations, (long long)v.locks, audioguard::watchedCalls());
     if (v.allocations || v.locks) {
         r.outcome = Outcome::kFailed;
         r.detail += format(" (first: %s)", v.first ? v.first : "?");

@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     say("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
 
     validate::CheckResult (*const checks[])(const validate::Settings&) = {
-        validate::checkRenderMatrix,        validate::checkParametersFromTwoThreads,
+        validate::checkRenderMatrix,         validate::checkParametersFromTwoThreads,
         validate::checkEditorWhileRendering, validate::checkCreateDestroyCycles,
         validate::checkStateRoundTrip,
     };

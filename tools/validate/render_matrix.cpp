@@ -19,9 +19,14 @@ struct BlockPlan {
 };
 
 const BlockPlan kPlans[] = {
-    {"1", {1}, false},       {"2", {2}, false},       {"3", {3}, false},
-    {"64", {64}, false},     {"511", {511}, false},   {"512", {512}, false},
-    {"1024", {1024}, false}, {"4096", {4096}, false},
+    {"1", {1}, false},
+    {"2", {2}, false},
+    {"3", {3}, false},
+    {"64", {64}, false},
+    {"511", {511}, false},
+    {"512", {512}, false},
+    {"1024", {1024}, false},
+    {"4096", {4096}, false},
     {"varying", {1, 17, 256, 0, 4096, 3, 777, 64, 2048, 5, 1024, 33, 511, 2}, true},
 };
 
@@ -58,7 +63,8 @@ Action actionAt(int64_t k) {
         case 3:
             // Every fourth cycle a sound parameter (which ends the notes), else a key.
             if (cycle % 4 == 0)
-                return {Action::kAutomation, 0, 0, 0, (VstInt32)(cycle / 4 % 5), 0.05f + (float)((k * 29) % 90) / 100.f};
+                return {
+                    Action::kAutomation, 0, 0, 0, (VstInt32)(cycle / 4 % 5), 0.05f + (float)((k * 29) % 90) / 100.f};
             return {Action::kAutomation, 0, 0, 0, keyParameterOfStep(k), 1.f};
         case 5:
             switch (cycle % 4) {
@@ -201,11 +207,11 @@ CheckResult checkRenderMatrix(const Settings& s) {
             automation += run.automation;
         }
     }
-    r.detail = format("%d rates x %d block plans: %.1f M frames in %lld calls, %lld events, %lld automation points; "
-                      "%s; silent %.2f s after the last note at most",
-                      (int)(sizeof(kRates) / sizeof(kRates[0])), (int)(sizeof(kPlans) / sizeof(kPlans[0])),
-                      frames / 1e6, (long long)calls, (long long)events, (long long)automation,
-                      all.describe().c_str(), longestTail);
+    r.detail = format(
+        "%d rates x %d block plans: %.1f M frames in %lld calls, %lld events, %lld automation points; "
+        "%s; silent %.2f s after the last note at most",
+        (int)(sizeof(kRates) / sizeof(kRates[0])), (int)(sizeof(kPlans) / sizeof(kPlans[0])), frames / 1e6,
+        (long long)calls, (long long)events, (long long)automation, all.describe().c_str(), longestTail);
     if (!failures.empty()) {
         r.outcome = Outcome::kFailed;
         for (size_t i = 0; i < failures.size() && i < 4; i++) r.detail += "\n      " + failures[i];

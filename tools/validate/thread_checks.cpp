@@ -81,16 +81,19 @@ CheckResult checkParametersFromTwoThreads(const Settings& s) {
     audio.start();
     long badReads = 0, steps = 0;
     char text[64];
-    bool inTime = runAgainstAudio(audio, 20000, [&](long i) {
-        VstInt32 index = (VstInt32)(i % kNumParams);
-        plugin.effect->setParameter(plugin.effect, index, (float)((i * 7) % 11) / 10.f);
-        float v = plugin.effect->getParameter(plugin.effect, (VstInt32)((i + 2) % kNumParams));
-        badReads += !(v >= 0.f && v <= 1.f);
-        if (i % 16 == 0) plugin.dispatch(effGetParamDisplay, index, 0, text);
-        if (i % 64 == 0) plugin.effect->setParameter(plugin.effect, (VstInt32)(21 + i % 88), (float)(i / 64 % 2));
-        if (i % 256 == 128) plugin.dispatch(effSetProgram, 0, 0);
-        return true;
-    }, &steps);
+    bool inTime = runAgainstAudio(
+        audio, 20000,
+        [&](long i) {
+            VstInt32 index = (VstInt32)(i % kNumParams);
+            plugin.effect->setParameter(plugin.effect, index, (float)((i * 7) % 11) / 10.f);
+            float v = plugin.effect->getParameter(plugin.effect, (VstInt32)((i + 2) % kNumParams));
+            badReads += !(v >= 0.f && v <= 1.f);
+            if (i % 16 == 0) plugin.dispatch(effGetParamDisplay, index, 0, text);
+            if (i % 64 == 0) plugin.effect->setParameter(plugin.effect, (VstInt32)(21 + i % 88), (float)(i / 64 % 2));
+            if (i % 256 == 128) plugin.dispatch(effSetProgram, 0, 0);
+            return true;
+        },
+        &steps);
     audio.stop();
 
     // Afterwards the values last set are the values read.
@@ -101,12 +104,12 @@ CheckResult checkParametersFromTwoThreads(const Settings& s) {
     int wrongAfter = 0;
     for (int i = 0; i < kNumParams; i++) wrongAfter += plugin.effect->getParameter(plugin.effect, i) != finalValues[i];
 
-    r.detail = format("%ld sets from the user-interface thread against %ld audio blocks with automation; %s",
-                      steps, audio.blocks.load(), audio.scan.describe().c_str());
+    r.detail = format("%ld sets from the user-interface thread against %ld audio blocks with automation; %s", steps,
+                      audio.blocks.load(), audio.scan.describe().c_str());
     if (!inTime || badReads || wrongAfter || !audio.scan.clean()) {
         r.outcome = Outcome::kFailed;
-        r.detail += format("\n      %s%ld reads out of range, %d values wrong afterwards",
-                           inTime ? "" : "too slow; ", badReads, wrongAfter);
+        r.detail += format("\n      %s%ld reads out of range, %d values wrong afterwards", inTime ? "" : "too slow; ",
+                           badReads, wrongAfter);
     }
     return r;
 }
@@ -123,19 +126,22 @@ CheckResult checkEditorWhileRendering(const Settings& s) {
     AudioThread audio(plugin);
     audio.start();
     long refused = 0, cycles = 0;
-    bool inTime = runAgainstAudio(audio, 20, [&](long) {
-        ERect* rect = nullptr;
-        plugin.dispatch(effEditGetRect, 0, 0, &rect);
-        if (plugin.dispatch(effEditOpen, 0, 0, parent.handle()) != 1) refused++;
-        for (int idle = 0; idle < 5; idle++) {
-            plugin.dispatch(effEditIdle);
+    bool inTime = runAgainstAudio(
+        audio, 20,
+        [&](long) {
+            ERect* rect = nullptr;
+            plugin.dispatch(effEditGetRect, 0, 0, &rect);
+            if (plugin.dispatch(effEditOpen, 0, 0, parent.handle()) != 1) refused++;
+            for (int idle = 0; idle < 5; idle++) {
+                plugin.dispatch(effEditIdle);
+                parent.pump();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            plugin.dispatch(effEditClose);
             parent.pump();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        plugin.dispatch(effEditClose);
-        parent.pump();
-        return true;
-    }, &cycles);
+            return true;
+        },
+        &cycles);
     audio.stop();
     r.detail = format("opened and closed %ld times while %ld blocks rendered; %s", cycles, audio.blocks.load(),
                       audio.scan.describe().c_str());
