@@ -1,13 +1,21 @@
 // A small instrument with one fault of a kind the validator must catch,
 // chosen when it is built (QELT_FAULT); built without one it plays a
-// decaying tone per note and must pass.
+// decaying tone per note and must pass. With QELT_X11_EDITOR its editor is
+// an empty child window in the host's X window.
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
+#include "editor/aeffeditor.h"
 #include "plugin/audioeffectx.h"
 #include "plugin/plugin_entry.h"
+
+#ifdef QELT_X11_EDITOR
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#endif
 
 namespace {
 
@@ -17,6 +25,35 @@ constexpr int kNumParams = 5;
 constexpr float kDecayPerFrame = 0.999f;
 constexpr float kSilent = 1e-6f;
 
+#ifdef QELT_X11_EDITOR
+class ChildWindowEditor : public AEffEditor {
+public:
+    explicit ChildWindowEditor(AudioEffect* effect) : AEffEditor(effect) {}
+    ~ChildWindowEditor() override { close(); }
+    bool open(void* parent) override {
+        display = XOpenDisplay(nullptr);
+        if (!display) return false;
+        child = XCreateSimpleWindow(display, (Window)(uintptr_t)parent, 0, 0, 200, 100, 0, 0, 0);
+        XMapWindow(display, child);
+        XSync(display, False);
+        AEffEditor::open(parent);
+        return true;
+    }
+    void close() override {
+        if (display) {
+            XDestroyWindow(display, child);
+            XCloseDisplay(display);
+        }
+        display = nullptr;
+        AEffEditor::close();
+    }
+
+private:
+    Display* display = nullptr;
+    Window child = 0;
+};
+#endif
+
 class Misbehaving : public AudioEffectX {
 public:
     explicit Misbehaving(audioMasterCallback host) : AudioEffectX(host, 1, kNumParams) {
@@ -25,6 +62,9 @@ public:
         isSynth(true);
         std::strcpy(name, "Default");
         if (kFault == kLeaks) leaked = new char[4096];
+#ifdef QELT_X11_EDITOR
+        setEditor(new ChildWindowEditor(this));
+#endif
     }
 
     VstInt32 processEvents(VstEvents* events) override {
