@@ -79,8 +79,8 @@ CheckResult checkAudioCallsRealTime() {
     }
     audioguard::Violations v = audioguard::violations();
     r.detail = format(
-        "%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio "
-        "thread's setParameter (watched: %s)",
+        "%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio\n"
+        "                          thread's setParameter (watched: %s)",
         (long long)v.allocations, (long long)v.locks, audioguard::watchedCalls());
     if (v.allocations || v.locks) {
         r.outcome = Outcome::kFailed;

@@ -115,7 +115,7 @@ CheckResult checkStateRoundTrip(const Settings& s) {
     r.detail = format("program name \"%s\" and %d values restored into a new instance", restoredName, kNumParams);
     if (!nameKept || wrong || !sameSound) {
         r.outcome = Outcome::kFailed;
-        r.detail += format("\n      name %s, %d values or displays differ, the sound %s",
+        r.detail += format("\n                          name %s, %d values or displays differ, the sound %s",
                            nameKept ? "kept" : "lost or too long", wrong, sameSound ? "matches" : "differs");
     }
     return r;

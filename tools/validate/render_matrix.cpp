@@ -208,14 +208,15 @@ CheckResult checkRenderMatrix(const Settings& s) {
         }
     }
     r.detail = format(
-        "%d rates x %d block plans: %.1f M frames in %lld calls, %lld events, %lld automation points; "
-        "%s; silent %.2f s after the last note at most",
+        "%d rates x %d block plans: %.1f M frames in %lld calls, %lld events, %lld automation points\n"
+        "                          %s; silent %.2f s after the last note at most",
         (int)(sizeof(kRates) / sizeof(kRates[0])), (int)(sizeof(kPlans) / sizeof(kPlans[0])), frames / 1e6,
         (long long)calls, (long long)events, (long long)automation, all.describe().c_str(), longestTail);
     if (!failures.empty()) {
         r.outcome = Outcome::kFailed;
-        for (size_t i = 0; i < failures.size() && i < 4; i++) r.detail += "\n      " + failures[i];
-        if (failures.size() > 4) r.detail += format("\n      and %d more", (int)failures.size() - 4);
+        for (size_t i = 0; i < failures.size() && i < 4; i++) r.detail += "\n                          " + failures[i];
+        if (failures.size() > 4)
+            r.detail += format("\n                          and %d more", (int)failures.size() - 4);
     }
     return r;
 }

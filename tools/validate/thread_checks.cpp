@@ -104,12 +104,14 @@ CheckResult checkParametersFromTwoThreads(const Settings& s) {
     int wrongAfter = 0;
     for (int i = 0; i < kNumParams; i++) wrongAfter += plugin.effect->getParameter(plugin.effect, i) != finalValues[i];
 
-    r.detail = format("%ld sets from the user-interface thread against %ld audio blocks with automation; %s", steps,
-                      audio.blocks.load(), audio.scan.describe().c_str());
+    r.detail = format(
+        "%ld sets from the user-interface thread against %ld audio blocks with automation\n"
+        "                          %s",
+        steps, audio.blocks.load(), audio.scan.describe().c_str());
     if (!inTime || badReads || wrongAfter || !audio.scan.clean()) {
         r.outcome = Outcome::kFailed;
-        r.detail += format("\n      %s%ld reads out of range, %d values wrong afterwards", inTime ? "" : "too slow; ",
-                           badReads, wrongAfter);
+        r.detail += format("\n                          %s%ld reads out of range, %d values wrong afterwards",
+                           inTime ? "" : "too slow; ", badReads, wrongAfter);
     }
     return r;
 }
@@ -143,11 +145,11 @@ CheckResult checkEditorWhileRendering(const Settings& s) {
         },
         &cycles);
     audio.stop();
-    r.detail = format("opened and closed %ld times while %ld blocks rendered; %s", cycles, audio.blocks.load(),
-                      audio.scan.describe().c_str());
+    r.detail = format("opened and closed %ld times while %ld blocks rendered\n                          %s", cycles,
+                      audio.blocks.load(), audio.scan.describe().c_str());
     if (!inTime || refused || !audio.scan.clean()) {
         r.outcome = Outcome::kFailed;
-        r.detail += format("\n      %s%ld opens refused", inTime ? "" : "too slow; ", refused);
+        r.detail += format("\n                          %s%ld opens refused", inTime ? "" : "too slow; ", refused);
     }
     return r;
 }
