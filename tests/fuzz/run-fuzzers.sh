@@ -19,7 +19,7 @@ for target in "$@"; do
     inputs=$here/$target
     fresh=$work/$target/fresh
     findings=$work/$target/findings
-    rm -rf "$fresh" && mkdir -p "$fresh" "$findings" "$inputs/corpus" "$inputs/regressions"
+    rm -rf "$fresh" "$findings" && mkdir -p "$fresh" "$findings" "$inputs/corpus" "$inputs/regressions"
     log=$work/$target/log.txt
     : > "$log"
     left=$seconds executions=0
