@@ -1,6 +1,8 @@
 // The renderer's MIDI file reader on any bytes: a clean error (the renderer
 // then exits with status 2 and writes nothing) or a list of events it can
 // play; never a crash, a hang or memory out of proportion to the file.
+#include <sanitizer/allocator_interface.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +16,24 @@ namespace {
 // The shortest channel message a file can hold is two bytes: a one-byte
 // delta time and the data byte of a running status.
 constexpr size_t kMinBytesPerMessage = 2;
+
+// Memory in proportion to the file: each message is held twice while the
+// tracks are merged (about 56 bytes), and a growing list may hold twice its
+// length for a moment.
+constexpr size_t kMostHeapBytesPerFileByte = 128;
+constexpr size_t kMostHeapBytesForAnyFile = 64 << 10;
+
+// The heap in use, as the sanitizer's allocator reports each call.
+int64_t heapInUse = 0, heapPeak = 0;
+
+void noteMalloc(const volatile void*, size_t size) {
+    heapInUse += (int64_t)size;
+    if (heapInUse > heapPeak) heapPeak = heapInUse;
+}
+
+void noteFree(const volatile void* p) { heapInUse -= (int64_t)__sanitizer_get_allocated_size(p); }
+
+const bool hooked = __sanitizer_install_malloc_and_free_hooks(noteMalloc, noteFree) != 0;
 
 void checkError(const MidiSong& song, const MidiFileError& error, size_t size) {
     FUZZ_CHECK(!error.message.empty(), "an error without a message");
@@ -48,7 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
     MidiSong song;
     MidiFileError error;
-    if (parseMidiFile(bytes, &song, &error))
+    const int64_t before = heapInUse;
+    heapPeak = heapInUse;
+    bool parsed = parseMidiFile(bytes, &song, &error);
+    const size_t used = (size_t)(heapPeak - before);
+    FUZZ_CHECK(!hooked || used <= kMostHeapBytesForAnyFile + kMostHeapBytesPerFileByte * size,
+               "%zu heap bytes for a file of %zu bytes", used, size);
+    if (parsed)
         checkSong(song, size);
     else
         checkError(song, error, size);
