@@ -144,7 +144,8 @@ private:
         if (opcode == effClose) return close();
         if (opcode == effProcessEvents) return events(effect->dispatcher);
         VstInt32 i = index();
-        VstIntPtr value = in.ConsumeIntegral<VstIntPtr>();
+        VstIntPtr value =
+            in.ConsumeBool() ? in.ConsumeIntegralInRange<VstIntPtr>(-2, 130) : in.ConsumeIntegral<VstIntPtr>();
         float opt = anyFloat();
 
         if (opcode == effGetSpeakerArrangement) {
@@ -205,13 +206,29 @@ private:
             m->deltaFrames =
                 in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kMaxFrames) : in.ConsumeIntegral<VstInt32>();
             m->flags = 1;
-            for (char& byte : m->midiData) byte = (char)in.ConsumeIntegral<uint8_t>();
+            midiBytes(m->midiData);
             entries[e] = in.ConsumeIntegralInRange(0, 31) == 0 ? nullptr : (VstEvent*)m.get();
             records.push_back(std::move(m));
         }
         list->numEvents = in.ConsumeIntegralInRange(0, 15) == 0 ? -in.ConsumeIntegralInRange(1, 100) : count;
         VstIntPtr result = dispatcher(effect, effProcessEvents, 0, 0, list, 0.f);
         FUZZ_CHECK(result == 1, "processEvents answered %ld", (long)result);
+    }
+
+    // Half the messages are ones the instrument answers, the rest any bytes.
+    void midiBytes(char bytes[4]) {
+        static const uint8_t kStatus[] = {0x80, 0x90, 0xB0, 0xC0};
+        static const uint8_t kControllers[] = {1, 7, 64, 66, 123, 124, 125, 126, 127};
+        if (in.ConsumeBool()) {
+            for (int i = 0; i < 4; i++) bytes[i] = (char)in.ConsumeIntegral<uint8_t>();
+            return;
+        }
+        uint8_t status = kStatus[in.ConsumeIntegralInRange(0, 3)] | in.ConsumeIntegralInRange(0, 15);
+        bytes[0] = (char)status;
+        bytes[1] = (char)((status & 0xF0) == 0xB0 ? kControllers[in.ConsumeIntegralInRange(0, 8)]
+                                                  : in.ConsumeIntegralInRange(0, 127));
+        bytes[2] = (char)in.ConsumeIntegralInRange(0, 127);
+        bytes[3] = 0;
     }
 
     VstInt32 frames() {
