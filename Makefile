@@ -17,6 +17,7 @@ PREFIX ?= /usr/local
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
 .PHONY: linux linux-deps linux-tree test-linux install install-user
+.PHONY: fuzz fuzz-build test-fuzz
 
 all: deps dll linux-tree demo editor-picture
 
@@ -61,7 +62,9 @@ editor-picture: dll
 docs-picture: dll
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
-test: test-native test-win32 test-linux test-tsan test-asan
+# The validator's one-screen summary of each build closes the run.
+test: test-native test-win32 test-linux test-tsan test-asan test-fuzz
+	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt 2>/dev/null || true
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -125,6 +128,27 @@ install-user: $(LINUX)/Qelt-epiano.so
 
 $(LINUX)/Qelt-epiano.so:
 	@$(MAKE) --no-print-directory linux
+
+# Coverage-guided fuzzing: a clang tree of its own with libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer. `make fuzz` runs each target
+# for FUZZ_SECONDS and keeps what it learns under tests/fuzz/; `make test`
+# replays the kept inputs.
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS := plugin_calls_fuzzer midi_file_fuzzer note_setup_fuzzer
+CMAKE_FUZZ := CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_FUZZ=ON \
+	-DQELT_SANITIZE=fuzzer-no-link,address,undefined \
+	-DCMAKE_C_FLAGS=-fno-sanitize-recover=all -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all
+
+fuzz-build: deps
+	@$(CMAKE_FUZZ) > /dev/null
+	@cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS)
+
+fuzz: fuzz-build
+	@tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+test-fuzz: fuzz-build
+	cd $(FUZZ) && ctest --output-on-failure -R '_fuzzer_replay$$'
 
 clean:
 	rm -rf build

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "plugin/audio_thread.h"
+
 struct EngineChange {
     enum Kind : int32_t { kParameter, kKey, kProgram, kSampleRate };
     Kind kind;
@@ -22,9 +24,9 @@ public:
 
     ChangeQueue();
     // Any thread. False when the queue is full (the change is not queued).
-    bool push(const EngineChange& change);
+    QELT_AUDIO_THREAD bool push(const EngineChange& change);
     // The consumer thread only. False when nothing (more) is ready.
-    bool pop(EngineChange& change);
+    QELT_AUDIO_THREAD bool pop(EngineChange& change);
 
 private:
     struct Cell {

@@ -2,6 +2,7 @@
 // build without a window system has none.
 #pragma once
 
+#include "plugin/audio_thread.h"
 #include "plugin/vst_abi.h"
 
 class AudioEffect;
@@ -14,4 +15,4 @@ AEffEditor* createInstrumentEditor(AudioEffect* effect);
 // Tells the editor that parameter or key `index` now has `value`, so knobs and
 // keys follow the host and the MIDI input (the editor's setParameter). May be
 // called on the audio thread; does nothing for a null editor.
-void notifyEditorParameter(AEffEditor* editor, VstInt32 index, float value);
+QELT_AUDIO_THREAD void notifyEditorParameter(AEffEditor* editor, VstInt32 index, float value);

@@ -1,9 +1,16 @@
 #include "engine/output_stage.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace {
 bool finite(float x) { return std::fabs(x) <= 3.40282347e+38f; }  // false for inf and NaN
+
+// A result that is not finite (an out-of-range rate or level) or below the
+// normal range (a filter state dying away within a long block) reaches the
+// host as 0: hosts may meter, mix or feed back what they get, and subnormals
+// are slow on every path they take.
+float forHost(float x) { return finite(x) && std::fabs(x) >= FLT_MIN ? x : 0.f; }
 }  // namespace
 
 void OutputStage::reset() {
@@ -59,10 +66,8 @@ void OutputStage::processBlock(const float* mixLeft, const float* mixRight, int3
     for (int32_t f = 0; f < frames; f++) {
         float l, r;
         s.process(mixLeft[f], mixRight[f], volume, l, r);
-        if (!finite(l)) l = 0.f;
-        if (!finite(r)) r = 0.f;
-        if (left) left[f] = l;
-        if (right) right[f] = r;
+        if (left) left[f] = forHost(l);
+        if (right) right[f] = forHost(r);
     }
     *this = s;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "plugin/audio_thread.h"
+
 struct OutputStage {
     float lfoSine = 0.f;
     float lfoCosine = 1.f;  // the modulation signal after each update
@@ -17,20 +19,20 @@ struct OutputStage {
 
     // Construction values: oscillator at sine 0 / cosine 1, filters empty.
     void reset();
-    void setTreble(float treble, float reciprocalSampleRate);
-    void setLfoDepth(float depth);
-    void setLfoRate(float rate, float reciprocalSampleRate);
+    QELT_AUDIO_THREAD void setTreble(float treble, float reciprocalSampleRate);
+    QELT_AUDIO_THREAD void setLfoDepth(float depth);
+    QELT_AUDIO_THREAD void setLfoRate(float rate, float reciprocalSampleRate);
     // The modulation wheel (w already scaled to 0..1); the program's depth
     // still decides tremolo or auto-pan.
-    void setWheelDepth(float wheel, float programDepth);
+    QELT_AUDIO_THREAD void setWheelDepth(float wheel, float programDepth);
     // So a tremolo restarts from the same phase after silence.
-    void resetPhase();
+    QELT_AUDIO_THREAD void resetPhase();
     // Block end: tiny filter states become exactly 0, and a state that went
     // non-finite (an out-of-range rate or level) restarts from its initial value.
-    void flush();
+    QELT_AUDIO_THREAD void flush();
 
     // One frame; every step rounds to single precision.
-    void process(float a, float b, float volume, float& left, float& right) {
+    QELT_AUDIO_THREAD void process(float a, float b, float volume, float& left, float& right) {
         lowpassLeft = lowpassLeft + (a - lowpassLeft) * trebleCoefficient;
         lowpassRight = lowpassRight + (b - lowpassRight) * trebleCoefficient;
         float yl = a + (a - lowpassLeft) * trebleAmount;
@@ -45,7 +47,8 @@ struct OutputStage {
     }
 
     // Frames of a mix into the host's buffers (either may be null); a result
-    // that is not finite is written as 0 so no host ever receives inf or NaN.
-    void processBlock(const float* mixLeft, const float* mixRight, int32_t frames, float volume, float* left,
-                      float* right);
+    // that is not finite or is subnormal is written as 0, so no host ever
+    // receives inf, NaN or a subnormal.
+    QELT_AUDIO_THREAD void processBlock(const float* mixLeft, const float* mixRight, int32_t frames, float volume,
+                                        float* left, float* right);
 };

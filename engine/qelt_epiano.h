@@ -10,6 +10,7 @@
 #include "engine/output_stage.h"
 #include "engine/sample_set.h"
 #include "engine/voice.h"
+#include "plugin/audio_thread.h"
 #include "plugin/audioeffectx.h"
 
 // The recordings an instance plays: 22 arrays laid out as the info records say.
@@ -34,12 +35,12 @@ public:
     ~QeltEpiano() override;
 
     void resume() override;
-    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
-    VstInt32 processEvents(VstEvents* events) override;
+    QELT_AUDIO_THREAD void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    QELT_AUDIO_THREAD VstInt32 processEvents(VstEvents* events) override;
 
     // Programs and parameters.
-    void setParameter(VstInt32 index, float value) override;
-    float getParameter(VstInt32 index) override;
+    QELT_AUDIO_THREAD void setParameter(VstInt32 index, float value) override;
+    QELT_AUDIO_THREAD float getParameter(VstInt32 index) override;
     void setProgram(VstInt32 program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
@@ -58,10 +59,10 @@ public:
     VstInt32 canDo(char* text) override;
 
     // The engine's own operations; audio thread only once the host runs it.
-    void recalculate();
-    void playNote(VstInt32 note, VstInt32 velocity, bool notifyEditor);
+    QELT_AUDIO_THREAD void recalculate();
+    QELT_AUDIO_THREAD void playNote(VstInt32 note, VstInt32 velocity, bool notifyEditor);
     // Applies the changes other threads handed over (done at every block start).
-    void applyPendingChanges();
+    QELT_AUDIO_THREAD void applyPendingChanges();
 
     // Read-only views of the engine state (audio thread, or a quiet instance).
     const Voice& voice(int i) const { return voices[i]; }
@@ -79,16 +80,16 @@ public:
 private:
     // `samples`, or when null what `source` gives, is looked up at its step.
     void construct(const EngineSamples* samples, EngineSamples (*source)());
-    void applyChange(const EngineChange& change);
-    void applySampleRate(float rate);
-    void selectProgram();
-    void queueChange(EngineChange::Kind kind, int32_t index, float value);
+    QELT_AUDIO_THREAD void applyChange(const EngineChange& change);
+    QELT_AUDIO_THREAD void applySampleRate(float rate);
+    QELT_AUDIO_THREAD void selectProgram();
+    QELT_AUDIO_THREAD void queueChange(EngineChange::Kind kind, int32_t index, float value);
     void controlChange(int32_t controller, int32_t value, int32_t deltaFrames, int32_t& queued);
-    void startNote(int32_t note, int32_t velocity);
-    void releaseNote(int32_t note);
-    void removeDeadVoices();
-    void renderFrames(float* left, float* right, int32_t frames);
-    void emptyQueue();
+    QELT_AUDIO_THREAD void startNote(int32_t note, int32_t velocity);
+    QELT_AUDIO_THREAD void releaseNote(int32_t note);
+    QELT_AUDIO_THREAD void removeDeadVoices();
+    QELT_AUDIO_THREAD void renderFrames(float* left, float* right, int32_t frames);
+    QELT_AUDIO_THREAD void emptyQueue();
 
     // The engine's fields, in the instrument's order.
     std::unique_ptr<EpianoProgram[]> programs;

@@ -16,8 +16,11 @@ VstInt32 QeltEpiano::processEvents(VstEvents* block) {
         events[queued++] = NoteEvent{deltaFrames, note, velocity};
     };
     int32_t count = block ? block->numEvents : 0;
+    // The record declares two entries and hosts allocate numEvents: the list
+    // is read through a pointer, not as the two-entry array.
+    VstEvent* const* list = block ? block->events : nullptr;
     for (int32_t i = 0; i < count; i++) {
-        const VstEvent* event = block->events[i];
+        const VstEvent* event = list[i];
         if (!event || event->type != kVstMidiType) continue;
         const VstMidiEvent* midi = (const VstMidiEvent*)event;
         int32_t status = (unsigned char)midi->midiData[0] & 0xF0;

@@ -35,9 +35,10 @@ int32_t noteStep(int32_t key, int32_t rootKey, float reciprocalSampleRate) {
     const float ratio = float(std::exp(double(d) * 0.05776226505));
     const float speed = ratio * (44100.f * reciprocalSampleRate);
     const float step = speed * 65536.f;
-    // A host can send any key and rate: keep the conversion defined.
-    if (step != step) return 0;
+    // A host can send any key and rate: keep the conversion defined, and never
+    // step backwards (a negative rate), which would walk a voice off the
+    // front of its recording.
+    if (!(step > 0.f)) return 0;
     if (step >= 2147483520.f) return 2147483520;
-    if (step <= -2147483520.f) return -2147483520;
     return int32_t(step);
 }

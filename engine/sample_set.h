@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "plugin/audio_thread.h"
+
 constexpr int kNumSamples = 22;
 constexpr int kNumPreparedSamples = 20;  // samples 20 and 21 play as stored
 constexpr int kLoopCrossfadeValues = 28000;
@@ -46,7 +48,7 @@ void prepareLoops(int16_t* const samples[kNumSamples], const SampleInfo info[kNu
 int16_t* const* preparedSamples();
 
 // The sample entry a note start plays: zone by key, layer by velocity.
-int32_t chooseSample(const SampleZone zones[kNumSamples], int32_t key, int32_t velocity);
+QELT_AUDIO_THREAD int32_t chooseSample(const SampleZone zones[kNumSamples], int32_t key, int32_t velocity);
 
 // The 16.16 step of a note: 2^((key - rootKey)/12) * 44100 * reciprocalRate.
-int32_t noteStep(int32_t key, int32_t rootKey, float reciprocalSampleRate);
+QELT_AUDIO_THREAD int32_t noteStep(int32_t key, int32_t rootKey, float reciprocalSampleRate);

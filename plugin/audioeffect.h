@@ -2,6 +2,7 @@
 // dispatcher for the opcodes 0 to 24.
 #pragma once
 
+#include "plugin/audio_thread.h"
 #include "plugin/vst_abi.h"
 
 class AEffEditor;
@@ -18,10 +19,10 @@ public:
     virtual void resume() {}
     virtual void setSampleRate(float newSampleRate) { sampleRate = newSampleRate; }
     virtual void setBlockSize(VstInt32 newBlockSize) { blockSize = newBlockSize; }
-    virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
+    QELT_AUDIO_THREAD virtual void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) = 0;
     virtual void processDoubleReplacing(double** /*inputs*/, double** /*outputs*/, VstInt32 /*sampleFrames*/) {}
-    virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
-    virtual float getParameter(VstInt32 /*index*/) { return 0; }
+    QELT_AUDIO_THREAD virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
+    QELT_AUDIO_THREAD virtual float getParameter(VstInt32 /*index*/) { return 0; }
     virtual void setParameterAutomated(VstInt32 index, float value);
     virtual VstInt32 getProgram() { return curProgram; }
     virtual void setProgram(VstInt32 program) { curProgram = program; }
@@ -48,10 +49,10 @@ public:
     // The record's direct entries.
     static VstIntPtr VSTCALLBACK dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                                      void* ptr, float opt);
-    static float VSTCALLBACK getParameterClass(AEffect* e, VstInt32 index);
-    static void VSTCALLBACK setParameterClass(AEffect* e, VstInt32 index, float value);
+    QELT_AUDIO_THREAD static float VSTCALLBACK getParameterClass(AEffect* e, VstInt32 index);
+    QELT_AUDIO_THREAD static void VSTCALLBACK setParameterClass(AEffect* e, VstInt32 index, float value);
     static void VSTCALLBACK processClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames);
-    static void VSTCALLBACK processClassReplacing(AEffect* e, float** inputs, float** outputs,
+    QELT_AUDIO_THREAD static void VSTCALLBACK processClassReplacing(AEffect* e, float** inputs, float** outputs,
                                                   VstInt32 sampleFrames);
     static void VSTCALLBACK processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                                         VstInt32 sampleFrames);

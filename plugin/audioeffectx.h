@@ -1,6 +1,7 @@
 // The extended plug-in base: the opcodes 25 to 79 and their defaults.
 #pragma once
 
+#include "plugin/audio_thread.h"
 #include "plugin/audioeffect.h"
 
 class AudioEffectX : public AudioEffect {
@@ -31,7 +32,7 @@ public:
     virtual bool setProcessPrecision(VstInt32 /*precision*/) { return false; }
     virtual VstInt32 getNumMidiInputChannels() { return 0; }
     virtual VstInt32 getNumMidiOutputChannels() { return 0; }
-    virtual VstInt32 processEvents(VstEvents* /*events*/) { return 0; }
+    QELT_AUDIO_THREAD virtual VstInt32 processEvents(VstEvents* /*events*/) { return 0; }
     virtual VstInt32 startProcess() { return 0; }
     virtual VstInt32 stopProcess() { return 0; }
     virtual bool processVariableIo(void* /*varIo*/) { return false; }

@@ -99,7 +99,7 @@ TEST(OutputStage, FlushClearsTinyStatesAndRestartsBrokenOnes) {
     EXPECT_EQ(s.lowpassRight, 0.f);
 }
 
-TEST(OutputStage, NonFiniteResultsNeverReachTheHost) {
+TEST(OutputStage, NonFiniteAndSubnormalResultsNeverReachTheHost) {
     OutputStage s = stageFor(0.5f, 0.5f, 0.65f);
     float mix[4] = {1.f, 2.f, 3.f, 4.f}, left[4], right[4];
     s.processBlock(mix, mix, 4, 3e38f, left, right);
@@ -107,6 +107,12 @@ TEST(OutputStage, NonFiniteResultsNeverReachTheHost) {
     for (int i = 1; i < 4; i++) EXPECT_EQ(left[i], 0.f);
     s.processBlock(mix, mix, 4, 1.f, nullptr, right);
     EXPECT_EQ(right[3], 4.f);
+    float tiny[4] = {1e-30f, 2e-30f, 1e-20f, -1e-30f};
+    s.processBlock(tiny, tiny, 4, 1e-10f, left, right);
+    EXPECT_EQ(left[0], 0.f) << "1e-40 is subnormal";
+    EXPECT_EQ(left[1], 0.f);
+    EXPECT_EQ(left[2], 1e-20f * 1e-10f) << "the smallest normal numbers are kept";
+    EXPECT_EQ(right[3], 0.f);
 }
 
 TEST(OutputStage, EngineRateChangeMovesTheLfoButNotTheTrebleCorner) {

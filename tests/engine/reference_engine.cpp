@@ -144,8 +144,9 @@ void ReferenceEngine::process(float* left, float* right, int32_t frames) {
         sine = sine + increment * cosine;
         cosine = cosine - sine * increment;
         float l = (yl + cosine * (depthL * yl)) * volume, r = (yr + cosine * (depthR * yr)) * volume;
-        left[f] = std::isfinite(l) ? l : 0.f;
-        right[f] = std::isfinite(r) ? r : 0.f;
+        // Only normal numbers reach the host; anything else is written as 0.
+        left[f] = std::fpclassify(l) == FP_NORMAL ? l : 0.f;
+        right[f] = std::fpclassify(r) == FP_NORMAL ? r : 0.f;
     }
     if (std::fabs(lowL) < 1e-10f) lowL = 0.f;
     if (std::fabs(lowR) < 1e-10f) lowR = 0.f;

@@ -102,7 +102,9 @@ TEST(NoteStep, AnyKeyOrRateGivesADefinedNonNegativeStep) {
     EXPECT_EQ(noteStep(INT_MIN, 36, r), 0);
     EXPECT_EQ(noteStep(60, 60, std::nanf("")), 0);
     EXPECT_EQ(noteStep(60, 60, INFINITY), 2147483520);
-    EXPECT_EQ(noteStep(60, 60, -INFINITY), -2147483520);
+    // A negative rate would walk the voice off the front of its recording.
+    EXPECT_EQ(noteStep(60, 60, -INFINITY), 0);
+    EXPECT_EQ(noteStep(60, 60, -1.f / 32768.f), 0);
 }
 
 }  // namespace

@@ -99,7 +99,8 @@ VstEvents* MidiEventBlock::get() {
     VstEvents* block = (VstEvents*)storage.data();
     block->numEvents = (VstInt32)n;
     block->reserved = 0;
-    for (size_t i = 0; i < n; i++) block->events[i] = (VstEvent*)&events[i];
+    VstEvent** entries = block->events;  // n long, past the record's declared two
+    for (size_t i = 0; i < n; i++) entries[i] = (VstEvent*)&events[i];
     return block;
 }
 
