@@ -12,7 +12,8 @@ CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 WIN64 := build/win64
 CMAKE_WIN64 := cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
-	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
+	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated \
+	-DQELT_WIN32_TREE=$(CURDIR)/$(WIN32) -DQELT_NATIVE_TREE=$(CURDIR)/$(NATIVE)
 TSAN := build/native-tsan
 ASAN := build/native-asan
 
@@ -79,8 +80,9 @@ test-win32: win32
 	cd $(WIN32) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
 # The same programs built for 64-bit Windows, under 64-bit Wine in a prefix of
-# their own (build/wineprefix64).
-test-win64: win64
+# their own (build/wineprefix64), and the two DLLs' sound compared.
+test-win64: win32 win64
+	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
 	@WINEPREFIX=$(CURDIR)/build/wineprefix64 timeout 30 wineserver -w 2>/dev/null || true
 	cd $(WIN64) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
