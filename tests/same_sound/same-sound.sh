@@ -26,6 +26,7 @@ session() {
     name="$1"
     shift
     if summary=$("$@" "$work/$name.raw" "$work/$name.txt"); then
+        summary=$(printf '%s' "$summary" | tr -d '\r')  # Windows programs end lines with CR LF
         echo "$name session: $summary"
         case "$summary" in *"non-finite 0") ;; *) fail "$name session: non-finite samples" ;; esac
         peak=$(echo "$summary" | sed -n 's/.*peak \([0-9.]*\).*/\1/p')

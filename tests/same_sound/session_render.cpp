@@ -109,7 +109,7 @@ void switchRate(PluginInstance& plugin, float rate, bool aroundSwitchOff) {
 }
 
 bool writeDisplayTexts(PluginInstance& plugin, const char* path) {
-    FILE* f = std::fopen(path, "w");
+    FILE* f = std::fopen(path, "wb");  // the same line ends from every build
     if (!f) return false;
     for (VstInt32 index = 0; index < kParameterCount; index++) {
         for (int step = 0; step <= 64; step++) {
