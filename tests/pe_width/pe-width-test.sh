@@ -1,7 +1,8 @@
 #!/bin/sh
 # tools/pe-width/pe-width.sh on headers made here: the two x86 widths, and
 # every kind of file it must refuse with status 1 and a line saying what the
-# file is. The real DLLs are checked by their trees' import test.
+# file is; and the renderer refusing such a file as its plug-in. The real DLLs
+# are checked by their trees' import test.
 here=$(cd "$(dirname "$0")" && pwd)
 tool="$here/../../tools/pe-width/pe-width.sh"
 work=$(mktemp -d) || exit 1
@@ -63,6 +64,21 @@ text.dll 1 not a Windows program or DLL (no MZ header)
 empty.dll 1 not a Windows program or DLL (no MZ header)
 missing.dll 1 cannot read the file
 EOF_CASES
+
+# The renderer takes the program of the plug-in's width; a plug-in of neither
+# width is refused before anything runs, and no WAV is written.
+render="$here/../../tools/render-midi/qelt-render"
+for file in elf.so arm64.dll; do
+    err=$("$render" --plugin "$work/$file" "$work/song.mid" "$work/out.wav" 2>&1 >/dev/null)
+    status=$?
+    if [ $status = 1 ] && [ ! -e "$work/out.wav" ] &&
+        [ "$err" = "qelt-render: cannot play $("$tool" "$work/$file" 2>&1)" ]; then
+        passes=$((passes + 1))
+    else
+        echo "FAILED: qelt-render --plugin $file: status $status, said: $err"
+        failures=$((failures + 1))
+    fi
+done
 
 echo "$passes passed, $failures failed"
 [ $failures = 0 ]
