@@ -34,11 +34,12 @@ bitmaps: deps
 	@$(CMAKE_NATIVE) > /dev/null
 	@cmake --build $(NATIVE) --target bitmaps -j $(JOBS)
 
-# The 22 recordings as WAV files, with a spectrogram and envelope sheet, in
-# build/samples (sheet.png) for a person to look at and listen to.
+# The 22 recordings as WAV files, with a spectrogram and envelope sheet, the
+# brightness against key beside the real tine piano's and the sample report,
+# in build/samples (sheet.png, brightness.png, report.txt).
 samples: deps
 	@$(CMAKE_NATIVE) > /dev/null
-	@cmake --build $(NATIVE) --target qelt-make-samples qelt-sample-sheet -j $(JOBS)
+	@cmake --build $(NATIVE) --target qelt-make-samples qelt-sample-sheet qelt-brightness-plot qelt-sample-report -j $(JOBS)
 	@tools/make-samples/make-sheet.sh $(NATIVE) build/samples
 
 # The Windows build uses resources that the native build's generators make.

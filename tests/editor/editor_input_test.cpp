@@ -65,7 +65,7 @@ protected:
 TEST_F(RealInput, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
     const Rect key = keyRect(60);
     const POINT at = rig.toScreen(key.centerX(), key.centerY());
-    std::vector<float> held, released;
+    std::vector<float> held, heldOn, released;
     Picture whileHeld;
     withInjection([&] {
         moveMouseTo(at);
@@ -73,6 +73,7 @@ TEST_F(RealInput, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
         mouseButton(MOUSEEVENTF_LEFTDOWN);
         Sleep(300);
         held = rig.render(4096);
+        heldOn = rig.render(4096);  // the strike's inharmonic ping has died by now
         whileHeld = rig.shot();
         mouseButton(MOUSEEVENTF_LEFTUP);
         Sleep(200);
@@ -95,7 +96,7 @@ TEST_F(RealInput, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
     EXPECT_EQ(seen[1].value, 1.f) << "the press comes before the release";
 
     EXPECT_GT(rms(held), 0.01f) << "the note sounds while the key is held";
-    EXPECT_GT(periodicity(held, kMiddleCPeriod), 0.9f) << "and it is middle C";
+    EXPECT_GT(periodicity(heldOn, kMiddleCPeriod), 0.9f) << "and it is middle C";
     EXPECT_LT(rms(released), rms(held) * 0.01f) << "the release ends it";
     EXPECT_EQ(differences(whileHeld, rig.expected({60}), &key), "") << "pressed picture while held";
     rig.idle();

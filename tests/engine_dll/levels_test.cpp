@@ -14,11 +14,12 @@ Take note(int key, int velocity, int frames) {
     return play(p, frames, &b);
 }
 
-TEST(Levels, Velocity127PeaksBetweenMinus9AndMinus3dBFS) {
+// Room for ten-note chords under the pedal in a host mixing at unity gain.
+TEST(Levels, Velocity127PeaksBetweenMinus18AndMinus12dBFS) {
     for (int key = 21; key <= 108; key++) {
         double peak = dB(peakOf(note(key, 127, 8820)));
-        EXPECT_GT(peak, -9.0) << "key " << key;
-        EXPECT_LT(peak, -3.0) << "key " << key;
+        EXPECT_GT(peak, -18.0) << "key " << key;
+        EXPECT_LT(peak, -12.0) << "key " << key;
     }
 }
 

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <complex>
 
+#include "engine/qelt_epiano.h"
+#include "tools/vsthost/vst_host.h"
+
 namespace measure {
 namespace {
 
@@ -96,18 +99,20 @@ double spectralCentroid(const int16_t* s, int32_t atFrame, int32_t frames) {
     return weighted / total;
 }
 
-double energyAbove(const int16_t* s, int32_t values, double limit) {
+double strongestAbove(const int16_t* s, int32_t values, double limit) {
     const int32_t n = 4096;
-    double above = 0, total = 0;
+    std::vector<double> average(size_t(n / 2), 0.0);
     for (int channel = 0; channel < 2; ++channel)
         for (int32_t first = 0; 2 * (first + n) <= values; first += n / 2) {
             const std::vector<double> p = powerSpectrum(s, channel, first, n);
-            for (size_t i = 0; i < p.size(); ++i) {
-                total += p[i];
-                if (i * kFrameRate / n >= limit) above += p[i];
-            }
+            for (size_t i = 0; i < p.size(); ++i) average[i] += p[i];
         }
-    return 10.0 * std::log10(std::max(above, 1e-30) / total);
+    double above = 1e-30, strongest = 1e-30;
+    for (size_t i = 1; i < average.size(); ++i) {
+        strongest = std::max(strongest, average[i]);
+        if (i * kFrameRate / n >= limit) above = std::max(above, average[i]);
+    }
+    return 10.0 * std::log10(above / strongest);
 }
 
 double rms(const int16_t* s, int32_t first, int32_t count) {
@@ -143,8 +148,10 @@ double wrapStepRatio(const int16_t* s, const SampleInfo& info, int parity) {
         double stepBefore = 0, stepAfter = 0;
         for (int32_t i = 1; i < int32_t(played.size()); ++i) {
             const double step = std::abs(played[size_t(i)] - played[size_t(i - 1)]);
-            if (i < wrapAt) stepBefore = std::max(stepBefore, step);
-            else stepAfter = std::max(stepAfter, step);
+            if (i < wrapAt)
+                stepBefore = std::max(stepBefore, step);
+            else
+                stepAfter = std::max(stepAfter, step);
         }
         worst = std::max(worst, stepAfter / stepBefore);
     }
@@ -196,41 +203,85 @@ double Rendered::rms() const {
     return std::sqrt(sum / (2.0 * left.size()));
 }
 
-Rendered renderNote(int16_t* const* samples, int key, int velocity, int32_t frames) {
-    SampleZone zones[kNumSamples];
-    buildSampleZones(zones);
-    const int32_t k = chooseSample(zones, key, velocity);
-    const SampleZone& z = zones[k];
-    const float reciprocal = 1.f / 44100.f;
-    const int32_t step = noteStep(key, z.rootKey, reciprocal);
-    float level = 0.039f * float(velocity);
-    if (key > 60) level *= std::exp(float(60 - key) * 0.01f);
-    const int32_t placed = std::max(21, std::min(108, key));
-    const float gainRight = 0.2f + 0.2f * 0.015f * float(placed - 60);
-    const float gainLeft = 2.f * 0.2f - gainRight;
-    const float decay = std::exp(-std::exp(0.03f * float(std::max(placed, 44)) - 2.f) * reciprocal);
-    const int16_t* s = samples[k];
-    int32_t position = 0, fraction = 0;
+Rendered renderEvents(const std::vector<TimedEvent>& events, int32_t frames) {
+    constexpr int32_t kBlock = 512;
+    QeltEpiano engine(nullptr);
     Rendered out;
-    out.left.resize(size_t(frames));
-    out.right.resize(size_t(frames));
-    for (int32_t n = 0; n < frames; ++n) {
-        fraction += step;
-        position += 2 * (fraction >> 16);
-        fraction &= 0xFFFF;
-        if (position > z.loopEnd - 1) position -= z.loopLength;
-        float l = 0, r = 0;
-        if (position < z.loopEnd - 1) {
-            const int32_t left = s[position] + (((s[position + 2] - s[position]) * fraction) >> 16);
-            const int32_t right = s[position + 1] + (((s[position + 3] - s[position + 1]) * fraction) >> 16);
-            l = float(left) * level * (1.f / 32768.f);
-            r = float(right) * level * (1.f / 32768.f);
-        }
-        level *= decay;
-        out.left[size_t(n)] = gainLeft * l;
-        out.right[size_t(n)] = gainRight * r;
+    out.left.assign(size_t(std::max(frames, 0)), 0.f);
+    out.right.assign(size_t(std::max(frames, 0)), 0.f);
+    size_t next = 0;
+    for (int32_t done = 0; done < frames; done += kBlock) {
+        const int32_t n = std::min(kBlock, frames - done);
+        MidiEventBlock block;
+        for (; next < events.size() && events[next].frame < done + n; ++next)
+            block.add(std::max(0, events[next].frame - done), events[next].status, events[next].data1,
+                      events[next].data2);
+        engine.processEvents(block.get());
+        float* outputs[2] = {out.left.data() + done, out.right.data() + done};
+        engine.processReplacing(nullptr, outputs, n);
     }
     return out;
+}
+
+Rendered renderNote(int key, int velocity, int32_t frames) {
+    return renderEvents({{0, 0x90, (unsigned char)key, (unsigned char)velocity}}, frames);
+}
+
+std::vector<TimedEvent> denseChordPhrase(int32_t* frames) {
+    // Left hand, right hand: open voicings of C, Am, F, G7, Dm9, E7, Fmaj7, C.
+    static const int kChords[8][10] = {
+        {24, 36, 43, 48, 52, 60, 64, 67, 72, 76}, {21, 33, 40, 45, 48, 57, 60, 64, 69, 72},
+        {29, 41, 48, 53, 57, 65, 69, 72, 77, 81}, {31, 43, 50, 53, 59, 65, 67, 71, 74, 79},
+        {26, 38, 45, 50, 53, 60, 64, 69, 72, 76}, {28, 40, 47, 52, 56, 62, 68, 71, 74, 80},
+        {41, 48, 53, 57, 64, 72, 76, 81, 84, 88}, {36, 43, 48, 55, 60, 84, 88, 91, 96, 108},
+    };
+    const int32_t chordFrames = int32_t(0.6 * kFrameRate);
+    std::vector<TimedEvent> events{{0, 0xB0, 64, 127}};
+    for (int c = 0; c < 8; ++c) {
+        const int32_t at = 64 + c * chordFrames;
+        for (int i = 0; i < 10; ++i)
+            events.push_back({at, 0x90, (unsigned char)kChords[c][i], (unsigned char)(127 - (i * 7 + c * 3) % 32)});
+        for (int i = 0; i < 10; ++i) events.push_back({at + chordFrames / 2, 0x80, (unsigned char)kChords[c][i], 64});
+    }
+    *frames = 64 + 8 * chordFrames + int32_t(2 * kFrameRate);
+    events.push_back({*frames - int32_t(kFrameRate), 0xB0, 64, 0});
+    return events;
+}
+
+timbre::NoteTimbre noteTimbre(int key, int velocity) {
+    const Rendered note = renderNote(key, velocity, int32_t(1.2 * kFrameRate));
+    return timbre::measureNote(note.left, note.right, nominalFrequency(key));
+}
+
+double centroidRatio(int key, int loudVelocity, int softVelocity) {
+    const int32_t frames = int32_t(0.2 * kFrameRate);
+    const Rendered loud = renderNote(key, loudVelocity, frames), soft = renderNote(key, softVelocity, frames);
+    return timbre::centroidAfterOnset(loud.left, loud.right, 0.05) /
+           timbre::centroidAfterOnset(soft.left, soft.right, 0.05);
+}
+
+HeldPitch heldPitch(int sample) {
+    const SampleInfo& info = kSampleInfo[sample];
+    const int velocity = (sample & 1) ? 127 : 50;
+    const int32_t loop = info.loopEnd - info.loopStart;
+    // At the root a frame reads two values: the first wrap comes at loopEnd / 2.
+    // At least 16 cycles a window; hop half a window.
+    const double nominal = nominalFrequency(info.rootKey);
+    const size_t window = std::max<size_t>(4096, size_t(16 * kFrameRate / nominal)), hop = window / 2;
+    const size_t first = size_t(0.1 * kFrameRate);
+    const size_t last = size_t(info.loopEnd + loop) / 2 + 1;
+    const Rendered note = renderNote(info.rootKey, velocity, int32_t(last + window));
+    HeldPitch result{0, 0, 0};
+    double low = 1e9, high = -1e9, loopLow = 1e9, loopHigh = -1e9;
+    for (size_t at = first; at <= last; at += hop) {
+        const double cents = 1200.0 * std::log2(timbre::pitchOf(note.left, note.right, at, window, nominal) / nominal);
+        if (at == first) result.rootCents = cents;
+        low = std::min(low, cents), high = std::max(high, cents);
+        if (at >= size_t(info.loopStart / 2)) loopLow = std::min(loopLow, cents), loopHigh = std::max(loopHigh, cents);
+    }
+    result.spread = high - low;
+    result.loopSpread = loopHigh - loopLow;
+    return result;
 }
 
 }  // namespace measure

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/sample_set.h"
+#include "tests/samples/timbre_analysis.h"
 
 namespace measure {
 
@@ -22,8 +23,11 @@ double refineFrequency(const int16_t* s, int channel, int32_t firstFrame, int32_
 double componentLevel(const int16_t* s, int channel, int32_t firstFrame, int32_t frames, double frequency);
 // Amplitude-weighted spectral centroid (Hz) of `frames` frames centred at `atFrame`.
 double spectralCentroid(const int16_t* s, int32_t atFrame, int32_t frames);
-// Fraction (dB) of the energy at or above `limit` Hz, both channels, whole array.
-double energyAbove(const int16_t* s, int32_t values, double limit);
+// The strongest component at or above `limit` Hz re the strongest of all (dB),
+// in the power spectrum of both channels averaged over the whole array: a
+// partial that would fold back when played higher shows; the dither's flat
+// floor, far below any partial, does not.
+double strongestAbove(const int16_t* s, int32_t values, double limit);
 
 // RMS of values [first, first + count) of the interleaved data.
 double rms(const int16_t* s, int32_t first, int32_t count);
@@ -42,14 +46,40 @@ double channelDifference(const int16_t* s, const SampleInfo& info, int parity);
 // Time (ms) at which the running peak first reaches `fraction` of the first 30 ms' peak.
 double onsetTime(const int16_t* s, double fraction);
 
-// One note through the voice arithmetic (16.16 step, linear interpolation,
-// loop wrap, held decay, level and stereo placement) at the root rate
-// 44100 with the default parameters (the output equals the voice mix).
+// Audio rendered by the instrument itself: a native instance playing the
+// library's recordings with the default parameters at 44.1 kHz, 512-frame blocks.
 struct Rendered {
     std::vector<float> left, right;
     double peak() const;
     double rms() const;
 };
-Rendered renderNote(int16_t* const* samples, int key, int velocity, int32_t frames);
+struct TimedEvent {
+    int32_t frame;
+    unsigned char status, data1, data2;
+};
+// `events` in time order; `frames` frames in all.
+Rendered renderEvents(const std::vector<TimedEvent>& events, int32_t frames);
+// One note held from frame 0.
+Rendered renderNote(int key, int velocity, int32_t frames);
+// A dense phrase: the sustain pedal held down through eight two-hand chords
+// of ten notes each, every hand's notes struck on the same frame, at
+// velocities from 96 to 127, across the keyboard from A0 to C8.
+std::vector<TimedEvent> denseChordPhrase(int32_t* frames);
+
+// The timbre of a held note as the instrument plays it (attack and body,
+// harmonics 2..8 and brightness, as the tine piano's reference figures are measured).
+timbre::NoteTimbre noteTimbre(int key, int velocity);
+// Spectral centroid 50 ms after the onset over that at the other velocity.
+double centroidRatio(int key, int loudVelocity, int softVelocity);
+
+// The pitch of a note held at a zone's root key, from 100 ms after the strike
+// to the end of one whole pass through the loop after the first wrap:
+// where it starts (re nominal) and how far it moves, in cents.
+struct HeldPitch {
+    double rootCents;   // the first 93 ms window, from 100 ms (the strike's modes have died)
+    double spread;      // highest minus lowest of all windows
+    double loopSpread;  // the same of the windows wholly within the loop
+};
+HeldPitch heldPitch(int sample);
 
 }  // namespace measure

@@ -2,6 +2,8 @@
 //   --blob FILE    the raw set as embedded (22 arrays, int16 little-endian)
 //   --wav DIR      one WAV per recording, loops prepared as the instrument plays them
 //   --summary      the design of each recording on standard output
+//   --voicing      the timbre of each recording's start as designed (before
+//                  levelling and quantisation), for voicing the table quickly
 // The output is the same, byte for byte, on every run.
 #include <cmath>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/samples/timbre_analysis.h"
 #include "tools/make-samples/recording_set.h"
 #include "tools/make-samples/wav_file.h"
 
@@ -26,19 +29,46 @@ bool writeBlob(const std::string& path, const std::vector<int16_t>& blob) {
     return std::fclose(f) == 0 && ok;
 }
 
+// Attack and body brightness of each design's first 1.1 s, straight from the
+// model: what the instrument plays at the root key, but for its held decay.
+void printVoicing() {
+    std::printf("zone root  layer  swing  attack(dB)  body(dB)  h2..h8 attack (dB)\n");
+    for (int k = 0; k < kNumSamples; ++k) {
+        const SampleInfo& info = kSampleInfo[k];
+        const ToneDesign d = designTone(k, info);
+        const std::vector<double> y = synthesise(d, info, int32_t(1.1 * kValueRate));
+        std::vector<float> left(y.size() / 2), right(y.size() / 2);
+        for (size_t i = 0; i < left.size(); ++i) left[i] = float(y[2 * i]), right[i] = float(y[2 * i + 1]);
+        const timbre::NoteTimbre t = timbre::measureNote(left, right, d.nominalFrequency);
+        std::printf("%4d  %3d  %-5s  %5.3f  %+9.1f  %+8.1f ", k / 2, info.rootKey, (k & 1) ? "loud" : "soft", d.swing,
+                    t.attack.brightness, t.body.brightness);
+        for (int n = 2; n <= timbre::kHarmonics; ++n) std::printf(" %+4.0f", t.attack.harmonic[n]);
+        std::printf("\n");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string blobPath, wavDir;
-    bool summary = false;
+    bool summary = false, voicing = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--blob") && i + 1 < argc) blobPath = argv[++i];
-        else if (!std::strcmp(argv[i], "--wav") && i + 1 < argc) wavDir = argv[++i];
-        else if (!std::strcmp(argv[i], "--summary")) summary = true;
+        if (!std::strcmp(argv[i], "--blob") && i + 1 < argc)
+            blobPath = argv[++i];
+        else if (!std::strcmp(argv[i], "--wav") && i + 1 < argc)
+            wavDir = argv[++i];
+        else if (!std::strcmp(argv[i], "--summary"))
+            summary = true;
+        else if (!std::strcmp(argv[i], "--voicing"))
+            voicing = true;
         else {
-            std::fprintf(stderr, "usage: %s [--blob FILE] [--wav DIR] [--summary]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--blob FILE] [--wav DIR] [--summary] [--voicing]\n", argv[0]);
             return 2;
         }
+    }
+    if (voicing) {
+        printVoicing();
+        if (blobPath.empty() && wavDir.empty() && !summary) return 0;
     }
     const RecordingSet set = makeRecordingSet();
     int mismatches = 0;
@@ -48,12 +78,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (summary) {
-        std::printf(" #  root  f0(Hz)     cents   loop cycles  glide(cyc)  settle(s)  scale\n");
+        std::printf(
+            " #  root  strike(Hz)  cents   loop(Hz)    cents   cycles  glide(s)     swing  settled  offset  "
+            "scale\n");
         for (int k = 0; k < kNumSamples; ++k) {
             const ToneDesign& d = set.design[k];
-            std::printf("%2d  %3d  %9.4f  %+6.3f  %11.3f  %+9.3f  %8.3f  %7.1f\n", k, kSampleInfo[k].rootKey,
-                        d.fundamental, 1200.0 * std::log2(d.fundamental / d.nominalFrequency), d.loopCycles,
-                        d.glide / 6.283185307179586, d.settleEnd, set.scale[k]);
+            std::printf("%2d  %3d  %10.4f  %+6.3f  %10.4f  %+6.3f  %6d  %.3f-%.3f  %6.3f  %6.3f  %6.3f  %7.1f\n", k,
+                        kSampleInfo[k].rootKey, d.strikeFrequency, centsBetween(d.strikeFrequency, d.nominalFrequency),
+                        d.loopFrequency, centsBetween(d.loopFrequency, d.nominalFrequency), d.loopCycles, d.glideStart,
+                        d.glideEnd, d.swing, d.settledSwing, d.offset, set.scale[k]);
         }
     }
     if (!blobPath.empty() && !writeBlob(blobPath, set.blob)) {

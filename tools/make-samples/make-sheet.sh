@@ -1,6 +1,8 @@
 #!/bin/bash
 # Writes the 22 recordings as WAV files (loops prepared, as the instrument plays
-# them), a spectrogram of each, and one sheet of them all:
+# them), a spectrogram of each, one sheet of them all, the brightness against
+# key as the instrument plays them (brightness.png) and, where it is built,
+# the sample report (report.txt):
 #   make-sheet.sh NATIVE_BUILD_DIR OUT_DIR
 set -euo pipefail
 native=$1
@@ -12,3 +14,9 @@ for wav in "$out"/sample*.wav; do
 done
 "$native/tools/make-samples/qelt-sample-sheet" "$out" "$out/sheet.png"
 echo "wrote $out/sample*.wav and $out/sheet.png"
+"$native/tools/make-samples/qelt-brightness-plot" "$out/brightness.png"
+echo "wrote $out/brightness.png"
+if [ -x "$native/bench/samples/qelt-sample-report" ]; then
+    "$native/bench/samples/qelt-sample-report" > "$out/report.txt"
+    echo "wrote $out/report.txt"
+fi

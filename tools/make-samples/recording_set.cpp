@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tools/make-samples/noise.h"
+
 namespace {
 
 // Loudness as heard: RMS over the first half second, weighted by the engine's
@@ -32,6 +34,17 @@ int16_t toValue(double v) {
     if (r > 32767 || r < -32768) throw std::runtime_error("recording exceeds 16 bits");
     return int16_t(r);
 }
+
+// Triangular dither of one step peak to peak either way, from a fixed seed,
+// so every run writes the same bytes.
+class Dither {
+public:
+    explicit Dither(uint64_t seed) : noise(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    double next() { return noise.uniform() + noise.uniform() - 1.0; }
+
+private:
+    Noise noise;
+};
 
 // The values to store before the loop end so that the instrument's crossfade
 // (x * source + (1 - x) * stored, x rising from 0 in single-precision steps,
@@ -68,25 +81,27 @@ double noteGain(int key, int velocity) {
 RecordingSet makeRecordingSet() {
     RecordingSet set;
     std::vector<double> signal[kNumSamples];
-    double loudness[kNumSamples];
-    double worstCrest = 0;
     for (int k = 0; k < kNumSamples; ++k) {
         set.design[k] = designTone(k, kSampleInfo[k]);
         signal[k] = synthesise(set.design[k], kSampleInfo[k]);
-        loudness[k] = heardLoudness(signal[k], kSampleInfo[k].rootKey);
-        if (k & 1) worstCrest = std::max(worstCrest, peakOf(signal[k]) / loudness[k]);
     }
-    // Every recording equally loud at its root key once the gain chain is
-    // applied (so layers and neighbouring zones match), and the peakiest loud
-    // layer peaking at -4 dBFS there. A zone whose loud layer is much less
-    // peaky (the band-limited top zone) is lifted by up to 1.2 dB so that its
-    // velocity-127 peak stays well inside -9 dBFS, at the price of a little
-    // loudness step to its neighbour.
-    const double target = std::pow(10.0, -4.0 / 20.0) / (noteGain(60) * worstCrest);
-    double lift[kNumSamples];
+    // Equally loud zones would peak where their crests (peak over heard
+    // loudness) put them: the treble, whose strike dies fast, far higher than
+    // the sustained bass. Each zone is moved part of the way from there towards
+    // kRootPeak, so that neighbours' loudness stays close while every peak
+    // stays near kRootPeak. The soft layer is as loud as the loud one (the
+    // layer switch changes the timbre, not the level).
+    double loudness[kNumSamples], crest[kNumSamples], meanCrest = 0;
+    for (int k = 0; k < kNumSamples; ++k) {
+        loudness[k] = heardLoudness(signal[k], kSampleInfo[k].rootKey);
+        crest[k] = 20.0 * std::log10(peakOf(signal[k]) / loudness[k]);
+        if (k & 1) meanCrest += crest[k] / (kNumSamples / 2);
+    }
     for (int k = 1; k < kNumSamples; k += 2) {
-        const double rootPeak = 20.0 * std::log10(target * noteGain(60) * peakOf(signal[k]) / loudness[k]);
-        lift[k] = lift[k - 1] = std::pow(10.0, std::min(1.2, std::max(0.0, -6.5 - rootPeak)) / 20.0);
+        const int root = kSampleInfo[k].rootKey;
+        const double peak = kRootPeak + (1.0 - kPeakShare) * (crest[k] - meanCrest);
+        set.scale[k] = std::pow(10.0, (peak - crest[k]) / 20.0) / (noteGain(root) * loudness[k]);
+        set.scale[k - 1] = set.scale[k] * loudness[k] / loudness[k - 1];
     }
 
     int32_t total = 0;
@@ -97,10 +112,9 @@ RecordingSet makeRecordingSet() {
     set.blob.resize(size_t(total));
     for (int k = 0; k < kNumSamples; ++k) {
         const SampleInfo& info = kSampleInfo[k];
-        const int root = info.rootKey;
-        set.scale[k] = lift[k] * target * noteGain(60) / noteGain(root) / loudness[k];
         std::vector<double>& y = signal[k];
-        for (double& v : y) v *= set.scale[k];
+        Dither dither(uint64_t(k) + 1);
+        for (double& v : y) v = v * set.scale[k] + dither.next();
         int16_t* out = set.blob.data() + set.offset[k];
         for (int32_t p = 0; p < info.length; ++p) out[p] = toValue(y[size_t(p)]);
         if (k < kNumPreparedSamples) storeLoopTail(y, info, out);

@@ -3,134 +3,211 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/make-samples/noise.h"
+#include "tools/make-samples/pickup.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-double centred(double cycles) { return cycles - std::round(cycles); }
+constexpr int kMaxHarmonics = 64;    // the widest bass swing's pickup output is 100 dB down by then
+constexpr int kSwingGrid = 96;       // pickup harmonics are interpolated between these swings
+constexpr double kGlideStart = 0.2;  // s: the note sounds its strike pitch until here
+// What a held note may be off its nominal pitch as it starts, and how far it
+// may move by the end of a loop pass.
+constexpr double kRootCents = 2.0, kPassCents = 8.0;
+constexpr int32_t kEndFadeValues = 2000;
+// The hammer's felt thumps the tine: a burst of white noise at this share of
+// the fundamental's strike level, dying with this time constant; two one-pole
+// low-passes at this corner (about -25 dB of it pass) keep it a thump, not a hiss.
+constexpr double kThumpLevel = 0.3, kThumpDecay = 0.002, kThumpCorner = 1200.0;
 
 // Where the engine may play a zone up to 12 semitones above its root (the top
 // zone) everything stays below 10 kHz; elsewhere (2 semitones) below 17.8 kHz.
 double bandLimitOf(int zone) { return zone == 10 ? 9500.0 : 16500.0; }
 
-// Picks the fundamental within half a cent of the nominal pitch that leaves
-// the smallest fraction of a cycle over the loop. Recordings 20 and 21 are
-// played as stored, without a crossfade: they get a whole number of cycles.
-double chooseFundamental(int k, double nominal, double loopValues) {
-    const double cycles = nominal * loopValues / kValueRate;
-    const double whole = std::round(cycles);
-    const double needed = 1200.0 * std::log2(whole / cycles);
-    const double limit = k >= kNumPreparedSamples ? 1.0 : 0.5;
-    const double cents = std::max(-limit, std::min(limit, needed));
-    return nominal * std::pow(2.0, cents / 1200.0);
+// The strike pitch for a loop that sounds `loopCents` off nominal: all of it
+// when small, otherwise the share that weighs both limits alike (a fifth of
+// it goes to the start, four fifths to the glide), never less than 1.5 cents.
+double strikeCents(double loopCents) {
+    const double size = std::fabs(loopCents);
+    const double share = std::max(1.5, size * kRootCents / (kRootCents + kPassCents));
+    return std::copysign(std::min(size, share), loopCents);
 }
 
+double raisedCosine(double x) { return x <= 0 ? 0.0 : x >= 1 ? 1.0 : 0.5 * (1.0 - std::cos(kPi * x)); }
+
+// Fundamental cycles since the strike at value p: the strike frequency, then
+// a raised-cosine glide to the loop frequency, then whole cycles per loop.
+class Phase {
+public:
+    Phase(const ToneDesign& d, const SampleInfo& info)
+        : strike(d.strikeFrequency),
+          loop(d.loopFrequency),
+          from(d.glideStart),
+          length(d.glideEnd - d.glideStart),
+          steadyValue(info.loopStart - kLoopCrossfadeValues),
+          loopValues(info.loopEnd - info.loopStart),
+          cyclesPerLoop(d.loopCycles),
+          atSteady(glided(steadyValue / kValueRate)) {}
+
+    double cycles(int32_t p) const {
+        if (p < steadyValue) return glided(p / kValueRate);
+        return atSteady + double(cyclesPerLoop) * double(p - steadyValue) / double(loopValues);
+    }
+    double frequency(int32_t p) const {
+        return strike + (loop - strike) * raisedCosine((p / kValueRate - from) / length);
+    }
+
+private:
+    double glided(double t) const {
+        double ramp = 0;  // integral of the raised cosine
+        if (t > from + length)
+            ramp = t - from - 0.5 * length;
+        else if (t > from)
+            ramp = 0.5 * ((t - from) - length / kPi * std::sin(kPi * (t - from) / length));
+        return strike * t + (loop - strike) * ramp;
+    }
+    double strike, loop, from, length;
+    int32_t steadyValue, loopValues;
+    int cyclesPerLoop;
+    double atSteady;
+};
+
+// The hammer's thump, one value at a time from the strike on.
+class HammerThump {
+public:
+    HammerThump(int sample, double level)
+        : noise(0x9E3779B97F4A7C15ull * uint64_t(sample + 1)),
+          level(level),
+          pole(1.0 - std::exp(-2 * kPi * kThumpCorner / kValueRate)) {}
+    static bool sounds(double t) { return t < 20 * kThumpDecay; }
+    double next(double t) {
+        const double white = 2.0 * noise.uniform() - 1.0;
+        low[0] += pole * (white * std::exp(-t / kThumpDecay) - low[0]);
+        low[1] += pole * (low[0] - low[1]);
+        return level * low[1];
+    }
+
+private:
+    Noise noise;
+    double level, pole;
+    double low[2] = {0, 0};
+};
+
 }  // namespace
+
+double centsBetween(double frequency, double reference) { return 1200.0 * std::log2(frequency / reference); }
 
 ToneDesign designTone(int k, const SampleInfo& info) {
     ToneDesign d;
     d.sample = k;
     const int zone = k / 2;
     const bool loud = (k & 1) != 0;
-    const double u = zone / 10.0;  // 0 lowest zone .. 1 top zone
+    const TineVoicing& v = kTineVoicing[zone];
+    const double strike = loud ? 1.0 : kSoftStrike;
     const double loopValues = info.loopEnd - info.loopStart;
 
     d.nominalFrequency = 440.0 * std::pow(2.0, (info.rootKey - 69) / 12.0);
-    d.fundamental = chooseFundamental(k, d.nominalFrequency, loopValues);
-    d.loopCycles = d.fundamental * loopValues / kValueRate;
-    if (k < kNumPreparedSamples) {
-        d.glide = 2.0 * kPi * centred(d.loopCycles);
-        // Over the crossfade at least, over the loop's second half where that
-        // is longer: the slower the glide, the smaller the pitch bend.
-        const double glideValues = std::max(double(kLoopCrossfadeValues), loopValues / 2);
-        d.glideStart = std::max(info.loopEnd - glideValues, double(info.loopStart));
-    }
+    d.loopCycles = std::max(1, int(std::lround(d.nominalFrequency * loopValues / kValueRate)));
+    d.loopFrequency = d.loopCycles * kValueRate / loopValues;
+    d.strikeFrequency =
+        d.nominalFrequency * std::pow(2.0, strikeCents(centsBetween(d.loopFrequency, d.nominalFrequency)) / 1200.0);
     // Everything but the steady tone has died out before the crossfade's
     // source region, so the loop and what it is blended with are steady.
     d.settleEnd = (info.loopStart - kLoopCrossfadeValues) / kValueRate;
-    d.attack = loud ? 0.0015 : 0.0025;
+    d.glideStart = std::min(kGlideStart, 0.6 * d.settleEnd);
+    d.glideEnd = d.settleEnd;
+    d.attack = loud ? 0.0015 : 0.0025;  // a harder strike, a shorter contact
     d.bandLimit = bandLimitOf(zone);
-    const double f0 = d.fundamental;
-    const double settle = d.settleEnd;
-    auto capped = [settle](double tau) { return std::min(tau, settle / 2.5); };
 
-    // Harmonics: a steady part (what the loop keeps) and an excess that the
-    // pickup's asymmetry adds while the tine swings wide. The loud layer's
-    // excess reaches the 5th harmonic and beyond: the bark.
-    static const double steadySoft[] = {1.0, 0.07, 0.015, 0.004};
-    static const double steadyLoud[] = {1.0, 0.20, 0.07, 0.025, 0.01};
-    static const double excessSoft[] = {0.35, 0.12, 0.03, 0.008};
-    static const double excessLoud[] = {0.50, 1.00, 0.90, 0.70, 0.50, 0.32, 0.18, 0.10};
-    const double* steady = loud ? steadyLoud : steadySoft;
-    const int steadyCount = loud ? 5 : 4;
-    const double* excess = loud ? excessLoud : excessSoft;
-    const int excessCount = loud ? 8 : 4;
-    // Low zones are warm: their upper harmonics are a little weaker; they
-    // also settle more slowly.
-    const double warmth = 0.75 + 0.25 * u;
-    const double harmonicDecay = (loud ? 0.22 : 0.12) * (1.0 - 0.3 * u);
-    const double fundamentalDecay = capped(0.6 * (1.0 - 0.5 * u));
-    for (int h = 1; h <= std::max(steadyCount, excessCount); ++h) {
-        const double f = h * f0;
-        if (f >= d.bandLimit) break;
-        const double shade = h == 1 || loud ? 1.0 : std::pow(warmth, h - 1);
-        // Every partial crests together as the onset ramp completes: the
-        // note rises to its first peak in the ramp's 1.5 to 2.5 ms.
-        const double crest = -2.0 * kPi * f * d.attack;
-        if (h <= steadyCount)
-            d.partials.push_back({f, steady[h - 1] * shade, crest, 0.0, true, h});
-        if (h <= excessCount) {
-            const double tau = h == 1 ? fundamentalDecay : capped(harmonicDecay / std::pow(double(h), 0.25));
-            d.partials.push_back({f, excess[h - 1] * shade, crest, tau, true, h});
-        }
-    }
-
-    // The strike: a bright, slightly inharmonic (stretched) series that dies
-    // within about 100 ms; high zones ring a little longer (bell-like).
-    const double strike = loud ? 0.55 : 0.18;
-    const double strikeDecay = 0.012 * (1.0 + 0.9 * u);
-    for (int j = 2; j <= 16; ++j) {
-        const double f = j * f0 * std::sqrt(1.0 + 0.0009 * j * j);
-        if (f >= d.bandLimit) break;
-        d.partials.push_back({f, strike * std::pow(j, -0.9), -2.0 * kPi * f * d.attack, capped(strikeDecay), false, 0});
-    }
-    // The tone bar's inharmonic ring, strongest in the high zones.
-    const double bell = (loud ? 0.22 : 0.10) * u;
-    const double bellFrequency = 4.16 * f0;
-    if (bell > 0 && bellFrequency < d.bandLimit)
-        d.partials.push_back({bellFrequency, bell, -2.0 * kPi * bellFrequency * d.attack, capped(0.035), false, 0});
+    d.swing = v.swing * strike;
+    d.settledSwing = v.settledSwing * strike;
+    d.settleTime = v.settleTime;
+    d.offset = v.offset;
+    // Chords struck on one frame then do not all start on the same crest.
+    d.polarity = zone % 2 ? -1.0 : 1.0;
+    const double modeSwing = v.modeSwing * v.swing * std::pow(strike, kModeStrikePower);
+    const BendingMode first{v.modeRatio * d.strikeFrequency, modeSwing, v.modeDecay};
+    const BendingMode second{first.frequency * kSecondModeRatio, modeSwing * kSecondModeShare, v.modeDecay / 2};
+    for (const BendingMode& m : {first, second})
+        if (m.frequency < d.bandLimit) d.modes.push_back(m);
     return d;
 }
 
-std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info) {
-    std::vector<double> y(size_t(info.length), 0.0);
-    const double glideEnd = info.loopEnd;
-    const double glideLength = glideEnd - d.glideStart;
-    const double fadeStart = std::max<double>(info.loopEnd + 4, info.length - 2000);
-    for (int32_t p = 0; p < info.length; ++p) {
-        const double t = p / kValueRate;
-        // Fundamental phase, with the glide (a raised cosine) taken out.
-        double g = 0;
-        if (d.glide != 0 && p > d.glideStart)
-            g = p >= glideEnd ? 1.0 : 0.5 * (1.0 - std::cos(kPi * (p - d.glideStart) / glideLength));
-        const double theta = 2.0 * kPi * d.fundamental * t - d.glide * g;
-        // Decaying parts fade out smoothly over the second half of the settling.
-        double taper = 1.0;
-        if (t >= d.settleEnd) taper = 0.0;
-        else if (t > 0.5 * d.settleEnd) taper = 0.5 * (1.0 + std::cos(kPi * (t - 0.5 * d.settleEnd) / (0.5 * d.settleEnd)));
+std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info) { return synthesise(d, info, info.length); }
 
-        double v = 0;
-        for (const Partial& q : d.partials) {
-            double amplitude = q.amplitude;
-            if (q.decay > 0) {
-                if (taper == 0.0) continue;
-                amplitude *= std::exp(-t / q.decay) * taper;
-            }
-            const double phase = q.harmonic ? q.number * theta : 2.0 * kPi * q.frequency * t;
-            v += amplitude * std::cos(phase + q.phase);
+std::vector<double> synthesise(const ToneDesign& d, const SampleInfo& info, int32_t count) {
+    count = std::min(count, info.length);
+    std::vector<double> y(size_t(std::max(count, 0)), 0.0);
+    const Phase phase(d, info);
+    const int harmonics =
+        std::max(1, std::min(kMaxHarmonics, int((d.bandLimit - 1) / std::max(d.strikeFrequency, d.loopFrequency))));
+
+    // The pickup's harmonics at swings from the settled one up to the strike's.
+    const bool settles = d.swing > d.settledSwing * (1 + 1e-9);
+    const int grid = settles ? kSwingGrid : 1;
+    const double swingSpan = settles ? std::log(d.swing / d.settledSwing) : 1.0;
+    std::vector<std::vector<double>> table;
+    for (int g = 0; g < grid; ++g)
+        table.push_back(
+            pickupHarmonics(d.settledSwing * std::exp(swingSpan * g / std::max(1, grid - 1)), d.offset, harmonics));
+
+    // Harmonics 140 dB below the strongest are left out: the treble's pickup
+    // output is nearly a sine, and the sum is the generator's main cost.
+    double strongest = 0;
+    for (const std::vector<double>& row : table)
+        for (double x : row) strongest = std::max(strongest, std::fabs(x));
+    int used = 1;
+    for (const std::vector<double>& row : table)
+        for (int n = 1; n <= harmonics; ++n)
+            if (std::fabs(row[size_t(n)]) > 1e-7 * strongest) used = std::max(used, n);
+
+    const double restSlope = pickupSlope(d.offset);
+    // Re the fundamental at the strike; a softer felt thumps less still.
+    const double strike = (d.sample & 1) ? 1.0 : kSoftStrike;
+    HammerThump thump(d.sample, kThumpLevel * strike * 2 * kPi * d.strikeFrequency * std::fabs(table.back()[1]));
+    const double fadeStart = std::max<double>(info.loopEnd + 4, info.length - kEndFadeValues);
+    std::vector<double> b(size_t(harmonics) + 1);
+    for (int32_t p = 0; p < count; ++p) {
+        const double t = p / kValueRate;
+        // The strike's burst fades out over the second half of the settling.
+        const double taper = 1.0 - raisedCosine((t - 0.5 * d.settleEnd) / (0.5 * d.settleEnd));
+        const double swing = d.settledSwing + (d.swing - d.settledSwing) * std::exp(-t / d.settleTime) * taper;
+        if (settles) {
+            const double at = std::log(swing / d.settledSwing) / swingSpan * (grid - 1);
+            const int g = std::min(grid - 2, std::max(0, int(at)));
+            const double w = std::min(1.0, std::max(0.0, at - g));
+            for (int n = 1; n <= used; ++n)
+                b[size_t(n)] = (1 - w) * table[size_t(g)][size_t(n)] + w * table[size_t(g + 1)][size_t(n)];
+        } else if (p == 0) {
+            b = table[0];
         }
-        if (t < d.attack) v *= 0.5 * (1.0 - std::cos(kPi * t / d.attack));
-        if (p >= fadeStart) v *= 0.5 * (1.0 + std::cos(kPi * (p - fadeStart) / (info.length - fadeStart)));
+        // x = swing * cos(theta) starts at rest position moving outwards.
+        const double cycles = phase.cycles(p);
+        const double theta = 2 * kPi * (cycles - std::floor(cycles)) - 0.5 * kPi;
+        const double omega = 2 * kPi * phase.frequency(p);
+        // -omega * sum b[n] sin(n theta), by the recurrence of sin(n theta).
+        const double c2 = 2 * std::cos(theta);
+        double previous = 0, current = std::sin(theta), sum = 0;
+        for (int n = 1; n <= used; ++n) {
+            sum += b[size_t(n)] * current;
+            const double next = c2 * current - previous;
+            previous = current, current = next;
+        }
+        double v = -d.polarity * omega * sum;
+        // The bending modes, small: the pickup's slope at rest turns their
+        // velocity into voltage (no sidebands above the band limit).
+        if (taper > 0) {
+            double modes = 0;
+            for (const BendingMode& m : d.modes) {
+                const double w = 2 * kPi * m.frequency;
+                modes += m.swing * std::exp(-t / m.decay) * w * std::cos(w * t);
+            }
+            v += d.polarity * restSlope * modes * taper;
+        }
+        if (HammerThump::sounds(t)) v += thump.next(t);
+        if (t < d.attack) v *= raisedCosine(t / d.attack);
+        if (p >= fadeStart) v *= 1.0 - raisedCosine((p - fadeStart) / (info.length - fadeStart));
         y[size_t(p)] = v;
     }
     return y;

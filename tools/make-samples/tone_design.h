@@ -1,44 +1,55 @@
-// The sound of one recording: a struck tine over a magnetic pickup, written as
-// a sum of partials. The stereo pair is one mono signal sampled at twice the
-// frame rate: value index p (left, right, left, ...) sits at time p / 88200 s,
-// so the right channel runs half a frame behind the left. Loops measured in
-// values, of either parity, then close on the same waveform, and the channel
-// swap of an odd loop is a half-frame shift instead of a jump.
+// The sound of one recording: a struck tine over a magnetic pickup. The tine's
+// fundamental swing decays fast at first (the tone bar takes its share), then
+// holds (the instrument adds the held decay); its inharmonic bending modes die
+// within tens of milliseconds. The pickup turns the swing into a voltage
+// through its nonlinear flux, so a wide swing growls and a small one is
+// nearly a sine.
+//
+// The stereo pair is one mono signal sampled at twice the frame rate: value
+// index p (left, right, left, ...) sits at time p / 88200 s, so the right
+// channel runs half a frame behind the left. Loops measured in values, of
+// either parity, then close on the same waveform, and the channel swap of an
+// odd loop is a half-frame shift instead of a jump.
 #pragma once
 
 #include <vector>
 
 #include "engine/sample_set.h"
+#include "tools/make-samples/tine_voicing.h"
 
 constexpr double kValueRate = 88200.0;  // 16-bit values per second
 
-struct Partial {
+struct BendingMode {
     double frequency;  // Hz
-    double amplitude;  // relative to the steady fundamental
-    double phase;      // radians at t = 0, of a cosine
-    double decay;      // time constant in s; 0 = steady
-    bool harmonic;     // follows the loop glide (k times the fundamental's)
-    int number;        // harmonic number when harmonic
+    double swing;      // pickup widths
+    double decay;      // s
 };
 
 struct ToneDesign {
     int sample = 0;
     double nominalFrequency = 0;  // equal temperament, A4 = 440 Hz
-    double fundamental = 0;       // as synthesised (within half a cent, see below)
-    double loopCycles = 0;        // fundamental cycles over the loop
-    double glide = 0;             // phase (rad) taken out over the loop's last part (at
-                                  // least the crossfade, at most half the loop, or all of a short one)
-    double glideStart = 0;        // value index where the glide begins
-    double settleEnd = 0;         // s: from here on only steady partials sound
-    double attack = 0;            // s: raised-cosine onset
-    double bandLimit = 0;         // Hz: no partial at or above it
-    std::vector<Partial> partials;
+    // The loop holds a whole number of cycles, so it sounds a little off the
+    // nominal pitch; the note starts closer to it (within 2 cents) and glides
+    // to the loop's pitch before the loop: the best trade between the two.
+    double strikeFrequency = 0;
+    double loopFrequency = 0;
+    int loopCycles = 0;
+    double glideStart = 0, glideEnd = 0;  // s
+    double settleEnd = 0;                 // s: from here on the tone is steady
+    double attack = 0;                    // s: the hammer's contact, a raised-cosine onset
+    double bandLimit = 0;                 // Hz: no partial at or above it
+    double swing = 0, settledSwing = 0, settleTime = 0, offset = 0;
+    double polarity = 1;  // the pickups are wired in alternate senses, zone by zone (hum-cancelling)
+    std::vector<BendingMode> modes;
 };
 
 // The design of recording k (0..21), from its zone, layer and loop points.
 ToneDesign designTone(int k, const SampleInfo& info);
 
-// The signal of a design at every value index 0 .. info.length-1, unscaled.
-// Inside the glide the steady partials are time-warped by `glide` so that one
-// pass over the loop holds a whole number of cycles.
+// The signal of a design at every value index 0 .. count-1 (at most the
+// recording's length), unscaled.
+std::vector<double> synthesise(const ToneDesign& design, const SampleInfo& info, int32_t count);
 std::vector<double> synthesise(const ToneDesign& design, const SampleInfo& info);
+
+// Cents between two frequencies.
+double centsBetween(double frequency, double reference);

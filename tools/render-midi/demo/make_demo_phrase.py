@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Writes the demo phrase, a Standard MIDI File of our own (format 1, 480 PPQ).
 
-Eight bars of chords across the keyboard under the sustain pedal, in both
-velocity layers (soft at 70 and below, loud at 72 and above), two bars with
-a modulation-wheel sweep, an arpeggio from the bottom of the keyboard to the
-top and a closing chord from A0 to C8 under a ritardando; about 25 s.
+Eight bars at the instrument's default levels: chords across the keyboard
+under the sustain pedal in both velocity layers (soft at 70 and below, mellow;
+loud at 72 and above, barking), a growling bass line under bell-like treble
+chords, two bars with a modulation-wheel sweep, an arpeggio from the bottom
+of the keyboard to the top and a closing chord from A0 to C8 under a
+ritardando; about 25 s.
 
     make_demo_phrase.py OUT.mid
 """
@@ -82,19 +84,19 @@ def phrase():
         (8 * BAR, tempo(60)),
     ]
     left, right, pedal = [], [], []
-    # Channel volume 56 leaves headroom: the loud chords under the pedal add up.
-    pedal += [(0, bytes([0xC0 | CH, 0])), (0, cc(7, 56)), (0, cc(1, 0))]
+    # The default channel volume: the instrument leaves room for chords.
+    pedal += [(0, bytes([0xC0 | CH, 0])), (0, cc(1, 0))]
 
-    soft = [52, 58, 64, 70]
-    loud = [72, 82, 92, 100]
+    soft = [40, 50, 58, 66]
+    loud = [80, 92, 104, 112]
     bars = [
         # (left hand, right hand, velocities)
         ([38, 45], [65, 69, 72, 76], soft),        # Dm9
         ([43, 53], [59, 64, 69, 71], soft),        # G13
         ([36, 43], [64, 67, 71, 74], loud),        # Cmaj9
         ([33, 43], [61, 67, 70, 76], loud),        # A7(b9)
-        ([38, 50], [77, 81, 84, 88], [60, 66, 70]),  # Dm9 high, under the wheel
-        ([31, 41], [71, 77, 83, 89], [76, 88]),      # G7 high, under the wheel
+        ([26, 38], [77, 81, 84, 88], [96, 60, 66]),  # Dm9 high over a barking low D, under the wheel
+        ([31, 43], [83, 89, 95, 100], [100, 76, 88]),  # G7 bells over a growling low G, under the wheel
     ]
     for b, (lh, rh, vel) in enumerate(bars):
         start = b * BAR
@@ -107,7 +109,7 @@ def phrase():
     # Bars 5 and 6: the modulation wheel sweeps up and back down in sixteenths.
     for step in range(32):
         up = step / 16 if step <= 16 else (32 - step) / 16
-        pedal.append((4 * BAR + step * BEAT // 4, cc(1, round(100 * min(1.0, up)))))
+        pedal.append((4 * BAR + step * BEAT // 4, cc(1, round(72 * min(1.0, up)))))
     pedal.append((6 * BAR, cc(1, 0)))
 
     # Bar 7: an arpeggio from C1 to C7, soft at the bottom and loud at the top.
@@ -120,8 +122,8 @@ def phrase():
     # Bar 8 and the hold: one chord across the whole keyboard, A0 to C8.
     final = 7 * BAR
     pedal += [(final + 20, cc(64, 0)), (final + 90, cc(64, 127))]
-    chord(left, final, BAR, [21, 29, 36, 45, 52], [66, 100, 72], "off")
-    chord(right, final + 12, BAR, [55, 60, 64, 69, 72, 79, 88, 108], [70, 90, 100, 72], "zero")
+    chord(left, final, BAR, [21, 29, 36, 45, 52], [66, 100, 80], "off")
+    chord(right, final + 12, BAR, [55, 60, 64, 69, 72, 79, 88, 108], [70, 90, 100, 80], "zero")
     pedal.append((8 * BAR + 2 * BEAT, cc(64, 0)))  # let go: the chord dies away
     pedal.append((8 * BAR + 3 * BEAT, bytes([0xFF, 0x01, 4]) + b"fine"))
 
