@@ -1,6 +1,6 @@
-# Qelt ePiano. `make` installs what is missing, builds the native, Windows and
-# Linux trees and plays the demo through the DLL; `make test` builds and runs
-# every test.
+# Qelt ePiano. `make` installs what is missing, builds the native tree, both
+# Windows trees (32- and 64-bit DLLs) and the Linux tree, and plays the demo
+# through the 32-bit DLL; `make test` builds and runs every test.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 NATIVE := build/native
@@ -9,6 +9,11 @@ CMAKE_NATIVE := cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
 CMAKE_WIN32 := cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release \
 	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated
+WIN64 := build/win64
+CMAKE_WIN64 := cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
+	-DQELT_GENERATED_DIR=$(CURDIR)/$(NATIVE)/generated \
+	-DQELT_WIN32_TREE=$(CURDIR)/$(WIN32) -DQELT_NATIVE_TREE=$(CURDIR)/$(NATIVE)
 TSAN := build/native-tsan
 ASAN := build/native-asan
 LINUX := build/linux
@@ -16,6 +21,7 @@ CMAKE_LINUX := cmake -S . -B $(LINUX) -DCMAKE_BUILD_TYPE=Release -DQELT_LINUX_PL
 PREFIX ?= /usr/local
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
+.PHONY: win64 test-win64
 .PHONY: linux linux-deps linux-tree test-linux install install-user
 .PHONY: fuzz fuzz-build test-fuzz
 
@@ -46,8 +52,13 @@ win32: native
 	@$(CMAKE_WIN32) > /dev/null
 	@cmake --build $(WIN32) -j $(JOBS)
 
-dll: win32
-	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.dll"
+win64: native
+	@$(CMAKE_WIN64) > /dev/null
+	@cmake --build $(WIN64) -j $(JOBS)
+
+dll: win32 win64
+	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.dll (32-bit hosts)"
+	@echo "built $(CURDIR)/$(WIN64)/Qelt-epiano.dll (64-bit hosts)"
 
 demo: dll
 	@if [ -x tools/render-midi/qelt-render ]; then tools/render-midi/make-demo.sh $(WIN32); \
@@ -63,8 +74,9 @@ docs-picture: dll
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN32)
 
 # The validator's one-screen summary of each build closes the run.
-test: test-native test-win32 test-linux test-tsan test-asan test-fuzz
-	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt $(LINUX)/validator-summary.txt 2>/dev/null || true
+test: test-native test-win32 test-win64 test-linux test-tsan test-asan test-fuzz
+	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt $(WIN64)/validator-summary.txt \
+		$(LINUX)/validator-summary.txt 2>/dev/null || true
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -75,6 +87,13 @@ test-native: native
 test-win32: win32
 	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
 	cd $(WIN32) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+# The same programs built for 64-bit Windows, under 64-bit Wine in a prefix of
+# their own (build/wineprefix64), and the two DLLs' sound compared.
+test-win64: win32 win64
+	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
+	@WINEPREFIX=$(CURDIR)/build/wineprefix64 timeout 30 wineserver -w 2>/dev/null || true
+	cd $(WIN64) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
 # The engine's tests in sanitizer trees of their own: a render thread against
 # a thread changing everything under ThreadSanitizer, and the unit tests under

@@ -245,7 +245,8 @@ enum VstStringLimits {
     kVstMaxEffectNameLen = 32,
 };
 
-// The layout the host relies on, checked where it is defined: 32-bit Windows.
+// The layout hosts rely on, pinned for both widths: 32-bit (i686) and 64-bit
+// (x86_64, where pointer-sized fields are 8 bytes and natural alignment pads).
 #if INTPTR_MAX == INT32_MAX
 static_assert(sizeof(AEffect) == 144, "AEffect size");
 static_assert(offsetof(AEffect, magic) == 0, "magic");
@@ -271,8 +272,40 @@ static_assert(offsetof(AEffect, version) == 76, "version");
 static_assert(offsetof(AEffect, processReplacing) == 80, "processReplacing");
 static_assert(offsetof(AEffect, processDoubleReplacing) == 84, "processDoubleReplacing");
 static_assert(offsetof(AEffect, future) == 88, "future");
+static_assert(offsetof(VstEvents, reserved) == 4, "VstEvents.reserved");
 static_assert(offsetof(VstEvents, events) == 8, "VstEvents.events");
+#elif INTPTR_MAX == INT64_MAX
+static_assert(sizeof(AEffect) == 192, "AEffect size");
+static_assert(offsetof(AEffect, magic) == 0, "magic");
+static_assert(offsetof(AEffect, dispatcher) == 8, "dispatcher");
+static_assert(offsetof(AEffect, process) == 16, "process");
+static_assert(offsetof(AEffect, setParameter) == 24, "setParameter");
+static_assert(offsetof(AEffect, getParameter) == 32, "getParameter");
+static_assert(offsetof(AEffect, numPrograms) == 40, "numPrograms");
+static_assert(offsetof(AEffect, numParams) == 44, "numParams");
+static_assert(offsetof(AEffect, numInputs) == 48, "numInputs");
+static_assert(offsetof(AEffect, numOutputs) == 52, "numOutputs");
+static_assert(offsetof(AEffect, flags) == 56, "flags");
+static_assert(offsetof(AEffect, resvd1) == 64, "resvd1");
+static_assert(offsetof(AEffect, resvd2) == 72, "resvd2");
+static_assert(offsetof(AEffect, initialDelay) == 80, "initialDelay");
+static_assert(offsetof(AEffect, realQualities) == 84, "realQualities");
+static_assert(offsetof(AEffect, offQualities) == 88, "offQualities");
+static_assert(offsetof(AEffect, ioRatio) == 92, "ioRatio");
+static_assert(offsetof(AEffect, object) == 96, "object");
+static_assert(offsetof(AEffect, user) == 104, "user");
+static_assert(offsetof(AEffect, uniqueID) == 112, "uniqueID");
+static_assert(offsetof(AEffect, version) == 116, "version");
+static_assert(offsetof(AEffect, processReplacing) == 120, "processReplacing");
+static_assert(offsetof(AEffect, processDoubleReplacing) == 128, "processDoubleReplacing");
+static_assert(offsetof(AEffect, future) == 136, "future");
+static_assert(offsetof(VstEvents, reserved) == 8, "VstEvents.reserved");
+static_assert(offsetof(VstEvents, events) == 16, "VstEvents.events");
+#else
+#error "the records are laid out for 32- and 64-bit pointers only"
 #endif
+static_assert(sizeof(VstIntPtr) == sizeof(void*), "VstIntPtr is pointer-sized");
+static_assert(sizeof(VstInt32) == 4, "VstInt32");
 static_assert(sizeof(VstMidiEvent) == 32, "VstMidiEvent size");
 static_assert(offsetof(VstMidiEvent, deltaFrames) == 8, "deltaFrames");
 static_assert(offsetof(VstMidiEvent, midiData) == 24, "midiData");

@@ -28,8 +28,9 @@ TEST(FrameWindow, ChildWindowHasTheClassTitleStylesAndSizeOfTheFrame) {
     GetClassNameA(window, text, sizeof(text));
     EXPECT_EQ(expectedWindowClassName(), text);
     EXPECT_EQ(0u, std::string(text).find("Plugin"));
-    // "Plugin" and the module handle in 8 upper-case hexadecimal digits.
-    ASSERT_EQ(14u, std::string(text).size());
+    // "Plugin" and the module handle in upper-case hexadecimal, two digits a
+    // byte of a pointer: 8 on 32-bit Windows, 16 on 64-bit.
+    ASSERT_EQ(6 + 2 * sizeof(void*), std::string(text).size());
     EXPECT_EQ(std::string::npos, std::string(text + 6).find_first_not_of("0123456789ABCDEF"));
     EXPECT_EQ((unsigned long long)(uintptr_t)VSTGUI::toolkitModule(), std::strtoull(text + 6, nullptr, 16));
     GetWindowTextA(window, text, sizeof(text));

@@ -163,7 +163,9 @@ TEST_F(Fixture, CloseDestroysTheInstanceAndItsEditor) {
 
 TEST_F(Fixture, AutomationSetsFirstThenTellsTheHost) {
     host.onCall = [&](const HostCall& c) {
-        if (c.opcode == audioMasterAutomate) EXPECT_EQ(params.sets.size(), 1u) << "setParameter ran before";
+        if (c.opcode == audioMasterAutomate) {
+            EXPECT_EQ(params.sets.size(), 1u) << "setParameter ran before";
+        }
     };
     effect->setParameterAutomated(60, 1.f);
     ASSERT_EQ(params.sets.size(), 1u);

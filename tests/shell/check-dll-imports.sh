@@ -1,9 +1,18 @@
 #!/bin/sh
 # The product DLL must be self-contained: it may import Windows system DLLs only,
-# and must export its entry undecorated under both names.
+# and must export its entry undecorated under both names. It must also be of
+# the width its build tree is for (32 or 64).
+#   check-dll-imports.sh DLL WIDTH
 dll="$1"
-objdump=i686-w64-mingw32-objdump
+want="$2"
+here=$(cd "$(dirname "$0")" && pwd)
 [ -f "$dll" ] || { echo "no such DLL: $dll"; exit 1; }
+width=$("$here/../../tools/pe-width/pe-width.sh" "$dll") || exit 1
+[ "$width" = "$want" ] || { echo "a $width-bit DLL where a $want-bit one was built"; exit 1; }
+case "$width" in
+    64) objdump=x86_64-w64-mingw32-objdump ;;
+    *) objdump=i686-w64-mingw32-objdump ;;
+esac
 dump=$($objdump -p "$dll") || exit 1
 imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 echo "imports:" $imports

@@ -1,8 +1,11 @@
 // The record and the dispatcher as a host sees them, through the exported entry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "tests/support/plugin_under_test.h"
@@ -244,6 +247,49 @@ TEST(BadInput, IndicesFarOutOfRangeAreSafe) {
         }
         EXPECT_TRUE(std::isfinite(p.plugin->getParameter(index)));
     }
+}
+
+// Values as wide as a pointer with the upper half set (on 64-bit hosts these
+// do not fit the 32-bit fields some opcodes keep), at every opcode whose value
+// is a number: nothing crashes and the instrument afterwards plays exactly as
+// a fresh one.
+TEST(BadInput, PointerWideValuesWithTheHighHalfSetAreSafe) {
+    const VstIntPtr highHalf = (VstIntPtr)(~(uintptr_t)0 << (4 * sizeof(VstIntPtr)));
+    const VstIntPtr values[] = {highHalf,   highHalf | 1,  highHalf | 2, (VstIntPtr)((uintptr_t)highHalf >> 1),
+                                INTPTR_MAX, INTPTR_MIN};
+    // The value is a pointer at these; closing and opening an editor are tested elsewhere.
+    const VstInt32 skipped[] = {effClose, effEditOpen, effGetSpeakerArrangement, effSetSpeakerArrangement,
+                                effVendorSpecific};
+    auto playNote = [](HostedPlugin& p) {
+        p.plugin->dispatch(effMainsChanged, 0, 0);
+        p.plugin->dispatch(effSetSampleRate, 0, 0, nullptr, 44100.f);
+        p.plugin->dispatch(effMainsChanged, 0, 1);
+        MidiEventBlock note;
+        note.add(5, 0x90, 64, 100);
+        std::vector<float> left, right;
+        p.plugin->render(&note, 512, left, right);
+        p.plugin->render(nullptr, 512, left, right);
+        return left;
+    };
+
+    HostedPlugin fresh;
+    ASSERT_TRUE(fresh.create());
+    fresh.plugin->start(44100.f, 512);
+    const std::vector<float> expected = playNote(fresh);
+
+    HostedPlugin p;
+    ASSERT_TRUE(p.create());
+    p.plugin->start(44100.f, 512);
+    for (VstInt32 opcode = effOpen; opcode <= effGetNumMidiOutputChannels; opcode++) {
+        if (std::find(std::begin(skipped), std::end(skipped), opcode) != std::end(skipped)) continue;
+        for (VstIntPtr value : values)
+            for (VstInt32 index : {0, -2147483647 - 1}) p.plugin->dispatch(opcode, index, value, nullptr, 44100.f);
+    }
+    EXPECT_EQ(p.plugin->dispatch(effGetProgram), 0);
+    const std::vector<float> played = playNote(p);
+    ASSERT_EQ(played.size(), expected.size());
+    EXPECT_GT(std::fabs(played[600]), 0.f) << "the note sounds";
+    EXPECT_TRUE(played == expected) << "plays as a fresh instance";
 }
 
 TEST(Processing, DeprecatedEntriesLeaveTheBuffersAlone) {

@@ -23,7 +23,7 @@ set -- "$root/tools/render-midi/qelt-render" --plugin "$tree/Qelt-epiano.dll" --
 # display) would be joined and could not open windows: wait for it to end.
 WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" timeout 30 wineserver -w 2>/dev/null || true
 [ -n "$DISPLAY" ] || set -- xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
-QELT_WIN32="$tree" "$@" || {
+QELT_WIN32="$tree" QELT_WIN64="$tree" "$@" || {
     echo "make-editor-picture: the editor could not be shot" >&2
     exit 1
 }

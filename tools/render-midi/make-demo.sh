@@ -2,7 +2,7 @@
 # Plays the bundled demo phrase through the instrument into build/demo.wav and,
 # where sox is installed, draws its spectrogram into build/demo.png.
 #
-#   tools/render-midi/make-demo.sh [WIN32-TREE]   (default build/win32)
+#   tools/render-midi/make-demo.sh [WINDOWS-TREE]   (default build/win32; build/win64 works too)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 tree="${1:-build/win32}"
@@ -10,7 +10,7 @@ case "$tree" in /*) ;; *) tree="$root/$tree" ;; esac
 out="$root/build"
 mkdir -p "$out"
 
-summary=$(QELT_WIN32="$tree" "$here/qelt-render" --plugin "$tree/Qelt-epiano.dll" \
+summary=$(QELT_WIN32="$tree" QELT_WIN64="$tree" "$here/qelt-render" --plugin "$tree/Qelt-epiano.dll" \
     "$here/demo/demo-phrase.mid" "$out/demo.wav") || {
     status=$?
     printf "%s\n" "$summary"
