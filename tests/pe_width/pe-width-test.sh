@@ -65,10 +65,11 @@ empty.dll 1 not a Windows program or DLL (no MZ header)
 missing.dll 1 cannot read the file
 EOF_CASES
 
-# The renderer takes the program of the plug-in's width; a plug-in of neither
-# width is refused before anything runs, and no WAV is written.
+# The renderer takes the Windows program of the DLL's width; a Windows file of
+# neither width is refused before anything runs, and no WAV is written. (A file
+# without the MZ mark is a Linux plug-in, played natively.)
 render="$here/../../tools/render-midi/qelt-render"
-for file in elf.so arm64.dll; do
+for file in arm64.dll dos.exe cut-pe.dll; do
     err=$("$render" --plugin "$work/$file" "$work/song.mid" "$work/out.wav" 2>&1 >/dev/null)
     status=$?
     if [ $status = 1 ] && [ ! -e "$work/out.wav" ] &&
