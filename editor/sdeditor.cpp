@@ -1,9 +1,9 @@
 #include "editor/sdeditor.h"
 
-#include <thread>
 
 #include "gui/cbitmap.h"
 #include "gui/cframe.h"
+#include "gui/window_thread.h"
 #include "gui/controls/canimknob.h"
 #include "gui/controls/ckickbutton.h"
 #include "plugin/audioeffect.h"
@@ -69,7 +69,7 @@ SDEditor::SDEditor(AudioEffect* effect)
       keyTable(),
       background(nullptr),
       keySounding(),
-      windowThread(std::thread::id()),
+      windowThread(0),
       windowOpen(false),
       anyPending(false) {
     forgetPendingUpdates();
@@ -96,7 +96,7 @@ bool SDEditor::open(void* window) {
 
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
-    windowThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    windowThread.store(VSTGUI::currentThreadIdentity(), std::memory_order_relaxed);
     windowOpen.store(true, std::memory_order_release);
 
     CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
@@ -193,7 +193,7 @@ void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {
 }
 
 bool SDEditor::onWindowThread() const {
-    return std::this_thread::get_id() == windowThread.load(std::memory_order_relaxed);
+    return VSTGUI::currentThreadIdentity() == windowThread.load(std::memory_order_relaxed);
 }
 
 // Never touches the frame or a control: the window may be closing on its own

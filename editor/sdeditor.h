@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <thread>
 
 #include "editor/aeffguieditor.h"
 #include "gui/controls/ccontrol.h"
@@ -60,7 +59,7 @@ private:
     // its mouse loop. Window thread only.
     bool keySounding[kKeyTableSize];
 
-    std::atomic<std::thread::id> windowThread;  // the thread of the last open
+    std::atomic<uintptr_t> windowThread;  // the thread of the last open
     std::atomic<bool> windowOpen;               // other threads record updates only while open
     std::atomic<bool> anyPending;
     std::atomic<uint32_t> pendingKnob[kKnobCount];

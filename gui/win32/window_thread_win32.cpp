@@ -11,6 +11,8 @@ bool enterWindowThread() { return SUCCEEDED(OleInitialize(nullptr)); }
 
 void leaveWindowThread() { OleUninitialize(); }
 
+uintptr_t currentThreadIdentity() { return GetCurrentThreadId(); }
+
 void dispatchWaitingPaint() {
     MSG message;
     if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);

@@ -1,3 +1,5 @@
+#include <pthread.h>
+
 #include "gui/window_thread.h"
 
 namespace VSTGUI {
@@ -7,5 +9,7 @@ namespace VSTGUI {
 bool enterWindowThread() { return false; }
 void leaveWindowThread() {}
 void dispatchWaitingPaint() {}
+
+uintptr_t currentThreadIdentity() { return static_cast<uintptr_t>(pthread_self()); }
 
 }  // namespace VSTGUI
