@@ -104,7 +104,7 @@ demo="$root/tools/render-midi/demo/demo-phrase.mid"
 cases="demo, defaults|$demo|
 demo, every parameter moved, 48 kHz, block 100|$demo|--param 0=0.1 --param 1=0.9 --param 2=0.8 --param 3=0.2 --param 4=0.7 --rate 48000 --block 100
 controls, defaults|$work/controls.mid|
-controls, all parameters at 0|$work/controls.mid|--param 0=0 --param 1=0 --param 2=0 --param 3=0 --param 4=0
+controls, the first four parameters at 0, Volume low|$work/controls.mid|--param 0=0 --param 1=0 --param 2=0 --param 3=0 --param 4=0.05
 controls, all parameters at 1, 96 kHz|$work/controls.mid|--param 0=1 --param 1=1 --param 2=1 --param 3=1 --param 4=1 --rate 96000
 controls, auto-pan side, 22.05 kHz, block 7|$work/controls.mid|--param 0=0.3 --param 1=0.7 --param 2=0.2 --param 3=0.9 --param 4=0.4 --rate 22050 --block 7
 controls, 16-bit|$work/controls.mid|--format pcm16 --param 1=0.25 --param 2=0.65"
