@@ -5,6 +5,7 @@
 #include <complex>
 
 #include "engine/qelt_epiano.h"
+#include "tests/samples/timbre_analysis.h"
 #include "tools/vsthost/vst_host.h"
 
 namespace measure {
@@ -12,28 +13,9 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-double hann(int32_t n, int32_t count) { return 0.5 - 0.5 * std::cos(2 * kPi * (n + 0.5) / count); }
-
-void fft(std::vector<std::complex<double>>& a) {
-    const size_t n = a.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> w = std::polar(1.0, -2 * kPi / double(len));
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> wk(1.0);
-            for (size_t k = 0; k < len / 2; ++k, wk *= w) {
-                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
-    }
-}
+// The window and the transform are the timbre measure's.
+double hann(int32_t n, int32_t count) { return timbre::hann(size_t(n), size_t(count)); }
+using timbre::fft;
 
 // Power spectrum of `n` (a power of two) frames of one channel, Hann windowed.
 std::vector<double> powerSpectrum(const int16_t* s, int channel, int32_t firstFrame, int32_t n) {

@@ -12,29 +12,6 @@ constexpr double kOnsetLevel = 0.01;  // -40 dB
 constexpr double kAttackSeconds = 0.100, kBodyStart = 0.95, kBodyEnd = 1.05;
 constexpr size_t kPadding = 16;
 
-double hann(size_t n, size_t count) { return 0.5 - 0.5 * std::cos(2 * kPi * (double(n) + 0.5) / double(count)); }
-
-void fft(std::vector<std::complex<double>>& a) {
-    const size_t n = a.size();
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -2 * kPi / double(len);
-        for (size_t k = 0; k < len / 2; ++k) {
-            const std::complex<double> w = std::polar(1.0, angle * double(k));
-            for (size_t i = k; i < n; i += len) {
-                const std::complex<double> u = a[i], v = a[i + len / 2] * w;
-                a[i] = u + v;
-                a[i + len / 2] = u - v;
-            }
-        }
-    }
-}
-
 // Power of both channels, Hann windowed, zero-padded to a power of two of at
 // least 16 times the window; bin k is k * kRate / size.
 std::vector<double> powerSpectrum(const std::vector<float>& left, const std::vector<float>& right, size_t first,
@@ -90,6 +67,29 @@ std::complex<double> component(const std::vector<float>& left, const std::vector
 }
 
 }  // namespace
+
+double hann(size_t n, size_t count) { return 0.5 - 0.5 * std::cos(2 * kPi * (double(n) + 0.5) / double(count)); }
+
+void fft(std::vector<std::complex<double>>& a) {
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const double angle = -2 * kPi / double(len);
+        for (size_t k = 0; k < len / 2; ++k) {
+            const std::complex<double> w = std::polar(1.0, angle * double(k));
+            for (size_t i = k; i < n; i += len) {
+                const std::complex<double> u = a[i], v = a[i + len / 2] * w;
+                a[i] = u + v;
+                a[i + len / 2] = u - v;
+            }
+        }
+    }
+}
 
 size_t onsetFrame(const std::vector<float>& left, const std::vector<float>& right) {
     double peak = 0;

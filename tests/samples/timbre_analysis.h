@@ -6,10 +6,16 @@
 // fundamental. Works on any stereo render at 44.1 kHz; no engine needed.
 #pragma once
 
+#include <complex>
 #include <cstddef>
 #include <vector>
 
 namespace timbre {
+
+// The Hann window's weight of sample n of count.
+double hann(size_t n, size_t count);
+// In-place radix-2 FFT; the size must be a power of two.
+void fft(std::vector<std::complex<double>>& a);
 
 constexpr double kRate = 44100.0;
 constexpr int kHarmonics = 8;
