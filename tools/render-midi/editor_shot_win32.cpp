@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "tools/render-midi/bmp_writer.h"
 #include "tools/render-midi/editor_shot.h"
 #include "tools/vsthost/device_pixels_win32.h"
 
@@ -118,13 +117,7 @@ bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, E
         std::vector<uint32_t> pixels;
         ok = capture(window, width, height, &pixels);
         if (!ok) *error = "cannot read the window's pixels";
-        if (ok) ok = writeBmp(path, width, height, pixels, error);
-        if (ok) {
-            shot->width = width;
-            shot->height = height;
-            shot->blank = true;
-            for (uint32_t p : pixels) shot->blank = shot->blank && p == pixels[0];
-        }
+        if (ok) ok = saveShotPicture(path, width, height, pixels, shot, error);
         plugin->dispatch(effEditClose);
         pump();
     }

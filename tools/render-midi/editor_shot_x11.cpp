@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/render-midi/bmp_writer.h"
 #include "tools/render-midi/editor_shot.h"
 
 namespace {
@@ -134,13 +133,7 @@ bool saveEditorShot(RenderHost& host, const std::string& path, int idleMillis, E
         std::vector<uint32_t> pixels;
         ok = capture(display, window, width, height, &pixels);
         if (!ok) *error = "cannot read the window's pixels";
-        if (ok) ok = writeBmp(path, width, height, pixels, error);
-        if (ok) {
-            shot->width = width;
-            shot->height = height;
-            shot->blank = true;
-            for (uint32_t p : pixels) shot->blank = shot->blank && p == pixels[0];
-        }
+        if (ok) ok = saveShotPicture(path, width, height, pixels, shot, error);
         plugin->dispatch(effEditClose);
     }
     host.resizeEditorWindow = nullptr;
