@@ -93,28 +93,28 @@ protected:
     void* window;  // an offscreen context keeps its pixel buffer here
     CFrame* frame;
 
-    int32_t fontSize;
-    int32_t fontStyle;
-    int32_t fontId;
-    CColor fontColor;
-    int32_t lineWidth;
-    CColor frameColor;
-    CColor fillColor;
-    int32_t lineStyle;
-    int32_t drawMode;
+    int32_t fontSize = -1;
+    int32_t fontStyle = 0;
+    int32_t fontId = kNumStandardFonts;  // none chosen yet
+    CColor fontColor = {0, 0, 0, 0};
+    int32_t lineWidth = 0;
+    CColor frameColor = {0, 0, 0, 0};
+    CColor fillColor = {0, 0, 0, 0};
+    int32_t lineStyle = kDashedLine;
+    int32_t drawMode = 3;  // no mode yet, so the first setDrawMode takes effect
     CRect clipRect;  // device coordinates
 
 private:
     void recreatePen();
 
-    void* brush;
-    void* pen;
-    void* font;
-    void* oldBrush;
-    void* oldPen;
-    void* oldFont;
-    int32_t penStyle;
-    void* obtainedDeviceContext;  // from the window; given back at destruction
+    void* brush = nullptr;
+    void* pen = nullptr;
+    void* font = nullptr;
+    void* oldBrush = nullptr;
+    void* oldPen = nullptr;
+    void* oldFont = nullptr;
+    int32_t penStyle = 0;  // the platform's style of the current pen
+    void* obtainedDeviceContext = nullptr;  // from the window; given back at destruction
 };
 
 // A pixel buffer of its own, compatible with the frame's window, used by

@@ -109,20 +109,20 @@ protected:
 
     AEffGUIEditor* editor;
     void* hostWindow;
-    CView* modalView;
-    CView* focusView;
-    bool firstDraw;
-    bool openFlag;
-    bool dropActive;
-    bool noUpdates;
-    void* window;         // HWND, or the X11 window id
-    void* msimg32Module;  // HMODULE; this and the next three on Windows only
-    CDropTarget* dropTarget;
-    void* defaultCursor;  // HCURSOR
-    bool oleInitialized;  // OLE was set up by this frame and must be ended by it
-    CMouseGesture* gesture;
+    CView* modalView = nullptr;
+    CView* focusView = nullptr;
+    bool firstDraw = true;
+    bool openFlag = true;
+    bool dropActive = false;
+    bool noUpdates = false;
+    void* window = nullptr;  // HWND, or the X11 window id
+    void* msimg32Module = nullptr;  // HMODULE; this and the next three on Windows only
+    CDropTarget* dropTarget = nullptr;
+    void* defaultCursor = nullptr;  // HCURSOR
+    bool oleInitialized = false;  // OLE was set up by this frame and must be ended by it
+    CMouseGesture* gesture = nullptr;
     // The window system's own state of the frame, where it needs one (X11).
-    CFrameWindowState* windowState;
+    CFrameWindowState* windowState = nullptr;
 
     // Platform glue (window procedure and friends) lives next to the
     // implementation and needs the fields.

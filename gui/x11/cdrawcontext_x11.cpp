@@ -67,26 +67,7 @@ cairo_surface_t* windowSurface(CFrameWindowState* state, const CRect& frameSize)
 }  // namespace
 
 CDrawContext::CDrawContext(CFrame* frame, void* deviceContext, void* window)
-    : deviceContext(deviceContext),
-      window(window),
-      frame(frame),
-      fontSize(-1),
-      fontStyle(0),
-      fontId(kNumStandardFonts),
-      fontColor{0, 0, 0, 0},
-      lineWidth(0),
-      frameColor{0, 0, 0, 0},
-      fillColor{0, 0, 0, 0},
-      lineStyle(kDashedLine),
-      drawMode(3),
-      brush(nullptr),
-      pen(nullptr),
-      font(nullptr),
-      oldBrush(nullptr),
-      oldPen(nullptr),
-      oldFont(nullptr),
-      penStyle(0),
-      obtainedDeviceContext(nullptr) {
+    : deviceContext(deviceContext), window(window), frame(frame) {
     if (frame)
         frame->getViewSize(clipRect);
     else

@@ -145,22 +145,7 @@ struct CFramePlatform {
 };
 
 CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
-    : CViewContainer(size, nullptr, nullptr),
-      editor(editor),
-      hostWindow(parentWindow),
-      modalView(nullptr),
-      focusView(nullptr),
-      firstDraw(true),
-      openFlag(true),
-      dropActive(false),
-      noUpdates(false),
-      window(nullptr),
-      msimg32Module(nullptr),
-      dropTarget(nullptr),
-      defaultCursor(nullptr),
-      oleInitialized(false),
-      gesture(nullptr),
-      windowState(nullptr) {
+    : CViewContainer(size, nullptr, nullptr), editor(editor), hostWindow(parentWindow) {
     parentFrame = this;
     createWindow(parentWindow);
 }
