@@ -42,7 +42,7 @@ double now() {
 // Seconds spent in processReplacing over one run with `voices` keys held.
 double timeRun(PluginInstance& plugin, int voices, float** outputs) {
     auto strike = [&] {
-        plugin.setParameter(0, 0.5f);  // a parameter change silences every note
+        plugin.dispatch(effSetProgram, 0, 0);  // selecting the program silences every note
         for (int i = 0; i < voices; i++) plugin.setParameter(kFirstKeyParameter + i, 1.f);
     };
     AEffect* e = plugin.record();
