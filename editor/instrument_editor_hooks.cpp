@@ -1,7 +1,7 @@
-// The engine's editor hooks in the window-system build: the instrument's
+// The plug-in's editor hooks in the window-system build: the instrument's
 // editor is an SDEditor.
 #include "editor/sdeditor.h"
-#include "engine/instrument_editor.h"
+#include "plugin/instrument_editor.h"
 
 AEffEditor* createInstrumentEditor(AudioEffect* effect) { return new SDEditor(effect); }
 

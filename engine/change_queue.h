@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 
 struct EngineChange {
     enum Kind : int32_t { kParameter, kKey, kProgram, kSampleRate };

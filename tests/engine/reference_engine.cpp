@@ -88,14 +88,12 @@ void ReferenceEngine::enqueue(int32_t frame, int32_t key, int32_t velocity) {
     queue.insert(queue.begin() + (long)at, {frame, key, velocity});
 }
 
-void ReferenceEngine::processEvents(const VstEvents* events) {
-    for (int32_t i = 0; events && i < events->numEvents; i++) {
-        const VstMidiEvent* m = (const VstMidiEvent*)events->events[i];
-        if (m->type != kVstMidiType) continue;
-        int32_t kind = (unsigned char)m->midiData[0] & 0xF0, d1 = (unsigned char)m->midiData[1],
-                d2 = (unsigned char)m->midiData[2];
-        if (kind == 0x80) enqueue(m->deltaFrames, d1 & 0x7F, 0);
-        if (kind == 0x90) enqueue(m->deltaFrames, d1 & 0x7F, d2 & 0x7F);
+void ReferenceEngine::processEvents(const MidiList& events) {
+    for (const MidiList::Message& message : events.messages) {
+        const MidiList::Message* m = &message;
+        int32_t kind = m->status & 0xF0, d1 = m->data1, d2 = m->data2;
+        if (kind == 0x80) enqueue(m->frame, d1 & 0x7F, 0);
+        if (kind == 0x90) enqueue(m->frame, d1 & 0x7F, d2 & 0x7F);
         if (kind == 0xB0 && d1 == 1 && d2 * 0.0078f > 0.05f) {
             depthL = depthR = d2 * 0.0078f;
             if (param[2] < 0.5f) depthR = -depthL;
@@ -103,7 +101,7 @@ void ReferenceEngine::processEvents(const VstEvents* events) {
         if (kind == 0xB0 && d1 == 7) channel = (float)(d2 * d2) * 0.00002f;
         if (kind == 0xB0 && (d1 == 64 || d1 == 66)) {
             pedal = d2 & 0x40;
-            if (!pedal) enqueue(m->deltaFrames, 128, 0);
+            if (!pedal) enqueue(m->frame, 128, 0);
         }
         if (kind == 0xB0 && d1 >= 123) {
             for (V& v : voice) v.decay = 0.99f;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/sample_set.h"
-#include "plugin/vst_abi.h"
+#include "tests/engine/engine_test_util.h"
 
 struct ReferenceEngine {
     struct V {
@@ -19,7 +19,7 @@ struct ReferenceEngine {
 
     void setParameter(int32_t index, float value);  // 0..4 and keys, applied at once
     void setSampleRate(float rate);                 // resume with a new rate
-    void processEvents(const VstEvents* events);
+    void processEvents(const MidiList& events);
     void process(float* left, float* right, int32_t frames);
 
     float param[5] = {0.5f, 0.5f, 0.5f, 0.65f, 1.f};

@@ -18,7 +18,7 @@ struct Random {
 };
 
 struct Pair {
-    std::unique_ptr<QeltEpiano> engine = synth::makeEngine();
+    std::unique_ptr<EpianoEngine> engine = synth::makeEngine();
     ReferenceEngine model{synth::samples().data, synth::samples().info};
 
     void setParameter(int index, float value) {
@@ -27,13 +27,12 @@ struct Pair {
     }
     void setRate(float rate) {
         engine->setSampleRate(rate);
-        engine->resume();
         model.setSampleRate(rate);
     }
     // One block; returns false at the first differing bit.
-    bool block(MidiEventBlock& events, int frames, std::string* where) {
+    bool block(MidiList& events, int frames, std::string* where) {
         Stereo got = renderBlock(*engine, frames, events.size() ? &events : nullptr);
-        if (events.size()) model.processEvents(events.get());
+        if (events.size()) model.processEvents(events);
         std::vector<float> l(frames), r(frames);
         model.process(l.data(), r.data(), frames);
         for (int f = 0; f < frames; f++)
@@ -56,7 +55,7 @@ void playRandomly(uint32_t seed, int blocks, bool changeParameters) {
     int mostVoices = 0;
     for (int b = 0; b < blocks; b++) {
         int n = sizes[rnd.below(8)];
-        MidiEventBlock events;
+        MidiList events;
         int count = rnd.below(12);
         for (int i = 0, at = 0; i < count; i++) {
             at += rnd.below(n / count + 1);
@@ -109,7 +108,7 @@ TEST(RenderMatchesFrameByFrameModel, EveryProgramCorner) {
         for (int i = 0; i < 5; i++) p.setParameter(i, s[i]);
         Random rnd{99};
         for (int b = 0; b < 60; b++) {
-            MidiEventBlock events;
+            MidiList events;
             for (int i = 0; i < 6; i++) events.add(i * 40, rnd.below(3) ? 0x90 : 0x80, 21 + rnd.below(88), 1 + rnd.below(127));
             std::string where;
             ASSERT_TRUE(p.block(events, 300, &where)) << where;

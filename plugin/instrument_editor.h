@@ -1,8 +1,8 @@
-// The instrument's editor, created last in the instrument's constructor. A
+// The instrument's editor, created last in the plug-in's constructor. A
 // build without a window system has none.
 #pragma once
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 #include "plugin/vst_abi.h"
 
 class AudioEffect;

@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ void mixVoice(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, i
 
 }  // namespace
 
-void QeltEpiano::renderFrames(float* left, float* right, int32_t frames) {
+void EpianoEngine::renderFrames(float* left, float* right, int32_t frames) {
     float mixLeft[kMixFrames], mixRight[kMixFrames];
     while (frames > 0) {
         int32_t n = frames < kMixFrames ? frames : kMixFrames;
@@ -117,10 +117,8 @@ void QeltEpiano::renderFrames(float* left, float* right, int32_t frames) {
     }
 }
 
-void QeltEpiano::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
+void EpianoEngine::render(float* left, float* right, int32_t sampleFrames) {
     applyPendingChanges();
-    float* left = outputs ? outputs[0] : nullptr;
-    float* right = outputs ? outputs[1] : nullptr;
     int32_t done = 0;
     if (sampleFrames > 0) {
         for (int32_t e = 0;; e++) {
@@ -132,7 +130,7 @@ void QeltEpiano::processReplacing(float** /*inputs*/, float** outputs, VstInt32 
                 done = end;
             }
             if (done >= sampleFrames) break;
-            if (activeVoices == 0 && programs[0].param[kLfoDepth] > 0.5f) output.resetPhase();
+            if (activeVoices == 0 && currentProgram.param[kLfoDepth] > 0.5f) output.resetPhase();
             playNote(events[e].note, events[e].velocity, true);
         }
     }

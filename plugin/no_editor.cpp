@@ -1,4 +1,4 @@
-#include "engine/instrument_editor.h"
+#include "plugin/instrument_editor.h"
 
 AEffEditor* createInstrumentEditor(AudioEffect*) { return nullptr; }
 
