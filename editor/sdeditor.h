@@ -28,14 +28,14 @@ public:
     static constexpr int32_t kLowestKey = 21;
     static constexpr int32_t kHighestKey = 108;
 
-    explicit SDEditor(AudioEffect* effect);
+    explicit SDEditor(EditorHost* host);
     ~SDEditor() override;
 
     bool open(void* window) override;
     void close() override;
     // Shows what other threads left behind, then redraws what is dirty.
     void idle() override;
-    void setParameter(VstInt32 index, float value) override;
+    void setParameter(int32_t index, float value) override;
 
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
 
@@ -45,7 +45,7 @@ private:
     enum Pending : uint32_t { kNothing = 0, kKnobMoved = 1, kKeyReleased = 1, kKeyPressed = 2 };
 
     bool onWindowThread() const;
-    void recordFromOtherThread(VstInt32 index, float value);
+    void recordFromOtherThread(int32_t index, float value);
     void applyPendingUpdates();
     void showKey(VSTGUI::CKickButton* key, int32_t note, bool pressed);
     void forgetPendingUpdates();

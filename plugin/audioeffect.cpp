@@ -105,9 +105,16 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             else
                 resume();
             return 0;
-        case effEditGetRect:
-            if (editor && ptr) return editor->getRect((ERect**)ptr) ? 1 : 0;
-            return 0;
+        case effEditGetRect: {
+            if (!editor || !ptr) return 0;
+            // The host reads the rectangle through the pointer until the next
+            // call: the record's own copy of the editor's.
+            EditorRect* rect = nullptr;
+            const bool known = editor->getRect(&rect);
+            if (rect) editorRect = ERect{rect->top, rect->left, rect->bottom, rect->right};
+            *(ERect**)ptr = rect ? &editorRect : nullptr;
+            return known ? 1 : 0;
+        }
         case effEditOpen:
             if (editor) return editor->open(ptr) ? 1 : 0;
             return 0;

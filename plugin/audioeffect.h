@@ -70,4 +70,5 @@ protected:
     VstInt32 numParams;
     VstInt32 curProgram;
     AEffect cEffect;
+    ERect editorRect = {};  // what effEditGetRect hands the host
 };

@@ -1,7 +1,7 @@
 // The VST 2.4 glue around the engine.
 #include "plugin/qelt_epiano.h"
 
-#include "plugin/instrument_editor.h"
+#include "editor/instrument_editor.h"
 
 QeltEpiano::QeltEpiano(audioMasterCallback audioMaster, const EngineSamples& samples)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams), core(new EpianoEngine(samples)) {
@@ -19,7 +19,7 @@ void QeltEpiano::construct() {
     core->setObserver(this);
     // Registered through the base as well, so the record's editor flag
     // follows whether there is one.
-    setEditor(createInstrumentEditor(this));
+    setEditor(createInstrumentEditor(&editorHost));
 }
 
 QeltEpiano::~QeltEpiano() {}

@@ -8,6 +8,7 @@
 #include "engine/audio_thread.h"
 #include "engine/epiano_engine.h"
 #include "plugin/audioeffectx.h"
+#include "plugin/vst_editor_host.h"
 
 class QeltEpiano : public AudioEffectX, private EngineObserver {
 public:
@@ -47,4 +48,5 @@ private:
     QELT_AUDIO_THREAD void engineValueChanged(int32_t index, float value) override;
 
     std::unique_ptr<EpianoEngine> core;
+    VstEditorHost editorHost{*this};
 };

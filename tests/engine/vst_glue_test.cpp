@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "editor/aeffeditor.h"
-#include "plugin/instrument_editor.h"
+#include "editor/instrument_editor.h"
 #include "plugin/qelt_epiano.h"
 #include "tests/engine/synthetic_samples.h"
 #include "tools/vsthost/vst_host.h"
@@ -18,22 +18,20 @@
 namespace {
 
 struct SpyEditor : AEffEditor {
-    explicit SpyEditor(AudioEffect* effect) : AEffEditor(effect) {}
+    explicit SpyEditor(EditorHost* host) : AEffEditor(host) {}
     std::vector<std::pair<VstInt32, float>> calls;
-    VstInt32 flagsWhenCreated = 0;
 };
 
 SpyEditor* lastEditor = nullptr;
 
 }  // namespace
 
-AEffEditor* createInstrumentEditor(AudioEffect* effect) {
-    lastEditor = new SpyEditor(effect);
-    lastEditor->flagsWhenCreated = effect->getAeffect()->flags;
+AEffEditor* createInstrumentEditor(EditorHost* host) {
+    lastEditor = new SpyEditor(host);
     return lastEditor;
 }
 
-void notifyEditorParameter(AEffEditor* editor, VstInt32 index, float value) {
+void notifyEditorParameter(AEffEditor* editor, int32_t index, float value) {
     static_cast<SpyEditor*>(editor)->calls.emplace_back(index, value);
 }
 
@@ -52,14 +50,14 @@ void renderBlock(QeltEpiano& plugin, int frames, MidiEventBlock* events = nullpt
     plugin.processReplacing(nullptr, outputs, frames);
 }
 
-TEST(EditorHooks, TheEditorIsCreatedLastAndRegistered) {
+TEST(EditorHooks, TheEditorIsRegisteredAndServedByThisPlugin) {
     RecordingHost host;
     auto e = makePlugin(RecordingHost::callback);
     ASSERT_NE(lastEditor, nullptr);
     EXPECT_EQ(e->getEditor(), lastEditor);
-    EXPECT_EQ(lastEditor->getEffect(), e.get());
-    EXPECT_EQ(lastEditor->flagsWhenCreated, effFlagsCanReplacing | effFlagsIsSynth) << "after the identity settings";
     EXPECT_EQ(e->getAeffect()->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsIsSynth);
+    e->setParameter(kTreble, 0.25f);
+    EXPECT_EQ(lastEditor->getHost()->parameterValue(kTreble), 0.25f);
 }
 
 TEST(EditorHooks, ParameterSetsAndKeysAreReportedAsSet) {

@@ -28,7 +28,7 @@ constexpr float kSilent = 1e-6f;
 #ifdef QELT_X11_EDITOR
 class ChildWindowEditor : public AEffEditor {
 public:
-    explicit ChildWindowEditor(AudioEffect* effect) : AEffEditor(effect) {}
+    ChildWindowEditor() {}
     ~ChildWindowEditor() override { close(); }
     bool open(void* parent) override {
         display = XOpenDisplay(nullptr);
@@ -63,7 +63,7 @@ public:
         std::strcpy(name, "Default");
         if (kFault == kLeaks) leaked = new char[4096];
 #ifdef QELT_X11_EDITOR
-        setEditor(new ChildWindowEditor(this));
+        setEditor(new ChildWindowEditor());
 #endif
     }
 

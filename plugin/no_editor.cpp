@@ -1,5 +1,0 @@
-#include "plugin/instrument_editor.h"
-
-AEffEditor* createInstrumentEditor(AudioEffect*) { return nullptr; }
-
-void notifyEditorParameter(AEffEditor*, VstInt32, float) {}
