@@ -70,5 +70,4 @@ protected:
     VstInt32 numParams;
     VstInt32 curProgram;
     AEffect cEffect;
-    ERect editorRect = {};  // what effEditGetRect hands the host
 };
