@@ -118,12 +118,18 @@ TEST_F(X11Editor, AParentThatNamesNoWindowOpensNothingAndHarmsNothing) {
 }
 
 TEST_F(X11Editor, AHostThatDestroysItsWindowFirstLeavesACleanClose) {
+    HostErrors errors;
     ASSERT_TRUE(rig.open());
     rig.window.destroy();
     rig.plugin->dispatch(effEditIdle);
     rig.plugin->dispatch(effEditClose);
     rig.plugin->dispatch(effEditIdle);
-    SUCCEED() << "no protocol error ended the process";
+    EXPECT_EQ(errors.elsewhere(), 0);
+    // The host's own errors still reach the host's handler, once.
+    XDestroyWindow(testDisplay(), 0x7ABCDEF);
+    settle();
+    EXPECT_EQ(errors.onTestDisplay(), 1);
+    EXPECT_TRUE(errors.installed()) << "the host's handler is still the process's";
 }
 
 TEST(X11TwoEditors, EachShowsItsOwnInstance) {
