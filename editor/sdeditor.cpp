@@ -94,6 +94,15 @@ bool SDEditor::open(void* window) {
     if (frame) close();
     AEffGUIEditor::open(window);
 
+    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
+    if (!newFrame->getSystemWindow() && !newFrame->isWindowPending()) {
+        // No window in that parent, nor one to come: the editor stays closed.
+        delete newFrame;
+        AEffEditor::close();
+        return false;
+    }
+    newFrame->setBackground(background);
+
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
     windowThread.store(VSTGUI::currentThreadIdentity(), std::memory_order_relaxed);
@@ -103,9 +112,6 @@ bool SDEditor::open(void* window) {
     CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap);
     CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap);
     CBitmap* blackKey = new CBitmap(kBlackKeyBitmap);
-
-    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
-    newFrame->setBackground(background);
 
     for (int tag = 0; tag < kKnobCount; ++tag) {
         const bool large = tag == kLargeKnobTag;

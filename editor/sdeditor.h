@@ -31,6 +31,9 @@ public:
     explicit SDEditor(AudioEffect* effect);
     ~SDEditor() override;
 
+    // True when the window is there, or comes at a later idle (a host window
+    // not yet on the X server); false, with the editor closed, when no
+    // window can be made in that parent.
     bool open(void* window) override;
     void close() override;
     // Shows what other threads left behind, then redraws what is dirty.
