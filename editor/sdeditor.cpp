@@ -167,6 +167,8 @@ void SDEditor::idle() {
     AEffGUIEditor::idle();
 }
 
+// Records the change and marks the control dirty; the drawing waits for the
+// next idle pass or paint, so that no caller waits on the window system.
 void SDEditor::setParameter(VstInt32 index, float value) {
     if (!onWindowThread()) {
         recordFromOtherThread(index, value);
@@ -176,14 +178,13 @@ void SDEditor::setParameter(VstInt32 index, float value) {
     if (isKnob(index)) {
         // This update is newer than anything another thread left.
         pendingKnob[index].store(kNothing, std::memory_order_relaxed);
-        // The knob redraws at the next idle pass once its picture changes.
+        // The knob reports itself dirty once its picture changes.
         knobs[index]->setValue(effect ? effect->getParameter(index) : 0.f);
         return;
     }
     if (index < 0 || index >= kKeyTableSize || !keyTable[index]) return;
     pendingKey[index].store(kNothing, std::memory_order_relaxed);
     showKey(keyTable[index], index, value != 0.f);
-    frame->drawView(keyTable[index]);
 }
 
 void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {

@@ -5,8 +5,8 @@
 // (the controls' changes coming back through the engine), the host's
 // automation thread and the audio thread (played MIDI notes). Only the
 // window's thread touches the frame and the controls; the others leave the
-// new state in atomics here, and the next idle pass on the window's thread
-// shows it.
+// new state in atomics here. Whatever the thread, nothing is drawn there:
+// the next idle pass on the window's thread shows the change.
 #pragma once
 
 #include <atomic>

@@ -81,14 +81,20 @@ TEST_F(X11Editor, RepaintsWhatAnotherWindowUncovered) {
 
 TEST_F(X11Editor, FollowsTheHostAndNotesPlayedOnTheAudioThread) {
     ASSERT_TRUE(rig.open());
-    rig.plugin->setParameter(4, 0.25f);  // the host's thread is the window's here
+    const Picture before = rig.shot();
+    // The host's thread is the window's here: still nothing is drawn before
+    // the idle pass.
+    rig.plugin->setParameter(4, 0.25f);
+    rig.plugin->setParameter(60, 1.f);
+    settle();
+    EXPECT_EQ(differences(rig.shot(), before), "");
     std::thread audio([&] {
         rig.plugin->setParameter(1, 0.9f);  // automation from the audio thread
         rig.render(512, {{64, 100}});
     });
     audio.join();
     rig.idle();
-    EXPECT_EQ(differences(rig.shot(), rig.expected({64})), "");
+    EXPECT_EQ(differences(rig.shot(), rig.expected({60, 64})), "");
     std::thread release([&] { rig.render(512, {{64, 0}}); });
     release.join();
     rig.idle();
