@@ -90,10 +90,10 @@ public:
     CFrameWindowState* getWindowState() const { return windowState; }
 
     void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
+    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
     // No window yet, but one comes at a later idle: the host has made its
     // window but not yet sent it to the X server.
     bool isWindowPending() const { return windowPending; }
-    void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
 
 protected:
     bool createWindow(void* parentWindow);

@@ -157,9 +157,9 @@ struct CFramePlatform {
         XSetWindowAttributes attributes;
         attributes.background_pixmap = None;  // every pixel is painted: no flash of a background
         attributes.event_mask = kEventMask;
-        const ::Window created = XCreateWindow(display, parent, 0, 0, (unsigned)frame->size.getWidth(),
-                                               (unsigned)frame->size.getHeight(), 0, CopyFromParent, InputOutput,
-                                               CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+        const ::Window created =
+            XCreateWindow(display, parent, 0, 0, (unsigned)frame->size.getWidth(), (unsigned)frame->size.getHeight(), 0,
+                          CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
         XWindowAttributes own;
         const bool made = created && XGetWindowAttributes(display, created, &own) != 0;
         XSync(display, False);
