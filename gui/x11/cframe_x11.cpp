@@ -40,6 +40,10 @@ int32_t buttonBit(unsigned int button) {
 
 constexpr ::Window kLargestId = 0x1FFFFFFF;
 
+// The side of the image that makes cairo let go of its finished transfers:
+// large enough to go through shared memory.
+constexpr int kTransferFlushSide = 64;
+
 // How long a frame waits for the host to send its window to the server.
 constexpr uint32_t kPendingWindowPatience = 3000;  // ms
 
@@ -171,9 +175,6 @@ struct CFramePlatform {
         state->window = created;
         state->visual = own.visual;
         state->depth = own.depth;
-        cairo_surface_t* probe = cairo_xlib_surface_create(display, created, own.visual, 1, 1);
-        state->cairoDevice = cairo_device_reference(cairo_surface_get_device(probe));
-        cairo_surface_destroy(probe);
         frame->window = asHandle(created);
         return true;
     }
@@ -193,14 +194,39 @@ struct CFramePlatform {
         closeConnection(frame);
     }
 
+    // Cairo's state for the connection. Made before the connection's errors
+    // are taken from Xlib's handler: cairo tries the shared-memory transfers
+    // with a handler of its own swapped in, and must see its errors.
+    static cairo_device_t* openCairo(Display* display) {
+        const int screen = DefaultScreen(display);
+        cairo_surface_t* probe =
+            cairo_xlib_surface_create(display, RootWindow(display, screen), DefaultVisual(display, screen), 1, 1);
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(probe));
+        cairo_surface_destroy(probe);
+        return device;
+    }
+
+    // Cairo keeps the record of a shared-memory transfer still under way
+    // when its surface goes, and lets it go only at the next such transfer;
+    // closing the connection would leak it. Once the server has caught up, a
+    // throwaway shared-memory image frees what is waiting.
+    static void closeCairo(Display* display, cairo_device_t* device) {
+        XSync(display, False);
+        const int screen = DefaultScreen(display);
+        cairo_surface_t* any =
+            cairo_xlib_surface_create(display, RootWindow(display, screen), DefaultVisual(display, screen), 1, 1);
+        cairo_surface_destroy(
+            cairo_surface_create_similar_image(any, CAIRO_FORMAT_RGB24, kTransferFlushSide, kTransferFlushSide));
+        cairo_surface_destroy(any);
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
+    }
+
     // Every surface on the connection must be gone by now.
     static void closeConnection(CFrame* frame) {
         CFrameWindowState* state = frame->windowState;
         Display* display = state->display;
-        if (cairo_device_t* device = state->cairoDevice) {
-            cairo_device_finish(device);
-            cairo_device_destroy(device);
-        }
+        if (cairo_device_t* device = state->cairoDevice) closeCairo(display, device);
         if (state->window) XDestroyWindow(display, state->window);
         XSync(display, False);
         forgetDisplayErrors(display);
@@ -254,9 +280,10 @@ bool CFrame::createWindow(void* parentWindow) {
     // its events are not ours to take.
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
-    watchDisplayErrors(display);
     windowState = new CFrameWindowState;
     windowState->display = display;
+    windowState->cairoDevice = CFramePlatform::openCairo(display);
+    watchDisplayErrors(display);
 
     if (CFramePlatform::windowExists(display, parent)) {
         if (CFramePlatform::makeWindow(this, parent)) return true;
