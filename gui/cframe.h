@@ -108,6 +108,9 @@ public:
 
     void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
     void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
+    // No window yet, but one comes at a later idle: the host has made its
+    // window but not yet sent it to the X server.
+    bool isWindowPending() const { return windowPending; }
 
 protected:
     bool createWindow(void* parentWindow);
@@ -133,6 +136,7 @@ protected:
     bool dropActive = false;
     bool noUpdates = false;
     void* window = nullptr;  // HWND, or the X11 window id
+    bool windowPending = false;
     void* msimg32Module = nullptr;  // HMODULE; this and the next three on Windows only
     CDropTarget* dropTarget = nullptr;
     void* defaultCursor = nullptr;  // HCURSOR
