@@ -188,7 +188,9 @@ void CFrame::unregisterWindowClass() {
 }
 
 bool CFrame::createWindow(void* parentWindow) {
-    if (!parentWindow) return false;
+    // A handle the host made up, or one of a window already gone: no window,
+    // and nothing of the thread or the process is touched.
+    if (!parentWindow || !IsWindow(asWindow(parentWindow))) return false;
     registerWindowClass();
     HWND created = CreateWindowExA(0, windowClassName, "Window",
                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,

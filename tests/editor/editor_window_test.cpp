@@ -108,6 +108,34 @@ TEST_F(EditorWindow, EndingThePluginWithTheWindowOpenTakesTheWindowAlong) {
     EXPECT_FALSE(IsWindow(window)) << "a window left behind would call into the freed editor";
 }
 
+TEST_F(EditorWindow, AParentThatIsNoWindowGetsNoEditor) {
+    HWND gone = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, hostWindow(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(IsWindow(gone));
+    DestroyWindow(gone);
+    const struct {
+        const char* what;
+        void* parent;
+    } refused[] = {{"no parent", nullptr}, {"a destroyed window", gone}, {"a made-up handle", (void*)0x00ABCDEF}};
+    const int windowsBefore = threadWindowCount();
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(rig.plugin().dispatch(effEditOpen, 0, 0, c.parent), 0);
+        pumpMessages();
+        EXPECT_EQ(rig.editorWindow(), nullptr);
+        EXPECT_EQ(threadWindowCount(), windowsBefore);
+        // What a host does next with an editor it believes open, or tries anyway.
+        rig.plugin().setParameter(2, 0.9f);
+        EXPECT_EQ(rig.plugin().dispatch(effEditIdle), 0);
+        EXPECT_EQ(rig.plugin().dispatch(effEditKeyDown, 0, VKEY_UP), 0);
+        EXPECT_EQ(rig.plugin().dispatch(effEditClose), 0);
+        rig.plugin().setParameter(2, 0.5f);
+    }
+    // A real parent afterwards gets the whole editor.
+    ASSERT_TRUE(rig.open());
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), expectedEditor(kDefaults, {})), "");
+}
+
 // Runs `work` on a thread of its own while this thread answers its windows'
 // messages (a child window made on another thread notifies its parent here).
 void onThreadOfItsOwn(const std::function<void()>& work) {
