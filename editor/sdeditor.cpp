@@ -108,17 +108,6 @@ bool SDEditor::open(void* window) {
     windowThread.store(VSTGUI::currentThreadIdentity(), std::memory_order_relaxed);
     windowOpen.store(true, std::memory_order_release);
 
-    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
-    if (!newFrame->getSystemWindow()) {
-        // No window inside that parent (none given, one that does not exist,
-        // no display): the host hears that the editor is not open.
-        delete newFrame;
-        windowOpen.store(false, std::memory_order_release);
-        AEffGUIEditor::close();
-        return false;
-    }
-    newFrame->setBackground(background);
-
     CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
     CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap);
     CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap);
