@@ -17,15 +17,15 @@ bool isBefore(uint32_t a, uint32_t b) { return (int32_t)(a - b) < 0; }
 }  // namespace
 
 AEffGUIEditor::AEffGUIEditor(EditorHost* host)
-    : AEffEditor(host), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr), windowThreadEntered(false) {
+    : AEffEditor(host), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
     nextIdleTime = VSTGUI::tickClock().ticks();
-    // Drag and drop needs the window's thread set up for it.
-    windowThreadEntered = VSTGUI::enterWindowThread();
 }
 
-AEffGUIEditor::~AEffGUIEditor() {
-    if (windowThreadEntered) VSTGUI::leaveWindowThread();
-}
+// The thread that creates or deletes the plug-in need not be the one that
+// shows its window: what the window's thread needs (OLE for drag and drop on
+// Windows) is set up and ended by the frame, on the thread that opens and
+// closes the window.
+AEffGUIEditor::~AEffGUIEditor() {}
 
 bool AEffGUIEditor::getRect(EditorRect** out) {
     if (!out) return false;

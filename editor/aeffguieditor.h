@@ -43,7 +43,4 @@ protected:
     VSTGUI::CFrame* frame;
 
     static inline int32_t knobMode = 0;
-
-private:
-    bool windowThreadEntered;  // the thread was set up here and is left here
 };

@@ -140,7 +140,7 @@ protected:
     void* msimg32Module = nullptr;  // HMODULE; this and the next three on Windows only
     CDropTarget* dropTarget = nullptr;
     void* defaultCursor = nullptr;  // HCURSOR
-    bool oleInitialized = false;  // OLE was set up by this frame and must be ended by it
+    uintptr_t oleThread = 0;  // the thread this frame set OLE up on, to end it there; 0: none (Windows)
     CMouseGesture* gesture = nullptr;
     // The window system's own state of the frame, where it needs one (X11).
     CFrameWindowState* windowState = nullptr;

@@ -163,6 +163,7 @@ struct HostedTestPlugin {
 class TestFrame : public CFrame {
 public:
     TestFrame(const CRect& size, void* parent, CFrameListener* editor = nullptr) : CFrame(size, parent, editor) {}
+    using CFrame::createWindow;
     using CFrame::dropTarget;
     using CFrame::findHostWindow;
     using CFrame::firstDraw;
