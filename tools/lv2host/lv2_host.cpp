@@ -9,7 +9,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
+#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -61,8 +64,40 @@ const LilvNode* Lv2World::node(const char* uri) {
     return nodes[uri] = lilv_new_uri(lilv, uri);
 }
 
+// The specification bundles on LV2_PATH (lilv's default path without it):
+// those whose manifest declares a specification or an ontology.
+void Lv2World::loadSpecifications() {
+    const char* home = std::getenv("HOME");
+    const char* set = std::getenv("LV2_PATH");
+    std::string path = set && *set ? set : std::string(home ? home : "") + "/.lv2:/usr/local/lib/lv2:/usr/lib/lv2";
+    for (size_t at = 0; at <= path.size();) {
+        size_t end = path.find(':', at);
+        if (end == std::string::npos) end = path.size();
+        std::string folder = path.substr(at, end - at);
+        at = end + 1;
+        DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+        if (!dir) continue;
+        while (dirent* entry = readdir(dir)) {
+            std::string bundle = folder + "/" + entry->d_name + "/";
+            std::ifstream manifest(bundle + "manifest.ttl");
+            std::stringstream text;
+            text << manifest.rdbuf();
+            const std::string t = text.str();
+            if (t.find("lv2:Specification") == std::string::npos && t.find("owl:Ontology") == std::string::npos)
+                continue;
+            LilvNode* uri = lilv_new_file_uri(lilv, nullptr, bundle.c_str());
+            lilv_world_load_bundle(lilv, uri);
+            lilv_node_free(uri);
+        }
+        closedir(dir);
+    }
+    lilv_world_load_specifications(lilv);
+    lilv_world_load_plugin_classes(lilv);
+}
+
 // Only the given bundle and the specifications: a copy of the same plug-in
-// installed elsewhere must not stand in for the one under test.
+// installed elsewhere (its triples would mix with these) must not stand in
+// for the one under test.
 bool Lv2World::loadBundle(const std::string& path, std::string* error) {
     char* real = realpath(path.c_str(), nullptr);
     if (!real) {
@@ -72,8 +107,7 @@ bool Lv2World::loadBundle(const std::string& path, std::string* error) {
     std::string folder = real;
     std::free(real);
     if (folder.back() != '/') folder += '/';
-    lilv_world_load_specifications(lilv);
-    lilv_world_load_plugin_classes(lilv);
+    loadSpecifications();
     if (access((folder + "manifest.ttl").c_str(), R_OK) != 0) {
         *error = path + ": not an LV2 bundle (no readable manifest.ttl)";
         return false;

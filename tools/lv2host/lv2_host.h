@@ -52,8 +52,9 @@ public:
     Lv2World(const Lv2World&) = delete;
     Lv2World& operator=(const Lv2World&) = delete;
 
-    // Loads the specifications installed on LV2_PATH and the bundle at `path`
-    // (a folder), and finds its plug-in: the first one whose data the bundle holds.
+    // Loads the specification bundles installed on LV2_PATH and the bundle at
+    // `path` (a folder), and no other, and finds its plug-in: the first one
+    // whose data the bundle holds.
     bool loadBundle(const std::string& path, std::string* error);
     const LilvPlugin* plugin() const { return found; }
     LilvWorld* world() const { return lilv; }
@@ -63,6 +64,7 @@ public:
     UridMap urids;
 
 private:
+    void loadSpecifications();
     LilvWorld* lilv;
     const LilvPlugin* found = nullptr;
     std::map<std::string, LilvNode*> nodes;
