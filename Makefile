@@ -76,7 +76,7 @@ docs-picture: dll
 # The validator's one-screen summary of each build closes the run.
 test: test-native test-win32 test-win64 test-linux test-tsan test-asan test-fuzz
 	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt $(WIN64)/validator-summary.txt \
-		$(LINUX)/validator-summary.txt 2>/dev/null || true
+		$(LINUX)/validator-summary.txt $(LINUX)/validator-summary-lv2.txt 2>/dev/null || true
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)

@@ -328,7 +328,9 @@ void Lv2Instance::run(const std::vector<Lv2Midi>& events, uint32_t frames) {
             out->size = (uint32_t)(capacityWords * 8 - sizeof(LV2_Atom));
         }
     }
+    if (runWatch) runWatch->entering();
     lilv_instance_run(lilvInstance, frames);
+    if (runWatch) runWatch->left();
     written.clear();
     inBounds = true;
     for (const Port& port : ports)
@@ -343,6 +345,48 @@ bool Lv2Instance::applyPreset(const char* presetUri, std::string* error) {
         *error = std::string("no preset ") + presetUri;
         return false;
     }
+    bool done = restore(state, presetUri, error);
+    lilv_state_free(state);
+    return done;
+}
+
+std::string Lv2Instance::saveState() {
+    auto getValue = [](const char* symbol, void* user, uint32_t* size, uint32_t* type) -> const void* {
+        Lv2Instance* self = static_cast<Lv2Instance*>(user);
+        for (size_t i : self->controls) {
+            if (self->ports[i].symbol != symbol) continue;
+            *size = sizeof(float);
+            *type = self->floatType;
+            return &self->ports[i].value;
+        }
+        *size = 0;
+        *type = 0;
+        return nullptr;
+    };
+    LilvState* state = lilv_state_new_from_instance(world.plugin(), lilvInstance, world.urids.mapInterface(), nullptr,
+                                                    nullptr, nullptr, nullptr, getValue, this, 0,
+                                                    world.urids.features());
+    if (!state) return std::string();
+    const char* stateUri = "urn:qelt:validator:saved";
+    char* text = lilv_state_to_string(world.world(), world.urids.mapInterface(), world.urids.unmapInterface(), state, stateUri, nullptr);
+    std::string saved = text ? text : "";
+    lilv_free(text);
+    lilv_state_free(state);
+    return saved;
+}
+
+bool Lv2Instance::restoreState(const std::string& saved, std::string* error) {
+    LilvState* state = lilv_state_new_from_string(world.world(), world.urids.mapInterface(), saved.c_str());
+    if (!state) {
+        *error = "the saved state does not read back";
+        return false;
+    }
+    bool done = restore(state, "the saved state", error);
+    lilv_state_free(state);
+    return done;
+}
+
+bool Lv2Instance::restore(const LilvState* state, const std::string& what, std::string* error) {
     struct Restore {
         Lv2Instance* self;
         std::string unknown;
@@ -353,12 +397,12 @@ bool Lv2Instance::applyPreset(const char* presetUri, std::string* error) {
         if (type == r->self->floatType && size == sizeof(float)) v = *static_cast<const float*>(value);
         if (type == r->self->doubleType && size == sizeof(double)) v = (float)*static_cast<const double*>(value);
         if (type == r->self->intType && size == sizeof(int32_t)) v = (float)*static_cast<const int32_t*>(value);
-        if (std::isnan(v) || !r->self->setControl(symbol, v)) r->unknown += std::string(r->unknown.empty() ? "" : ", ") + symbol;
+        if (std::isnan(v) || !r->self->setControl(symbol, v))
+            r->unknown += std::string(r->unknown.empty() ? "" : ", ") + symbol;
     };
     lilv_state_restore(state, lilvInstance, setValue, &restore, 0, world.urids.features());
-    lilv_state_free(state);
     if (!restore.unknown.empty()) {
-        *error = std::string(presetUri) + " sets what is no control input: " + restore.unknown;
+        *error = what + " sets what is no control input: " + restore.unknown;
         return false;
     }
     return true;

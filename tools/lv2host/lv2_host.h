@@ -33,6 +33,7 @@ public:
     // Null-terminated, for instantiate and state restore.
     const LV2_Feature* const* features() const { return featureList; }
     LV2_URID_Map* mapInterface() { return &mapData; }
+    LV2_URID_Unmap* unmapInterface() { return &unmapData; }
 
 private:
     std::mutex lock;
@@ -68,6 +69,17 @@ private:
     LilvWorld* lilv;
     const LilvPlugin* found = nullptr;
     std::map<std::string, LilvNode*> nodes;
+};
+
+// Told on the running thread just before and just after the plug-in's run
+// (a validator marks the audio call with it; the host's own work stays out).
+class Lv2RunWatch {
+public:
+    virtual void entering() = 0;
+    virtual void left() = 0;
+
+protected:
+    ~Lv2RunWatch() = default;
 };
 
 // One instance with every port connected to a buffer of its own.
@@ -109,6 +121,11 @@ public:
     void deactivate();
     // Applies a preset through lilv's state restore, as hosts do.
     bool applyPreset(const char* presetUri, std::string* error);
+    // The control values as a host saves them (through lilv, as Turtle
+    // text), and such a text restored.
+    std::string saveState();
+    bool restoreState(const std::string& saved, std::string* error);
+    void watchRuns(Lv2RunWatch* watch) { runWatch = watch; }
 
     LilvInstance* instance() const { return lilvInstance; }
     const Setup& setup() const { return settings; }
@@ -127,6 +144,7 @@ private:
     void connect(size_t index);
     void fillMidiInput(Port& port, const std::vector<Lv2Midi>& events);
     void readAtomOutput(const Port& port);
+    bool restore(const LilvState* state, const std::string& what, std::string* error);
 
     Lv2World& world;
     Setup settings;
@@ -136,5 +154,6 @@ private:
     std::vector<size_t> controls, audioOutputs;
     std::vector<Lv2Midi> written;
     bool inBounds = true;
+    Lv2RunWatch* runWatch = nullptr;
     LV2_URID sequenceType, chunkType, midiEventType, floatType, doubleType, intType;
 };
