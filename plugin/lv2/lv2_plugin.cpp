@@ -122,7 +122,7 @@ void Lv2Epiano::takeMidi(uint32_t frames) {
     if (!midiIn || midiIn->atom.type != sequenceType) return;
     const bool beats = midiIn->body.unit == beatTimeUnit;
     const int64_t last = frames > 0 ? (int64_t)frames - 1 : 0;
-    LV2_ATOM_SEQUENCE_FOREACH (midiIn, event) {
+    LV2_ATOM_SEQUENCE_FOREACH(midiIn, event) {
         if (event->body.type != midiEventType || event->body.size == 0) continue;
         const uint8_t* message = reinterpret_cast<const uint8_t*>(event + 1);
         int64_t frame = beats ? 0 : event->time.frames;
@@ -193,7 +193,9 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
     }
 }
 
-void connectPort(LV2_Handle instance, uint32_t port, void* data) { static_cast<Lv2Epiano*>(instance)->connect(port, data); }
+void connectPort(LV2_Handle instance, uint32_t port, void* data) {
+    static_cast<Lv2Epiano*>(instance)->connect(port, data);
+}
 
 void activate(LV2_Handle instance) {
     try {
@@ -208,8 +210,10 @@ void cleanup(LV2_Handle instance) { delete static_cast<Lv2Epiano*>(instance); }
 
 const void* extensionData(const char*) { return nullptr; }
 
-const LV2_Descriptor kDescriptor = {kLv2PluginUri, instantiate, connectPort, activate, run, nullptr, cleanup,
-                                    extensionData};
+// Nothing to do on deactivate: activate starts afresh.
+const LV2_Descriptor kDescriptor = {
+    kLv2PluginUri, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData,
+};
 
 }  // namespace
 

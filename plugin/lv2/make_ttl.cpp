@@ -129,9 +129,12 @@ int main(int argc, char** argv) {
     }
     const std::string bundle = argv[1];
     const std::map<std::string, std::string> values = {
-        {"PLUGIN_URI", kLv2PluginUri}, {"PRESET_URI", kLv2DefaultPresetUri},
-        {"BINARY", argv[2]},           {"PRESET_LABEL", kDefaultProgramName},
-        {"PORTS", ports()},            {"PRESET_PORTS", presetPorts()},
+        {"PLUGIN_URI", kLv2PluginUri},
+        {"PRESET_URI", kLv2DefaultPresetUri},
+        {"BINARY", argv[2]},
+        {"PRESET_LABEL", kDefaultProgramName},
+        {"PORTS", ports()},
+        {"PRESET_PORTS", presetPorts()},
     };
     for (int i = 3; i < argc; i++) {
         std::string path = argv[i], name = path.substr(path.find_last_of('/') + 1);

@@ -3,7 +3,6 @@
 // the events' frames, reporting the notes it plays, and taking bad input
 // from a host without harm.
 #include <gtest/gtest.h>
-
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
@@ -28,7 +27,7 @@ std::string text(const LilvNode* node) { return node ? lilv_node_as_string(node)
 
 std::set<std::string> texts(const LilvNodes* nodes) {
     std::set<std::string> out;
-    LILV_FOREACH (nodes, i, nodes) out.insert(text(lilv_nodes_get(nodes, i)));
+    LILV_FOREACH(nodes, i, nodes) out.insert(text(lilv_nodes_get(nodes, i)));
     return out;
 }
 
@@ -117,10 +116,10 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
                                 audioOut = {LV2_CORE__OutputPort, LV2_CORE__AudioPort},
                                 controlIn = {LV2_CORE__InputPort, LV2_CORE__ControlPort};
     const Expected expected[] = {
-        {"midi_in", "MIDI in", atomIn, true},       {"out_left", "Left", audioOut, false},
-        {"out_right", "Right", audioOut, false},    {"sustain", "Sustain", controlIn, false},
-        {"treble", "Treble", controlIn, false},     {"lfo_depth", "LFO depth", controlIn, false},
-        {"lfo_rate", "LFO Rate", controlIn, false}, {"volume", "Volume", controlIn, false},
+        {"midi_in", "MIDI in", atomIn, true},         {"out_left", "Left", audioOut, false},
+        {"out_right", "Right", audioOut, false},      {"sustain", "Sustain", controlIn, false},
+        {"treble", "Treble", controlIn, false},       {"lfo_depth", "LFO depth", controlIn, false},
+        {"lfo_rate", "LFO Rate", controlIn, false},   {"volume", "Volume", controlIn, false},
         {"notes_out", "Notes played", atomOut, true},
     };
     ASSERT_EQ(lilv_plugin_get_num_ports(plugin), std::size(expected));
@@ -139,7 +138,8 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
         EXPECT_EQ(texts(lilv_port_get_classes(plugin, port)), expected[i].classes);
         EXPECT_EQ(lilv_port_supports_event(plugin, port, midiEvent), expected[i].midi);
         if (expected[i].midi) {
-            EXPECT_EQ(takeTexts(lilv_port_get_value(plugin, port, bufferType)), std::set<std::string>{LV2_ATOM__Sequence});
+            EXPECT_EQ(takeTexts(lilv_port_get_value(plugin, port, bufferType)),
+                      std::set<std::string>{LV2_ATOM__Sequence});
         }
         if (expected[i].classes == controlIn) {
             LilvNode *def, *min, *max;
@@ -170,8 +170,8 @@ TEST_F(Lv2Bundle, TheDefaultPresetRestoresTheProgramsSound) {
     EXPECT_EQ(takeTexts(lilv_plugin_get_related(plugin, presetClass)), std::set<std::string>{kPresetUri});
     lilv_node_free(presetClass);
 
-    const std::vector<Lv2Midi> phrase = {midi(100, 0x90, 60, 100), midi(100, 0x90, 67, 30),
-                                         midi(9000, 0xB0, 1, 90), midi(20000, 0x80, 60, 0)};
+    const std::vector<Lv2Midi> phrase = {midi(100, 0x90, 60, 100), midi(100, 0x90, 67, 30), midi(9000, 0xB0, 1, 90),
+                                         midi(20000, 0x80, 60, 0)};
     auto reference = instance();
     std::vector<float> defaults = play(*reference, phrase, 512, 30000);
 

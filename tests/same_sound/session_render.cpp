@@ -94,7 +94,8 @@ public:
                 if (a.kind == Action::kKeyParameter)
                     plugin->setParameter(a.index, a.value);
                 else
-                    midi.push_back({(VstInt32)(a.frame > position ? a.frame - position : 0), a.status, a.data1, a.data2});
+                    midi.push_back(
+                        {(VstInt32)(a.frame > position ? a.frame - position : 0), a.status, a.data1, a.data2});
             }
             plugin->render(midi, block, left, right);
             position += block;

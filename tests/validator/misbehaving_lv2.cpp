@@ -54,7 +54,7 @@ void run(LV2_Handle h, uint32_t frames) {
     }
     if (kFault == kLocks) std::lock_guard<std::mutex> hold(t->lock);
     if (t->midi) {
-        LV2_ATOM_SEQUENCE_FOREACH (t->midi, e) {
+        LV2_ATOM_SEQUENCE_FOREACH(t->midi, e) {
             const uint8_t* m = reinterpret_cast<const uint8_t*>(e + 1);
             if (e->body.type != t->midiEvent || e->body.size < 3 || (m[0] & 0xF0) != 0x90 || m[2] == 0) continue;
             t->step = kTwoPi * 440.f * std::exp2((m[1] - 69) / 12.f) / t->rate;

@@ -1,9 +1,11 @@
 #include "tools/lv2host/lv2_host.h"
 
+#include <dirent.h>
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cmath>
@@ -12,13 +14,10 @@
 #include <fstream>
 #include <sstream>
 
-#include <dirent.h>
-#include <unistd.h>
-
 namespace {
 
 constexpr uint64_t kGuardPattern = 0xA5A5A5A5A5A5A5A5ull;
-constexpr size_t kGuardWords = 8;  // past the capacity a host states: must stay as the host left it
+constexpr size_t kGuardWords = 8;        // past the capacity a host states: must stay as the host left it
 constexpr uint32_t kMidiEventSlot = 24;  // an event of up to 8 bytes, padded
 
 std::string text(const LilvNode* node) { return node ? lilv_node_as_string(node) : std::string(); }
@@ -115,7 +114,7 @@ bool Lv2World::loadBundle(const std::string& path, std::string* error) {
     LilvNode* bundle = lilv_new_file_uri(lilv, nullptr, folder.c_str());
     lilv_world_load_bundle(lilv, bundle);
     const LilvPlugins* all = lilv_world_get_all_plugins(lilv);
-    LILV_FOREACH (plugins, i, all) {
+    LILV_FOREACH(plugins, i, all) {
         const LilvPlugin* p = lilv_plugins_get(all, i);
         if (lilv_node_equals(lilv_plugin_get_bundle_uri(p), bundle)) {
             found = p;
@@ -155,7 +154,7 @@ std::unique_ptr<Lv2Instance> Lv2Instance::create(Lv2World& world, const Setup& s
     const std::string pluginUri = text(lilv_plugin_get_uri(plugin));
 
     LilvNodes* required = lilv_plugin_get_required_features(plugin);
-    LILV_FOREACH (nodes, i, required) {
+    LILV_FOREACH(nodes, i, required) {
         std::string feature = text(lilv_nodes_get(required, i));
         if (feature != LV2_URID__map && feature != LV2_URID__unmap) {
             *error = pluginUri + " needs a feature this host lacks: " + feature;
@@ -304,7 +303,7 @@ void Lv2Instance::readAtomOutput(const Port& port) {
         inBounds = false;
         return;
     }
-    LV2_ATOM_SEQUENCE_FOREACH (sequence, event) {
+    LV2_ATOM_SEQUENCE_FOREACH(sequence, event) {
         if (event->body.type != midiEventType || event->body.size == 0 || event->body.size > 3) continue;
         Lv2Midi m;
         m.frame = (uint32_t)event->time.frames;
@@ -363,12 +362,13 @@ std::string Lv2Instance::saveState() {
         *type = 0;
         return nullptr;
     };
-    LilvState* state = lilv_state_new_from_instance(world.plugin(), lilvInstance, world.urids.mapInterface(), nullptr,
-                                                    nullptr, nullptr, nullptr, getValue, this, 0,
-                                                    world.urids.features());
+    LilvState* state =
+        lilv_state_new_from_instance(world.plugin(), lilvInstance, world.urids.mapInterface(), nullptr, nullptr,
+                                     nullptr, nullptr, getValue, this, 0, world.urids.features());
     if (!state) return std::string();
     const char* stateUri = "urn:qelt:validator:saved";
-    char* text = lilv_state_to_string(world.world(), world.urids.mapInterface(), world.urids.unmapInterface(), state, stateUri, nullptr);
+    char* text = lilv_state_to_string(world.world(), world.urids.mapInterface(), world.urids.unmapInterface(), state,
+                                      stateUri, nullptr);
     std::string saved = text ? text : "";
     lilv_free(text);
     lilv_state_free(state);

@@ -204,7 +204,8 @@ bool renderSong(const MidiSong& song, const RenderSettings& settings, BlockPlaye
             const MidiMessage& m = song.messages[next];
             int64_t delta = frames[next] - at;
             if (delta >= n) stats->eventsBeyondBlockEnd++;
-            messages.push_back(BlockMessage{(int32_t)delta, {m.bytes[0], m.bytes[1], m.size > 2 ? m.bytes[2] : (uint8_t)0},
+            messages.push_back(BlockMessage{(int32_t)delta,
+                                            {m.bytes[0], m.bytes[1], m.size > 2 ? m.bytes[2] : (uint8_t)0},
                                             (uint8_t)(m.size < 3 ? m.size : 3)});
             next++;
         }

@@ -187,7 +187,7 @@ CheckResult checkLv2StateRoundTrip(const Settings& s) {
     int presets = 0, presetsRefused = 0;
     LilvNode* presetClass = lilv_new_uri(world(s.lv2Bundle, nullptr)->world(), LV2_PRESETS__Preset);
     LilvNodes* related = lilv_plugin_get_related(world(s.lv2Bundle, nullptr)->plugin(), presetClass);
-    LILV_FOREACH (nodes, i, related) {
+    LILV_FOREACH(nodes, i, related) {
         presets++;
         presetsRefused += !b->applyPreset(lilv_node_as_uri(lilv_nodes_get(related, i)), &why);
     }

@@ -8,13 +8,13 @@
 // control values saved and restored as LV2 hosts do.
 // Prints one screen (and with --summary-file writes it there too); exit
 // status 0 all passed, 1 a check failed, 2 not loaded.
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-#include <sys/stat.h>
 
 #include "tools/validate/audio_guard.h"
 #include "tools/validate/validation.h"
