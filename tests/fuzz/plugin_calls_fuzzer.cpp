@@ -327,8 +327,8 @@ private:
     }
 
     // The parent is a live window, a destroyed one, none or any id; the
-    // display may be out of reach. The answer is 1 exactly when the editor
-    // made its window: certainly for a live parent, never where none can be.
+    // display may be out of reach. The answer is 1 for a live parent and 0
+    // where no window can ever be made.
     void openEditor() {
         const HostWindows& host = hostWindows();
         bool live = false;
@@ -344,8 +344,9 @@ private:
                 impossible = !live;
                 break;
             case 2:
+                // Inside a live client's ids, a destroyed window looks like
+                // one its owner has not flushed yet: the editor may wait for it.
                 parent = host.destroyedWindow();
-                impossible = true;
                 break;
             case 3:
                 parent = in.ConsumeIntegral<uint32_t>();
