@@ -1,5 +1,5 @@
-// What the LV2 plug-in is to a host: its URI, its ports in index order and
-// its preset. The DSP glue and the generator of the bundle's descriptions
+// What the LV2 plug-in is to a host: its URI, its ports in index order, its
+// preset and its UI. The DSP glue and the generator of the bundle's descriptions
 // both read this header, and the control ports come from kParameters, so a
 // port's index, symbol, name and default are stated once.
 #pragma once
@@ -11,6 +11,7 @@
 // Ours for good: hosts keep it in their sessions.
 constexpr const char* kLv2PluginUri = "urn:qelt:epiano";
 constexpr const char* kLv2DefaultPresetUri = "urn:qelt:epiano:preset:default";
+constexpr const char* kLv2UiUri = "urn:qelt:epiano:ui";
 
 enum class Lv2PortKind { kMidiInput, kAudioOutput, kControlInput, kNotifyOutput };
 

@@ -217,13 +217,4 @@ const LV2_Descriptor kDescriptor = {
 
 }  // namespace
 
-// The C++ runtime is linked in, so each load of this binary sets aside its
-// own reserve for exceptions thrown when memory runs out, from the C heap.
-// Hosts load and unload the binary with their instances (lilv does), so the
-// reserve is given back with it.
-namespace __gnu_cxx {
-void __freeres();
-}
-__attribute__((destructor)) static void releaseRuntimeReserve() { __gnu_cxx::__freeres(); }
-
 LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) { return index == 0 ? &kDescriptor : nullptr; }

@@ -1,8 +1,9 @@
 // Writes the bundle's Turtle files from their templates, filling in the
-// ports and the preset from the plug-in's description (and so from the
-// parameter table), the URIs and the binary's name.
+// ports, the preset and the UI's port notifications from the plug-in's
+// description (and so from the parameter table), the URIs and the binaries'
+// names.
 //
-//   qelt-lv2-ttl BUNDLE-DIR BINARY TEMPLATE.ttl.in...
+//   qelt-lv2-ttl BUNDLE-DIR BINARY UI-BINARY TEMPLATE.ttl.in...
 //
 // Each TEMPLATE.ttl.in becomes BUNDLE-DIR/TEMPLATE.ttl. A placeholder the
 // generator does not know is an error, so a template cannot ship one.
@@ -86,6 +87,22 @@ std::string presetPorts() {
     return out;
 }
 
+// The ports the UI hears of: each control's value, and the notes played as
+// the events of the notes output.
+std::string uiNotifications() {
+    std::string out;
+    for (uint32_t i = 0; i < kLv2PortCount; i++) {
+        const Lv2PortInfo port = lv2Port(i);
+        const char* protocol = port.kind == Lv2PortKind::kControlInput   ? "ui:floatProtocol"
+                               : port.kind == Lv2PortKind::kNotifyOutput ? "atom:eventTransfer"
+                                                                         : nullptr;
+        if (!protocol) continue;
+        out += std::string(out.empty() ? "" : " , ") + "[\n        ui:plugin <" + kLv2PluginUri +
+               "> ;\n        lv2:symbol " + quoted(port.symbol) + " ;\n        ui:protocol " + protocol + "\n    ]";
+    }
+    return out;
+}
+
 bool isPlaceholderName(const std::string& name) {
     if (name.empty()) return false;
     for (char c : name)
@@ -123,8 +140,8 @@ bool fill(const std::string& text, const std::map<std::string, std::string>& val
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s BUNDLE-DIR BINARY TEMPLATE.ttl.in...\n", argv[0]);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s BUNDLE-DIR BINARY UI-BINARY TEMPLATE.ttl.in...\n", argv[0]);
         return 1;
     }
     const std::string bundle = argv[1];
@@ -132,11 +149,14 @@ int main(int argc, char** argv) {
         {"PLUGIN_URI", kLv2PluginUri},
         {"PRESET_URI", kLv2DefaultPresetUri},
         {"BINARY", argv[2]},
+        {"UI_URI", kLv2UiUri},
+        {"UI_BINARY", argv[3]},
+        {"UI_NOTIFICATIONS", uiNotifications()},
         {"PRESET_LABEL", kDefaultProgramName},
         {"PORTS", ports()},
         {"PRESET_PORTS", presetPorts()},
     };
-    for (int i = 3; i < argc; i++) {
+    for (int i = 4; i < argc; i++) {
         std::string path = argv[i], name = path.substr(path.find_last_of('/') + 1);
         if (name.size() < 4 || name.compare(name.size() - 3, 3, ".in") != 0) {
             std::fprintf(stderr, "%s: a template's name ends in .in\n", path.c_str());
