@@ -212,12 +212,13 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
 
 void cleanup(LV2UI_Handle ui) { delete static_cast<Lv2EditorHost*>(ui); }
 
+// A host that calls with no instance gets nothing done rather than a crash.
 void portEvent(LV2UI_Handle ui, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
-    static_cast<Lv2EditorHost*>(ui)->portEvent(port, size, format, buffer);
+    if (ui) static_cast<Lv2EditorHost*>(ui)->portEvent(port, size, format, buffer);
 }
 
 int idle(LV2UI_Handle ui) {
-    static_cast<Lv2EditorHost*>(ui)->idle();
+    if (ui) static_cast<Lv2EditorHost*>(ui)->idle();
     return 0;
 }
 

@@ -4,11 +4,13 @@
 // host's side (port writes, touches, size requests) is recorded.
 #include <gtest/gtest.h>
 // After the test framework: X11 defines names it uses.
+#include <X11/extensions/XTest.h>
 #include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/midi/midi.h>
 #include <lv2/ui/ui.h>
 #include <suil/suil.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -427,6 +429,56 @@ TEST_F(Lv2Ui, AParentThatIsNoWindowGetsNoUi) {
     EXPECT_EQ(clientCount(), clients) << "no connection kept";
     EXPECT_EQ(errors.onTestDisplay() + errors.elsewhere(), 0);
     EXPECT_TRUE(errors.installed());
+}
+
+// The binary's entry called as a careless host might: no UI without what it
+// needs or for another plug-in, and calls without an instance do nothing.
+TEST_F(Lv2Ui, CarelessCallsGetASafeAnswer) {
+    void* library = dlopen(rig.binaryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_TRUE(library) << dlerror();
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    ASSERT_TRUE(entry);
+    const LV2UI_Descriptor* ui = entry(0);
+    ASSERT_TRUE(ui);
+    EXPECT_EQ(entry(1), nullptr);
+    EXPECT_EQ(entry(UINT32_MAX), nullptr);
+
+    const LV2_Feature map = {LV2_URID__map, rig.world.urids.mapInterface()};
+    const LV2_Feature parent = {LV2_UI__parent, reinterpret_cast<void*>((uintptr_t)rig.window.id())};
+    const LV2_Feature idles = {LV2_UI__idleInterface, nullptr};
+    const LV2_Feature nullMap = {LV2_URID__map, nullptr};
+    const LV2_Feature noUri = {nullptr, nullptr};
+    const LV2_Feature* all[] = {&noUri, &map, &parent, &idles, nullptr};
+    const LV2_Feature* mapless[] = {&nullMap, &parent, &idles, nullptr};
+    const char* bundle = rig.bundlePath.c_str();
+    LV2UI_Widget widget = nullptr;
+    EXPECT_EQ(ui->instantiate(ui, kPluginUri, bundle, nullptr, nullptr, &widget, nullptr), nullptr);
+    EXPECT_EQ(ui->instantiate(ui, kPluginUri, bundle, nullptr, nullptr, &widget, mapless), nullptr);
+    EXPECT_EQ(ui->instantiate(ui, "urn:another:plugin", bundle, nullptr, nullptr, &widget, all), nullptr);
+    EXPECT_EQ(ui->instantiate(ui, nullptr, bundle, nullptr, nullptr, &widget, all), nullptr);
+    EXPECT_EQ(ui->instantiate(ui, kPluginUri, bundle, nullptr, nullptr, nullptr, all), nullptr);
+
+    // No write function: the musician's clicks go nowhere, and nothing breaks.
+    LV2UI_Handle handle = ui->instantiate(ui, kPluginUri, bundle, nullptr, nullptr, &widget, all);
+    ASSERT_TRUE(handle);
+    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(ui->extension_data(LV2_UI__idleInterface));
+    ASSERT_TRUE(idle);
+    EXPECT_EQ(ui->extension_data(nullptr), nullptr);
+    EXPECT_EQ(ui->extension_data(LV2_UI__showInterface), nullptr);
+    const float value = 0.3f;
+    ui->port_event(nullptr, rig.controlPorts[0], sizeof(value), 0, &value);
+    EXPECT_EQ(idle->idle(nullptr), 0);
+    const Rect key = keyRect(60);
+    rig.moveTo(key.centerX(), key.centerY());
+    XTestFakeButtonEvent(testDisplay(), 1, True, CurrentTime);
+    XTestFakeButtonEvent(testDisplay(), 1, False, CurrentTime);
+    settle();
+    for (int i = 0; i < 4; ++i) {
+        usleep(10000);
+        EXPECT_EQ(idle->idle(handle), 0);
+    }
+    ui->cleanup(handle);
+    dlclose(library);
 }
 
 // Hosts load the UI binary with each UI they show and unload it after
