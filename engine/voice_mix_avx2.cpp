@@ -6,7 +6,6 @@
 #include <immintrin.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "engine/voice.h"
 #include "engine/voice_mix.h"
@@ -38,6 +37,16 @@ struct Avx2Lanes {
     static void store(float* p, Float x) { _mm256_storeu_ps(p, x); }
     static Int add(Int a, Int b) { return _mm256_add_epi32(a, b); }
     static Int shiftRight16(Int a) { return _mm256_srai_epi32(a, 16); }
+    static Float zero() { return _mm256_setzero_ps(); }
+    static Int ramp(int32_t x, int32_t step) {
+        return _mm256_setr_epi32(x + step, x + 2 * step, x + 3 * step, x + 4 * step, x + 5 * step, x + 6 * step,
+                                 x + 7 * step, x + 8 * step);
+    }
+    // Packing works within 128-bit halves, which gives the frames' layout.
+    static Int lanes16(Int a) {
+        Int low = _mm256_srai_epi32(_mm256_slli_epi32(a, 16), 16);
+        return _mm256_packs_epi32(low, low);
+    }
     static Int bitAnd(Int a, Int b) { return _mm256_and_si256(a, b); }
     static Int bitXor(Int a, Int b) { return _mm256_xor_si256(a, b); }
     static Int add16(Int a, Int b) { return _mm256_add_epi16(a, b); }

@@ -31,7 +31,6 @@
 #include <emmintrin.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "engine/voice.h"
 
@@ -41,27 +40,38 @@ constexpr int kGroupVoices = 4;
 // A run of vector chunks covers at most kRunFrames frames; with steps below
 // kVectorStepLimit the fraction plus a run's steps stays inside 32 bits, and
 // positions below kVectorPositionLimit stay inside 32 bits too.
-constexpr int32_t kRunFrames = 256;
-constexpr int32_t kVectorStepLimit = 1 << 22;
+constexpr int32_t kRunFrames = 128;
+constexpr int32_t kVectorStepLimit = 1 << 23;
 constexpr int32_t kVectorPositionLimit = 1 << 30;
 static_assert((int64_t)kRunFrames * kVectorStepLimit + 0xFFFF < INT32_MAX, "a run's fraction sum fits 32 bits");
 constexpr int32_t kFractionMask = 0xFFFF;
 constexpr float kSampleScale = 1.f / 32768.f;
 
-// Frames from..to-1 of one voice, one frame at a time, exactly as the
+// A voice's state in locals, stepped one frame at a time exactly as the
 // instrument defines a voice. The 32-bit sums wrap as the processor's do,
 // whatever the step.
-inline void mixFrames(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, int32_t from, int32_t to) {
-    int32_t fraction = voice.fraction, position = voice.position;
-    const int32_t step = voice.step, endPosition = voice.endPosition, loopLength = voice.loopLength;
-    float level = voice.level;
-    const float decay = voice.decay, gainLeft = voice.gainLeft, gainRight = voice.gainRight;
-    for (int32_t f = from; f < to; f++) {
+struct FrameStepper {
+    int32_t fraction, position;
+    const int32_t step, endPosition, loopLength;
+    float level;
+    const float decay;
+    const int16_t* const s;
+
+    FrameStepper(const Voice& v, const int16_t* sample)
+        : fraction(v.fraction), position(v.position), step(v.step), endPosition(v.endPosition),
+          loopLength(v.loopLength), level(v.level), decay(v.decay), s(sample) {}
+    void saveTo(Voice& v) const {
+        v.fraction = fraction;
+        v.position = position;
+        v.level = level;
+    }
+    // The next frame's left and right values, before the gains.
+    void next(float& l, float& r) {
         fraction = (int32_t)((uint32_t)fraction + (uint32_t)step);
         position = (int32_t)((uint32_t)position + 2u * (uint32_t)(fraction >> 16));
         fraction &= kFractionMask;
         if (position > endPosition) position = (int32_t)((uint32_t)position - (uint32_t)loopLength);
-        float l = 0.f, r = 0.f;
+        l = r = 0.f;
         if (position <= endPosition) {
             // 32-bit products as the interpolation is defined, wrapping rather
             // than overflowing on a full-scale jump between neighbours.
@@ -72,12 +82,40 @@ inline void mixFrames(Voice& voice, const int16_t* s, float* mixLeft, float* mix
             r = (float)b * level * kSampleScale;
         }
         level = level * decay;
-        mixLeft[f] += gainLeft * l;
-        mixRight[f] += gainRight * r;
     }
-    voice.fraction = fraction;
-    voice.position = position;
-    voice.level = level;
+};
+
+// Frames from..to-1 of one voice, one frame at a time. With kFresh the
+// buffers hold nothing yet for these frames: the sums start here, at 0.
+template <bool kFresh>
+void mixFrames(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, int32_t from, int32_t to) {
+    FrameStepper v(voice, s);
+    const float gainLeft = voice.gainLeft, gainRight = voice.gainRight;
+    for (int32_t f = from; f < to; f++) {
+        float l, r;
+        v.next(l, r);
+        mixLeft[f] = (kFresh ? 0.f : mixLeft[f]) + gainLeft * l;
+        mixRight[f] = (kFresh ? 0.f : mixRight[f]) + gainRight * r;
+    }
+    v.saveTo(voice);
+}
+
+// A few frames, each summed over all the voices in registers.
+inline void mixFramesAcross(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames,
+                            float* mixLeft, float* mixRight) {
+    for (int32_t f = 0; f < frames; f++) {
+        float left = 0.f, right = 0.f;
+        for (int32_t i = 0; i < count; i++) {
+            FrameStepper v(voices[i], samples[voices[i].sampleIndex]);
+            float l, r;
+            v.next(l, r);
+            v.saveTo(voices[i]);
+            left = left + voices[i].gainLeft * l;
+            right = right + voices[i].gainRight * r;
+        }
+        mixLeft[f] = left;
+        mixRight[f] = right;
+    }
 }
 
 // Four frames in the lanes of an SSE2 register: 32-bit lanes for the frames'
@@ -98,6 +136,15 @@ struct Sse2Lanes {
     static void store(float* p, Float x) { _mm_storeu_ps(p, x); }
     static Int add(Int a, Int b) { return _mm_add_epi32(a, b); }
     static Int shiftRight16(Int a) { return _mm_srai_epi32(a, 16); }
+    static Float zero() { return _mm_setzero_ps(); }
+    // x + step, x + 2 * step, ... in the frames' lanes.
+    static Int ramp(int32_t x, int32_t step) { return _mm_setr_epi32(x + step, x + 2 * step, x + 3 * step, x + 4 * step); }
+    // The low 16 bits of each frame's lane, in the 16-bit lanes of its left
+    // and of its right value.
+    static Int lanes16(Int a) {
+        Int low = _mm_srai_epi32(_mm_slli_epi32(a, 16), 16);
+        return _mm_packs_epi32(low, low);
+    }
     static Int bitAnd(Int a, Int b) { return _mm_and_si128(a, b); }
     static Int bitXor(Int a, Int b) { return _mm_xor_si128(a, b); }
     static Int add16(Int a, Int b) { return _mm_add_epi16(a, b); }
@@ -136,10 +183,6 @@ struct Sse2Lanes {
         levels[3] = d;
     }
 };
-
-// The frame a 16-bit lane holds: lanes 0..3 and 4..7 (left, right) frames
-// 0..3 of the chunk, and on AVX2 lanes 8..15 frames 4..7 the same way.
-constexpr int frameOfLane16(int lane) { return lane / 8 * 4 + lane % 4; }
 
 // Both channels' interpolated values, as 32-bit lanes of frames:
 //   value = s0 + ((int32)((s1 - s0) * f mod 2^32) >> 16)
@@ -185,91 +228,134 @@ int32_t chunksInside(const Voice& v, int32_t chunks) {
     return (int32_t)(room / ((int64_t)W * v.step));
 }
 
-// Voices voices[0..K), each of which fits a chunk, through chunks of
-// V::kWidth frames from `f` on, as many as all of them stay inside their
-// loops, up to `to` and at most kRunFrames; returns where it stopped.
-// Within the run the positions and fractions follow from the start values in
-// 32-bit lanes (fraction + k * step, no wrap to mind), the fractions also in
-// 16-bit lanes for the interpolation (they wrap there as the kept low 16 bits
-// do), and the levels in the lanes of one vector per frame. The state lives
-// in locals meanwhile, so the mix stores cannot alias it.
+// A group's state while it runs in vectors: positions and fractions follow
+// from the run's start values in 32-bit lanes (fraction + k * step, no wrap
+// to mind), the fractions also in 16-bit lanes for the interpolation (they
+// wrap there as the kept low 16 bits do). Kept in locals, so the mix stores
+// cannot alias it.
 template <class V, int K>
-int32_t runChunks(Voice* voices, const int16_t* const* samples, float* mixLeft, float* mixRight, int32_t f,
-                  int32_t to) {
+struct Run {
     using Int = typename V::Int;
     using Float = typename V::Float;
-    constexpr int W = V::kWidth;
-    int32_t chunks = (to - f < kRunFrames ? to - f : kRunFrames) / W;
-    for (int j = 0; j < K; j++) chunks = chunksInside<W>(voices[j], chunks);
     const int16_t* sample[K];
     Int ahead[K], steps[K], start[K], fractions[K], steps16[K];
     Float gainLeft[K], gainRight[K];
-    float levels[4] = {0.f, 0.f, 0.f, 0.f}, decays[4] = {0.f, 0.f, 0.f, 0.f};
-    for (int j = 0; j < K; j++) {
-        const Voice& v = voices[j];
-        sample[j] = samples[v.sampleIndex];
-        int32_t lanes[W];
-        int16_t lanes16[2 * W];
-        for (int k = 0; k < W; k++) lanes[k] = v.fraction + (k + 1) * v.step;
-        for (int i = 0; i < 2 * W; i++) lanes16[i] = (int16_t)lanes[frameOfLane16(i)];
-        ahead[j] = V::load(lanes);
-        steps[j] = V::splat(W * v.step);
-        start[j] = V::splat(v.position);
-        fractions[j] = V::load(lanes16);
-        steps16[j] = V::splat16((int16_t)(W * v.step));
-        gainLeft[j] = V::splat(v.gainLeft);
-        gainRight[j] = V::splat(v.gainRight);
-        levels[j] = v.level;
-        decays[j] = v.decay;
+    __m128 level, decay;  // the group's levels and decays, one voice per lane
+};
+
+// The group's levels at the pass's U * W frames, per voice in the lanes of
+// its frames: one multiply after the other for each voice, as defined. A
+// group of several voices keeps one voice per lane of a vector, so their
+// chains run side by side, and turns them round four frames at a time; a
+// voice alone steps its level as one number.
+template <class V, int K, int U>
+inline __attribute__((always_inline)) void passLevels(__m128& level, __m128 decay, typename V::Float levelOf[U][4]) {
+    constexpr int W = V::kWidth;
+    if constexpr (K == 1) {
+        float chain[U * W];
+        for (int k = 0; k < U * W; k++) {
+            _mm_store_ss(chain + k, level);
+            level = _mm_mul_ss(level, decay);
+        }
+        for (int u = 0; u < U; u++) levelOf[u][0] = V::load(chain + u * W);
+    } else {
+        __m128 byFrame[U * W];
+        for (int k = 0; k < U * W; k++) {
+            byFrame[k] = level;
+            level = _mm_mul_ps(level, decay);
+        }
+        for (int u = 0; u < U; u++) V::byVoice(byFrame + u * W, levelOf[u]);
     }
-    __m128 level = _mm_loadu_ps(levels);
-    const __m128 decay = _mm_loadu_ps(decays);
-    const Float scale = V::splat(kSampleScale);
-    const int32_t end = f + chunks * W;
-    for (; f < end; f += W) {
-        __m128 byFrame[W];
-        byFrame[0] = level;
-        for (int k = 1; k < W; k++) byFrame[k] = _mm_mul_ps(byFrame[k - 1], decay);
-        level = _mm_mul_ps(byFrame[W - 1], decay);
-        Float levelOf[4];
-        V::byVoice(byFrame, levelOf);
-        // Phase by phase over the group, so that one voice's loads and
-        // multiplies wait while the others' run.
-        uint32_t at[K][W];
+}
+
+// U chunks of the group's K voices from frame f, step by step over all of
+// them, so that one voice's loads and multiplies wait while the others' run.
+template <class V, int K, int U, bool kFresh>
+inline __attribute__((always_inline)) void runPass(Run<V, K>& run, float* mixLeft, float* mixRight, int32_t f) {
+    using Int = typename V::Int;
+    using Float = typename V::Float;
+    constexpr int W = V::kWidth;
+    Float levelOf[U][4];
+    passLevels<V, K, U>(run.level, run.decay, levelOf);
+    uint32_t at[U][K][W];
+#pragma GCC unroll 4
+    for (int u = 0; u < U; u++)
 #pragma GCC unroll 4
         for (int j = 0; j < K; j++) {
-            Int whole = V::shiftRight16(ahead[j]);
-            V::store(at[j], V::add(start[j], V::add(whole, whole)));
-            ahead[j] = V::add(ahead[j], steps[j]);
+            Int whole = V::shiftRight16(run.ahead[j]);
+            V::store(at[u][j], V::add(run.start[j], V::add(whole, whole)));
+            run.ahead[j] = V::add(run.ahead[j], run.steps[j]);
         }
-        // Read back from memory: the load ports have room, while taking the
-        // lanes out one by one would queue them on the one path from vector
-        // to integer registers.
-        asm("" : "+m"(at));
-        Int first[K], next[K];
+    // Read back from memory: the load ports have room, while taking the lanes
+    // out one by one would queue them on the one path from vector to integer
+    // registers.
+    asm("" : "+m"(at));
+    Int first[U][K], next[U][K];
 #pragma GCC unroll 4
-        for (int j = 0; j < K; j++) V::frames(sample[j], at[j], first[j], next[j]);
-        Float outLeft[K], outRight[K];
+    for (int u = 0; u < U; u++)
+#pragma GCC unroll 4
+        for (int j = 0; j < K; j++) V::frames(run.sample[j], at[u][j], first[u][j], next[u][j]);
+    Float outLeft[U][K], outRight[U][K];
+#pragma GCC unroll 4
+    for (int u = 0; u < U; u++)
 #pragma GCC unroll 4
         for (int j = 0; j < K; j++) {
             Int l, r;
-            interpolate<V>(first[j], next[j], fractions[j], l, r);
-            fractions[j] = V::add16(fractions[j], steps16[j]);
-            Float xl = V::mul(V::mul(V::toFloat(l), levelOf[j]), scale);
-            Float xr = V::mul(V::mul(V::toFloat(r), levelOf[j]), scale);
-            outLeft[j] = V::mul(gainLeft[j], xl);
-            outRight[j] = V::mul(gainRight[j], xr);
+            interpolate<V>(first[u][j], next[u][j], run.fractions[j], l, r);
+            run.fractions[j] = V::add16(run.fractions[j], run.steps16[j]);
+            Float xl = V::mul(V::mul(V::toFloat(l), levelOf[u][j]), V::splat(kSampleScale));
+            Float xr = V::mul(V::mul(V::toFloat(r), levelOf[u][j]), V::splat(kSampleScale));
+            outLeft[u][j] = V::mul(run.gainLeft[j], xl);
+            outRight[u][j] = V::mul(run.gainRight[j], xr);
         }
-        Float left = V::load(mixLeft + f), right = V::load(mixRight + f);
+#pragma GCC unroll 4
+    for (int u = 0; u < U; u++) {
+        Float left = kFresh ? V::zero() : V::load(mixLeft + f + u * W);
+        Float right = kFresh ? V::zero() : V::load(mixRight + f + u * W);
 #pragma GCC unroll 4
         for (int j = 0; j < K; j++) {
-            left = V::add(left, outLeft[j]);
-            right = V::add(right, outRight[j]);
+            left = V::add(left, outLeft[u][j]);
+            right = V::add(right, outRight[u][j]);
         }
-        V::store(mixLeft + f, left);
-        V::store(mixRight + f, right);
+        V::store(mixLeft + f + u * W, left);
+        V::store(mixRight + f + u * W, right);
     }
-    _mm_storeu_ps(levels, level);
+}
+
+// Voices voices[0..K), each of which fits a chunk, through chunks of
+// V::kWidth frames from `f` on, as many as all of them stay inside their
+// loops, up to `to` and at most kRunFrames; returns where it stopped.
+template <class V, int K, bool kFresh>
+int32_t runChunks(Voice* voices, const int16_t* const* samples, float* mixLeft, float* mixRight, int32_t f,
+                  int32_t to) {
+    constexpr int W = V::kWidth;
+    // About four voice-chunks in flight; a voice alone takes 16 frames a pass.
+    constexpr int kChunksPerPass = K == 1 ? 16 / W : kGroupVoices / K;
+    int32_t chunks = (to - f < kRunFrames ? to - f : kRunFrames) / W;
+    for (int j = 0; j < K; j++) chunks = chunksInside<W>(voices[j], chunks);
+    Run<V, K> run;
+    for (int j = 0; j < K; j++) {
+        const Voice& v = voices[j];
+        run.sample[j] = samples[v.sampleIndex];
+        run.ahead[j] = V::ramp(v.fraction, v.step);
+        run.steps[j] = V::splat(W * v.step);
+        run.start[j] = V::splat(v.position);
+        run.fractions[j] = V::lanes16(run.ahead[j]);
+        run.steps16[j] = V::splat16((int16_t)(W * v.step));
+        run.gainLeft[j] = V::splat(v.gainLeft);
+        run.gainRight[j] = V::splat(v.gainRight);
+    }
+    auto lane = [&](int j, float Voice::*field) { return j < K ? voices[j].*field : 0.f; };
+    run.level = _mm_setr_ps(lane(0, &Voice::level), lane(1, &Voice::level), lane(2, &Voice::level),
+                            lane(3, &Voice::level));
+    run.decay = _mm_setr_ps(lane(0, &Voice::decay), lane(1, &Voice::decay), lane(2, &Voice::decay),
+                            lane(3, &Voice::decay));
+    int32_t c = 0;
+    for (; c + kChunksPerPass <= chunks; c += kChunksPerPass)
+        runPass<V, K, kChunksPerPass, kFresh>(run, mixLeft, mixRight, f + c * W);
+    for (; c < chunks; c++) runPass<V, K, 1, kFresh>(run, mixLeft, mixRight, f + c * W);
+    float levels[4];
+    _mm_storeu_ps(levels, run.level);
     for (int j = 0; j < K; j++) {
         Voice& v = voices[j];
         int32_t total = v.fraction + chunks * W * v.step;
@@ -277,53 +363,80 @@ int32_t runChunks(Voice* voices, const int16_t* const* samples, float* mixLeft, 
         v.position += 2 * (total >> 16);
         v.level = levels[j];
     }
-    return f;
+    return f + chunks * W;
 }
+
+// One chunk of one voice at frame f, on its own: in vectors if it fits,
+// else one frame at a time.
+template <class V, bool kFresh>
+void mixChunkAlone(Voice& voice, const int16_t* const* samples, float* mixLeft, float* mixRight, int32_t f);
+
+// The groups of four voices in index order, the first one starting the sums.
+template <class V, bool kFresh>
+void mixGroups(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
+               float* mixRight);
 
 // Frames from..to-1 of the group voices[0..K): in vectors of the whole group
 // where all of its voices fit, else chunk by chunk voice by voice, each in
-// vectors alone if it fits and one frame at a time if not.
-template <class V, int K>
+// vectors alone if it fits and one frame at a time if not. With kFresh the
+// group is the first: its first voice starts the sums.
+template <class V, int K, bool kFresh>
 void mixGroup(Voice* voices, const int16_t* const* samples, float* mixLeft, float* mixRight, int32_t f, int32_t to) {
     constexpr int W = V::kWidth;
     while (to - f >= W) {
         bool all = true;
         for (int j = 0; j < K; j++) all &= chunkFits<V>(voices[j]);
         if (all) {
-            f = runChunks<V, K>(voices, samples, mixLeft, mixRight, f, to);
+            f = runChunks<V, K, kFresh>(voices, samples, mixLeft, mixRight, f, to);
             continue;
         }
         for (int j = 0; j < K; j++) {
-            if (K > 1 && chunkFits<V>(voices[j]))
-                runChunks<V, 1>(voices + j, samples, mixLeft, mixRight, f, f + W);
+            if (j == 0)
+                mixChunkAlone<V, kFresh>(voices[j], samples, mixLeft, mixRight, f);
             else
-                mixFrames(voices[j], samples[voices[j].sampleIndex], mixLeft, mixRight, f, f + W);
+                mixChunkAlone<V, false>(voices[j], samples, mixLeft, mixRight, f);
         }
         f += W;
     }
     if (f == to) return;
     if constexpr (W > Sse2Lanes::kWidth) {
-        mixGroup<typename V::Narrower, K>(voices, samples, mixLeft, mixRight, f, to);
+        mixGroup<typename V::Narrower, K, kFresh>(voices, samples, mixLeft, mixRight, f, to);
     } else {
-        for (int j = 0; j < K; j++) mixFrames(voices[j], samples[voices[j].sampleIndex], mixLeft, mixRight, f, to);
+        mixFrames<kFresh>(voices[0], samples[voices[0].sampleIndex], mixLeft, mixRight, f, to);
+        for (int j = 1; j < K; j++) mixFrames<false>(voices[j], samples[voices[j].sampleIndex], mixLeft, mixRight, f, to);
     }
+}
+
+template <class V, bool kFresh>
+void mixChunkAlone(Voice& voice, const int16_t* const* samples, float* mixLeft, float* mixRight, int32_t f) {
+    if (chunkFits<V>(voice))
+        runChunks<V, 1, kFresh>(&voice, samples, mixLeft, mixRight, f, f + V::kWidth);
+    else
+        mixFrames<kFresh>(voice, samples[voice.sampleIndex], mixLeft, mixRight, f, f + V::kWidth);
+}
+
+template <class V, bool kFresh>
+void mixGroups(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
+               float* mixRight) {
+    Voice* group = voices;
+    switch (count < kGroupVoices ? count : kGroupVoices) {
+        case 1: mixGroup<V, 1, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
+        case 2: mixGroup<V, 2, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
+        case 3: mixGroup<V, 3, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
+        default: mixGroup<V, 4, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
+    }
+    if (count > kGroupVoices) mixGroups<V, false>(voices + kGroupVoices, samples, count - kGroupVoices, frames, mixLeft, mixRight);
 }
 
 template <class V>
 void mixAll(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
             float* mixRight) {
     if (frames <= 0) return;
-    std::memset(mixLeft, 0, sizeof(float) * frames);
-    std::memset(mixRight, 0, sizeof(float) * frames);
-    for (int32_t i = 0; i < count; i += kGroupVoices) {
-        Voice* group = voices + i;
-        switch (count - i) {
-            case 1: mixGroup<V, 1>(group, samples, mixLeft, mixRight, 0, frames); break;
-            case 2: mixGroup<V, 2>(group, samples, mixLeft, mixRight, 0, frames); break;
-            case 3: mixGroup<V, 3>(group, samples, mixLeft, mixRight, 0, frames); break;
-            default: mixGroup<V, 4>(group, samples, mixLeft, mixRight, 0, frames); break;
-        }
+    if (count == 0 || frames < Sse2Lanes::kWidth) {  // nothing to play, or no vector to fill
+        mixFramesAcross(voices, samples, count, frames, mixLeft, mixRight);
+        return;
     }
+    mixGroups<V, true>(voices, samples, count, frames, mixLeft, mixRight);
 }
 
 }  // namespace
