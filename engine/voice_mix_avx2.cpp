@@ -23,6 +23,7 @@ namespace {
 
 struct Avx2Lanes {
     static constexpr int kWidth = 8;
+    static constexpr bool kLevelsFirst = true;
     using Int = __m256i;
     using Float = __m256;
     using Narrower = Sse2Lanes;  // for the tail of a stretch

@@ -123,6 +123,7 @@ inline void mixFramesAcross(Voice* voices, const int16_t* const* samples, int32_
 // lanes 0..3, rights in 4..7).
 struct Sse2Lanes {
     static constexpr int kWidth = 4;
+    static constexpr bool kLevelsFirst = false;  // (see runPass)
     using Int = __m128i;
     using Float = __m128;
 
@@ -275,8 +276,12 @@ inline __attribute__((always_inline)) void runPass(Run<V, K>& run, float* mixLef
     using Int = typename V::Int;
     using Float = typename V::Float;
     constexpr int W = V::kWidth;
+    // A group's levels for the whole pass first where the registers hold
+    // them through the other steps; else, and for a voice alone, each
+    // chunk's levels just before they are needed.
+    constexpr bool kLevelsFirst = K > 1 && V::kLevelsFirst;
     Float levelOf[U][4];
-    passLevels<V, K, U>(run.level, run.decay, levelOf);
+    if constexpr (kLevelsFirst) passLevels<V, K, U>(run.level, run.decay, levelOf);
     uint32_t at[U][K][W];
 #pragma GCC unroll 4
     for (int u = 0; u < U; u++)
@@ -300,6 +305,8 @@ inline __attribute__((always_inline)) void runPass(Run<V, K>& run, float* mixLef
     for (int u = 0; u < U; u++)
 #pragma GCC unroll 4
         for (int j = 0; j < K; j++) {
+            if constexpr (!kLevelsFirst)
+                if (j == 0) passLevels<V, K, 1>(run.level, run.decay, levelOf + u);
             Int l, r;
             interpolate<V>(first[u][j], next[u][j], run.fractions[j], l, r);
             run.fractions[j] = V::add16(run.fractions[j], run.steps16[j]);
