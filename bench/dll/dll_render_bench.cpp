@@ -1,8 +1,9 @@
 // Render cost of the product DLL of this build's width, loaded through its
 // exported entry as a host loads it: 1, 8 and 32 voices sounding, in blocks
 // of 64, 512 and 4096 frames. Prints nanoseconds per voice-frame and the
-// share of one core the case takes at 44.1 kHz, the best of several runs (the
-// least disturbed by other work on the machine).
+// share of one core the case takes at 44.1 kHz, from the median block of a
+// run and the best of several runs (the least disturbed by other work on the
+// machine).
 //
 // With --reference, a second DLL (an earlier build, say) is timed in the same
 // run, its runs taking turns with this build's, so that load on the machine
@@ -71,14 +72,16 @@ struct Loaded {
     }
 };
 
-// Seconds spent in processReplacing over one run with `voices` keys held.
-double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float** outputs) {
+// Seconds processReplacing takes over one run with `voices` keys held: the
+// median block's time, times the blocks, so that a block the system
+// interrupted (the clock is the wall clock) does not count.
+double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float** outputs, std::vector<double>& times) {
     auto strike = [&] {
         plugin.setParameter(0, 0.5f);  // a parameter change silences every note
         for (int i = 0; i < voices; i++) plugin.setParameter(kFirstKeyParameter + i, 1.f);
     };
     AEffect* e = plugin.record();
-    double spent = 0;
+    times.clear();
     long sinceStrike = kRestrikeFrames;
     for (long done = 0; done < kFramesPerRun; done += blockFrames) {
         if (sinceStrike >= kRestrikeFrames) {
@@ -87,10 +90,11 @@ double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float**
         }
         double start = now();
         e->processReplacing(e, nullptr, outputs, blockFrames);
-        spent += now() - start;
+        times.push_back(now() - start);
         sinceStrike += blockFrames;
     }
-    return spent;
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2] * (double)times.size();
 }
 
 }  // namespace
@@ -111,6 +115,8 @@ int main(int argc, char** argv) {
     if (compare && !reference.load(referencePath)) return 1;
     std::vector<float> left(kLargestBlock), right(kLargestBlock);
     float* outputs[2] = {left.data(), right.data()};
+    std::vector<double> times;
+    times.reserve(kFramesPerRun / kBlockSizes[0]);
 
     std::printf("%d-bit DLL, best of %d runs of %ld frames%s%s\n", (int)(8 * sizeof(void*)), runs, kFramesPerRun,
                 compare ? ", beside " : "", referencePath.c_str());
@@ -121,8 +127,9 @@ int main(int argc, char** argv) {
         for (VstInt32 frames : kBlockSizes) {
             double best = 1e30, bestReference = 1e30;
             for (int run = 0; run < runs; run++) {
-                best = std::min(best, timeRun(*build.plugin, voices, frames, outputs));
-                if (compare) bestReference = std::min(bestReference, timeRun(*reference.plugin, voices, frames, outputs));
+                best = std::min(best, timeRun(*build.plugin, voices, frames, outputs, times));
+                if (compare)
+                    bestReference = std::min(bestReference, timeRun(*reference.plugin, voices, frames, outputs, times));
             }
             double perVoiceFrame = best / ((double)kFramesPerRun * voices);
             double coreShare = best / (kFramesPerRun / (double)kSampleRate);
