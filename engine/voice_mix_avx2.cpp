@@ -31,8 +31,6 @@ struct Avx2Lanes {
     static Int splat(int32_t x) { return _mm256_set1_epi32(x); }
     static Int splat16(int16_t x) { return _mm256_set1_epi16(x); }
     static Float splat(float x) { return _mm256_set1_ps(x); }
-    static Int load(const int16_t* p) { return _mm256_loadu_si256((const __m256i*)p); }
-    static Int load(const int32_t* p) { return _mm256_loadu_si256((const __m256i*)p); }
     static Float load(const float* p) { return _mm256_loadu_ps(p); }
     static void store(uint32_t* p, Int x) { _mm256_storeu_si256((__m256i*)p, x); }
     static void store(float* p, Float x) { _mm256_storeu_ps(p, x); }

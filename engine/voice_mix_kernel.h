@@ -4,13 +4,15 @@
 // each file keeps its own copy, compiled for its own instruction set.
 //
 // Why every path gives the bits of one frame at a time:
-// - Each frame's sum starts at 0 (the buffers are cleared first) and the
-//   voices add into it in index order: they run in groups of four, a group
-//   adds its voices to a frame one after the other, and every group finishes
-//   the stretch before the next group starts. Whatever path a voice takes for
-//   some frames, it adds into the buffers in its own turn.
+// - Each frame's sum starts at 0 and the voices add into it in index order.
+//   The first voice's value is added to 0 (so a -0 becomes +0, as in the
+//   definition); voices run in groups of four, a group adds its voices to a
+//   frame one after the other, and every group finishes the stretch before
+//   the next one starts. Whatever path a voice takes for some frames, it adds
+//   into the buffers in its own turn. Blocks shorter than a vector sum each
+//   frame over the voices in registers, in the same order.
 // - A voice's level goes through the same single-precision multiply per
-//   frame, level = level * decay, in the same order; the group keeps its four
+//   frame, level = level * decay, in the same order; a group keeps its four
 //   levels in the lanes of one vector, so the four chains run side by side
 //   instead of one after the other. The read uses the level before the step.
 // - After k frames without a wrap, k single steps leave a voice at
@@ -19,9 +21,10 @@
 //   So a voice runs in vectors only with a non-negative step below
 //   kVectorStepLimit, for at most kRunFrames frames from one start, and only
 //   for chunks whose last frame is still at or before the loop's end
-//   (positions only grow, so every frame of the chunk reads inside). Frames that wrap or pass the end, tails shorter than a
-//   vector, and any other step go one frame at a time (mixFrames), which is
-//   the definition itself.
+//   (positions only grow, so every frame of the chunk reads inside). Frames
+//   that wrap or pass the end, tails shorter than a vector, and any other
+//   step go one frame at a time (FrameStepper), which is the definition
+//   itself.
 // - The interpolation gives the integers of the definition, 32-bit product
 //   modulo 2^32 included (see interpolate), and each value goes through the
 //   conversion, the level, the 1/32768 and the gain in the same order, lane
@@ -58,8 +61,14 @@ struct FrameStepper {
     const int16_t* const s;
 
     FrameStepper(const Voice& v, const int16_t* sample)
-        : fraction(v.fraction), position(v.position), step(v.step), endPosition(v.endPosition),
-          loopLength(v.loopLength), level(v.level), decay(v.decay), s(sample) {}
+        : fraction(v.fraction),
+          position(v.position),
+          step(v.step),
+          endPosition(v.endPosition),
+          loopLength(v.loopLength),
+          level(v.level),
+          decay(v.decay),
+          s(sample) {}
     void saveTo(Voice& v) const {
         v.fraction = fraction;
         v.position = position;
@@ -101,8 +110,8 @@ void mixFrames(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, 
 }
 
 // A few frames, each summed over all the voices in registers.
-inline void mixFramesAcross(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames,
-                            float* mixLeft, float* mixRight) {
+inline void mixFramesAcross(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
+                            float* mixRight) {
     for (int32_t f = 0; f < frames; f++) {
         float left = 0.f, right = 0.f;
         for (int32_t i = 0; i < count; i++) {
@@ -130,8 +139,6 @@ struct Sse2Lanes {
     static Int splat(int32_t x) { return _mm_set1_epi32(x); }
     static Int splat16(int16_t x) { return _mm_set1_epi16(x); }
     static Float splat(float x) { return _mm_set1_ps(x); }
-    static Int load(const int16_t* p) { return _mm_loadu_si128((const __m128i*)p); }
-    static Int load(const int32_t* p) { return _mm_loadu_si128((const __m128i*)p); }
     static Float load(const float* p) { return _mm_loadu_ps(p); }
     static void store(uint32_t* p, Int x) { _mm_storeu_si128((__m128i*)p, x); }
     static void store(float* p, Float x) { _mm_storeu_ps(p, x); }
@@ -139,7 +146,9 @@ struct Sse2Lanes {
     static Int shiftRight16(Int a) { return _mm_srai_epi32(a, 16); }
     static Float zero() { return _mm_setzero_ps(); }
     // x + step, x + 2 * step, ... in the frames' lanes.
-    static Int ramp(int32_t x, int32_t step) { return _mm_setr_epi32(x + step, x + 2 * step, x + 3 * step, x + 4 * step); }
+    static Int ramp(int32_t x, int32_t step) {
+        return _mm_setr_epi32(x + step, x + 2 * step, x + 3 * step, x + 4 * step);
+    }
     // The low 16 bits of each frame's lane, in the 16-bit lanes of its left
     // and of its right value.
     static Int lanes16(Int a) {
@@ -210,8 +219,8 @@ void interpolate(typename V::Int first, typename V::Int next, typename V::Int fr
 // Whether a voice may run its next chunk of V::kWidth frames in vectors.
 template <class V>
 bool chunkFits(const Voice& v) {
-    if (v.step < 0 || v.step >= kVectorStepLimit || (uint32_t)v.fraction > (uint32_t)kFractionMask ||
-        v.position < 0 || v.endPosition >= kVectorPositionLimit)
+    if (v.step < 0 || v.step >= kVectorStepLimit || (uint32_t)v.fraction > (uint32_t)kFractionMask || v.position < 0 ||
+        v.endPosition >= kVectorPositionLimit)
         return false;
     int32_t ahead = v.fraction + V::kWidth * v.step;
     return v.position + 2 * (ahead >> 16) <= v.endPosition;
@@ -353,10 +362,10 @@ int32_t runChunks(Voice* voices, const int16_t* const* samples, float* mixLeft, 
         run.gainRight[j] = V::splat(v.gainRight);
     }
     auto lane = [&](int j, float Voice::*field) { return j < K ? voices[j].*field : 0.f; };
-    run.level = _mm_setr_ps(lane(0, &Voice::level), lane(1, &Voice::level), lane(2, &Voice::level),
-                            lane(3, &Voice::level));
-    run.decay = _mm_setr_ps(lane(0, &Voice::decay), lane(1, &Voice::decay), lane(2, &Voice::decay),
-                            lane(3, &Voice::decay));
+    run.level =
+        _mm_setr_ps(lane(0, &Voice::level), lane(1, &Voice::level), lane(2, &Voice::level), lane(3, &Voice::level));
+    run.decay =
+        _mm_setr_ps(lane(0, &Voice::decay), lane(1, &Voice::decay), lane(2, &Voice::decay), lane(3, &Voice::decay));
     int32_t c = 0;
     for (; c + kChunksPerPass <= chunks; c += kChunksPerPass)
         runPass<V, K, kChunksPerPass, kFresh>(run, mixLeft, mixRight, f + c * W);
@@ -410,7 +419,8 @@ void mixGroup(Voice* voices, const int16_t* const* samples, float* mixLeft, floa
         mixGroup<typename V::Narrower, K, kFresh>(voices, samples, mixLeft, mixRight, f, to);
     } else {
         mixFrames<kFresh>(voices[0], samples[voices[0].sampleIndex], mixLeft, mixRight, f, to);
-        for (int j = 1; j < K; j++) mixFrames<false>(voices[j], samples[voices[j].sampleIndex], mixLeft, mixRight, f, to);
+        for (int j = 1; j < K; j++)
+            mixFrames<false>(voices[j], samples[voices[j].sampleIndex], mixLeft, mixRight, f, to);
     }
 }
 
@@ -427,12 +437,21 @@ void mixGroups(Voice* voices, const int16_t* const* samples, int32_t count, int3
                float* mixRight) {
     Voice* group = voices;
     switch (count < kGroupVoices ? count : kGroupVoices) {
-        case 1: mixGroup<V, 1, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
-        case 2: mixGroup<V, 2, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
-        case 3: mixGroup<V, 3, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
-        default: mixGroup<V, 4, kFresh>(group, samples, mixLeft, mixRight, 0, frames); break;
+        case 1:
+            mixGroup<V, 1, kFresh>(group, samples, mixLeft, mixRight, 0, frames);
+            break;
+        case 2:
+            mixGroup<V, 2, kFresh>(group, samples, mixLeft, mixRight, 0, frames);
+            break;
+        case 3:
+            mixGroup<V, 3, kFresh>(group, samples, mixLeft, mixRight, 0, frames);
+            break;
+        default:
+            mixGroup<V, 4, kFresh>(group, samples, mixLeft, mixRight, 0, frames);
+            break;
     }
-    if (count > kGroupVoices) mixGroups<V, false>(voices + kGroupVoices, samples, count - kGroupVoices, frames, mixLeft, mixRight);
+    if (count > kGroupVoices)
+        mixGroups<V, false>(voices + kGroupVoices, samples, count - kGroupVoices, frames, mixLeft, mixRight);
 }
 
 template <class V>

@@ -33,8 +33,8 @@ constexpr float kSampleRate = 44100.f;
 constexpr int kVoiceCounts[] = {1, 8, 32};
 constexpr VstInt32 kBlockSizes[] = {64, 512, 4096};
 constexpr VstInt32 kLargestBlock = 4096;
-constexpr long kFramesPerRun = 1024000;        // about 23 s of audio
-constexpr long kRestrikeFrames = 5 * 44100;    // low keys ring for over ten seconds
+constexpr long kFramesPerRun = 1024000;      // about 23 s of audio
+constexpr long kRestrikeFrames = 5 * 44100;  // low keys ring for over ten seconds
 constexpr int kFirstKeyParameter = 21;
 constexpr int kDefaultRuns = 5;
 
@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
             double coreShare = best / (kFramesPerRun / (double)kSampleRate);
             std::printf("%-7d %7d %18.3f %16.2f%%", voices, (int)frames, perVoiceFrame * 1e9, coreShare * 100);
             if (compare)
-                std::printf(" %18.3f %8.2f", bestReference / ((double)kFramesPerRun * voices) * 1e9, bestReference / best);
+                std::printf(" %18.3f %8.2f", bestReference / ((double)kFramesPerRun * voices) * 1e9,
+                            bestReference / best);
             std::printf("\n");
         }
     return 0;

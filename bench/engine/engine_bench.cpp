@@ -81,8 +81,7 @@ BENCHMARK(render)->ArgsProduct({{0, 1, 8, 32}, {64, 512, 4096}})->ArgNames({"voi
 
 enum class Mix { Reference, Sse2, Avx2 };
 
-void runMix(Mix mix, Voice* voices, const int16_t* const* samples, int count, int frames, float* left,
-            float* right) {
+void runMix(Mix mix, Voice* voices, const int16_t* const* samples, int count, int frames, float* left, float* right) {
     if (mix == Mix::Reference)
         referenceMix(voices, samples, count, frames, left, right);
     else

@@ -97,7 +97,6 @@ void mixVoice(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, i
 
 }  // namespace
 
-
 void referenceMix(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
                   float* mixRight) {
     std::memset(mixLeft, 0, sizeof(float) * frames);

@@ -198,7 +198,8 @@ const MixCase kMixCases[] = {
 };
 
 // Block sizes around every vector width and the render call's stretch.
-const int kBlockSizes[] = {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 127, 128, 129, 255, 256, 257, 4096};
+const int kBlockSizes[] = {1,  2,  3,  4,  5,   7,   8,   9,   15,  16,  17,  31,
+                           32, 33, 63, 64, 65, 127, 128, 129, 255, 256, 257, 4096};
 
 TEST(MixMatchesFrameByFrameModel, EveryPathEveryCaseEveryBlockSize) {
     static const RoomyRecordings recordings;
@@ -219,7 +220,8 @@ TEST(MixMatchesFrameByFrameModel, EveryPathEveryCaseEveryBlockSize) {
                                         ", " + std::to_string(count) + " voices, block " + std::to_string(b) +
                                         " of " + std::to_string(n) + " frames";
                     ASSERT_TRUE(sameBits(l, ml) && sameBits(r, mr)) << where;
-                    for (int i = 0; i < count; i++) ASSERT_TRUE(sameVoice(mixed[i], model[i])) << where << ", voice " << i;
+                    for (int i = 0; i < count; i++)
+                        ASSERT_TRUE(sameVoice(mixed[i], model[i])) << where << ", voice " << i;
                 }
             }
 }
