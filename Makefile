@@ -163,11 +163,13 @@ fuzz-build: deps
 	@$(CMAKE_FUZZ) > /dev/null
 	@cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS)
 
+# On a virtual display of their own, so that the host-call fuzzer's editor
+# makes real windows (it also takes the display away now and then).
 fuzz: fuzz-build
-	@tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@xvfb-run -a -s "-screen 0 1280x1024x24" tests/fuzz/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 test-fuzz: fuzz-build
-	cd $(FUZZ) && ctest --output-on-failure -R '_fuzzer_replay$$'
+	cd $(FUZZ) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -R '_fuzzer_replay$$'
 
 clean:
 	rm -rf build

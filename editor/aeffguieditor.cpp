@@ -20,16 +20,16 @@ AudioEffectX* extendedPlugin(AudioEffect* effect) { return dynamic_cast<AudioEff
 }  // namespace
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr), windowThreadEntered(false) {
+    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
     nextIdleTime = VSTGUI::tickClock().ticks();
     if (effect) effect->setEditor(this);
-    // Drag and drop needs the window's thread set up for it.
-    windowThreadEntered = VSTGUI::enterWindowThread();
 }
 
-AEffGUIEditor::~AEffGUIEditor() {
-    if (windowThreadEntered) VSTGUI::leaveWindowThread();
-}
+// The thread that creates or deletes the plug-in need not be the one that
+// shows its window: what the window's thread needs (OLE for drag and drop on
+// Windows) is set up and ended by the frame, on the thread that opens and
+// closes the window.
+AEffGUIEditor::~AEffGUIEditor() {}
 
 bool AEffGUIEditor::getRect(ERect** out) {
     if (!out) return false;

@@ -44,7 +44,4 @@ protected:
     VSTGUI::CFrame* frame;
 
     static inline VstInt32 knobMode = 0;
-
-private:
-    bool windowThreadEntered;  // the thread was set up here and is left here
 };

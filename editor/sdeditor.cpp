@@ -94,6 +94,15 @@ bool SDEditor::open(void* window) {
     if (frame) close();
     AEffGUIEditor::open(window);
 
+    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
+    if (!newFrame->getSystemWindow() && !newFrame->isWindowPending()) {
+        // No window in that parent, nor one to come: the editor stays closed.
+        delete newFrame;
+        AEffEditor::close();
+        return false;
+    }
+    newFrame->setBackground(background);
+
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
     windowThread.store(VSTGUI::currentThreadIdentity(), std::memory_order_relaxed);
@@ -103,9 +112,6 @@ bool SDEditor::open(void* window) {
     CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap);
     CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap);
     CBitmap* blackKey = new CBitmap(kBlackKeyBitmap);
-
-    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
-    newFrame->setBackground(background);
 
     for (int tag = 0; tag < kKnobCount; ++tag) {
         const bool large = tag == kLargeKnobTag;
@@ -161,6 +167,8 @@ void SDEditor::idle() {
     AEffGUIEditor::idle();
 }
 
+// Records the change and marks the control dirty; the drawing waits for the
+// next idle pass or paint, so that no caller waits on the window system.
 void SDEditor::setParameter(VstInt32 index, float value) {
     if (!onWindowThread()) {
         recordFromOtherThread(index, value);
@@ -170,14 +178,13 @@ void SDEditor::setParameter(VstInt32 index, float value) {
     if (isKnob(index)) {
         // This update is newer than anything another thread left.
         pendingKnob[index].store(kNothing, std::memory_order_relaxed);
-        // The knob redraws at the next idle pass once its picture changes.
+        // The knob reports itself dirty once its picture changes.
         knobs[index]->setValue(effect ? effect->getParameter(index) : 0.f);
         return;
     }
     if (index < 0 || index >= kKeyTableSize || !keyTable[index]) return;
     pendingKey[index].store(kNothing, std::memory_order_relaxed);
     showKey(keyTable[index], index, value != 0.f);
-    frame->drawView(keyTable[index]);
 }
 
 void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {

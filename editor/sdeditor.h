@@ -5,8 +5,8 @@
 // (the controls' changes coming back through the engine), the host's
 // automation thread and the audio thread (played MIDI notes). Only the
 // window's thread touches the frame and the controls; the others leave the
-// new state in atomics here, and the next idle pass on the window's thread
-// shows it.
+// new state in atomics here. Whatever the thread, nothing is drawn there:
+// the next idle pass on the window's thread shows the change.
 #pragma once
 
 #include <atomic>
@@ -31,6 +31,9 @@ public:
     explicit SDEditor(AudioEffect* effect);
     ~SDEditor() override;
 
+    // True when the window is there, or comes at a later idle (a host window
+    // not yet on the X server); false, with the editor closed, when no
+    // window can be made in that parent.
     bool open(void* window) override;
     void close() override;
     // Shows what other threads left behind, then redraws what is dirty.

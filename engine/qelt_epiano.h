@@ -83,8 +83,10 @@ private:
     QELT_AUDIO_THREAD void applyChange(const EngineChange& change);
     QELT_AUDIO_THREAD void applySampleRate(float rate);
     QELT_AUDIO_THREAD void selectProgram();
+    QELT_AUDIO_THREAD void silenceVoices();
     QELT_AUDIO_THREAD void queueChange(EngineChange::Kind kind, int32_t index, float value);
-    void controlChange(int32_t controller, int32_t value, int32_t deltaFrames, int32_t& queued);
+    QELT_AUDIO_THREAD void queueNoteEvent(int32_t deltaFrames, int32_t note, int32_t velocity);
+    QELT_AUDIO_THREAD void removeQueuedEvent(int32_t at);
     QELT_AUDIO_THREAD void startNote(int32_t note, int32_t velocity);
     QELT_AUDIO_THREAD void releaseNote(int32_t note);
     QELT_AUDIO_THREAD void removeDeadVoices();
@@ -95,7 +97,7 @@ private:
     std::unique_ptr<EpianoProgram[]> programs;
     float engineRate;
     float reciprocalRate;
-    NoteEvent events[kMaxQueuedEvents + 2];  // the triples, the terminator, room for the 41st
+    NoteEvent events[kMaxQueuedEvents + 1];  // in frame order, then the terminator
     int32_t queuedEvents;
     SampleZone zones[kNumSamples];
     Voice voices[kMaxVoices];

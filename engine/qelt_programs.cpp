@@ -44,8 +44,19 @@ void QeltEpiano::setProgram(VstInt32 program) {
 }
 
 // There is one program; the caller has made it current (the base's index is
-// the host's business and stays 0).
-void QeltEpiano::selectProgram() { recalculate(); }
+// the host's business and stays 0). Selecting it starts afresh: what sounds
+// stops at once, while the notes queued for this block still play.
+void QeltEpiano::selectProgram() {
+    silenceVoices();
+    recalculate();
+}
+
+void QeltEpiano::silenceVoices() {
+    for (Voice& v : voices) {
+        v.level = 0.f;
+        v.decay = 0.99f;
+    }
+}
 
 void QeltEpiano::setProgramName(char* name) {
     std::strncpy(programs[0].name, name, kProgramNameSize - 1);
@@ -107,12 +118,9 @@ void QeltEpiano::getParameterDisplay(VstInt32 index, char* text) {
     std::strcpy(text, buffer);
 }
 
+// Sounding voices and the queued notes are left alone: a knob turned while a
+// chord rings changes the sound, not the notes.
 void QeltEpiano::recalculate() {
-    for (Voice& v : voices) {
-        v.level = 0.f;
-        v.decay = 0.99f;
-    }
-    emptyQueue();
     const EpianoProgram& p = programs[0];
     output.setTreble(p.param[kTreble], reciprocalRate);
     output.setLfoDepth(p.param[kLfoDepth]);

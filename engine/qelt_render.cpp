@@ -34,7 +34,6 @@ void QeltEpiano::processReplacing(float** /*inputs*/, float** outputs, VstInt32 
                 done = end;
             }
             if (done >= sampleFrames) break;
-            // An offset below the one before it is applied where the block stands.
             if (activeVoices == 0 && programs[0].param[kLfoDepth] > 0.5f) output.resetPhase();
             playNote(events[e].note, events[e].velocity, true);
         }

@@ -5,7 +5,9 @@
 #include <cstdint>
 
 constexpr int kMaxVoices = 32;
-constexpr int kMaxQueuedEvents = 40;
+// An 8192-frame block with a note event every four frames still fits; a
+// fuller queue gives way to note-offs (see the intake), 24 KB an instance.
+constexpr int kMaxQueuedEvents = 2048;
 constexpr int32_t kEventQueueEnd = 99999999;
 constexpr int32_t kHeldNote = 128;  // a key released while the pedal was down
 

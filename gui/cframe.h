@@ -91,6 +91,9 @@ public:
 
     void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
     void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)
+    // No window yet, but one comes at a later idle: the host has made its
+    // window but not yet sent it to the X server.
+    bool isWindowPending() const { return windowPending; }
 
 protected:
     bool createWindow(void* parentWindow);
@@ -116,10 +119,11 @@ protected:
     bool dropActive = false;
     bool noUpdates = false;
     void* window = nullptr;  // HWND, or the X11 window id
+    bool windowPending = false;
     void* msimg32Module = nullptr;  // HMODULE; this and the next three on Windows only
     CDropTarget* dropTarget = nullptr;
     void* defaultCursor = nullptr;  // HCURSOR
-    bool oleInitialized = false;  // OLE was set up by this frame and must be ended by it
+    uintptr_t oleThread = 0;  // the thread this frame set OLE up on, to end it there; 0: none (Windows)
     CMouseGesture* gesture = nullptr;
     // The window system's own state of the frame, where it needs one (X11).
     CFrameWindowState* windowState = nullptr;

@@ -77,7 +77,7 @@ struct Loaded {
 // interrupted (the clock is the wall clock) does not count.
 double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float** outputs, std::vector<double>& times) {
     auto strike = [&] {
-        plugin.setParameter(0, 0.5f);  // a parameter change silences every note
+        plugin.dispatch(effSetProgram, 0, 0);  // selecting the program silences every note
         for (int i = 0; i < voices; i++) plugin.setParameter(kFirstKeyParameter + i, 1.f);
     };
     AEffect* e = plugin.record();

@@ -40,7 +40,7 @@ struct Struck {
         strike();
     }
     void strike() {
-        e.setParameter(kSustain, 0.5f);  // silences everything
+        e.setProgram(0);  // selecting the program silences everything
         while (e.voiceCount()) e.processReplacing(nullptr, outputs, 0);
         for (int i = 0; i < voices; i++) e.setParameter(kFirstKeyParameter + i, 1.f);
         e.processReplacing(nullptr, outputs, 1);

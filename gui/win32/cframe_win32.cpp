@@ -11,6 +11,7 @@
 #include "editor/aeffguieditor.h"
 #include "gui/win32/cdroptarget.h"
 #include "gui/cframe.h"
+#include "gui/window_thread.h"
 #include "gui/win32/platform_input.h"
 #include "gui/win32/platform_state.h"
 #include "plugin/audioeffectx.h"
@@ -95,10 +96,6 @@ CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
     : CViewContainer(size, nullptr, nullptr), editor(editor), hostWindow(parentWindow) {
     parentFrame = this;
 
-    // A thread already in the multithreaded apartment refuses; then there is
-    // nothing to undo later.
-    oleInitialized = SUCCEEDED(OleInitialize(nullptr));
-
     setAlphaBlendEntry(nullptr);
     setTransparentBltEntry(nullptr);
     HMODULE msimg32 = LoadLibraryA("msimg32.dll");
@@ -124,8 +121,10 @@ CFrame::~CFrame() {
     modalView = nullptr;
     setCursor(kCursorDefault);
     setDropActive(false);
-    if (oleInitialized) OleUninitialize();
-    oleInitialized = false;
+    // Only the thread that set OLE up may end it: on any other thread the
+    // call would take away a set-up that belongs to someone else.
+    if (oleThread && oleThread == currentThreadIdentity()) OleUninitialize();
+    oleThread = 0;
 
     if (msimg32Module) {
         FreeLibrary(static_cast<HMODULE>(msimg32Module));
@@ -189,7 +188,9 @@ void CFrame::unregisterWindowClass() {
 }
 
 bool CFrame::createWindow(void* parentWindow) {
-    if (!parentWindow) return false;
+    // A handle the host made up, or one of a window already gone: no window,
+    // and nothing of the thread or the process is touched.
+    if (!parentWindow || !IsWindow(asWindow(parentWindow))) return false;
     registerWindowClass();
     HWND created = CreateWindowExA(0, windowClassName, "Window",
                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
@@ -202,6 +203,10 @@ bool CFrame::createWindow(void* parentWindow) {
     }
     window = created;
     SetWindowLongPtrA(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // The drop target needs OLE on the window's thread: set up here, ended by
+    // the destructor on this same thread. A thread already in the
+    // multithreaded apartment refuses, and then there is nothing to end.
+    if (SUCCEEDED(OleInitialize(nullptr))) oleThread = currentThreadIdentity();
     setDropActive(true);
     return true;
 }

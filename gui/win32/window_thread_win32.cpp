@@ -1,15 +1,8 @@
-#include <ole2.h>
 #include <windows.h>
 
 #include "gui/window_thread.h"
 
 namespace VSTGUI {
-
-// A thread already in the multithreaded apartment refuses, and then there is
-// nothing to undo.
-bool enterWindowThread() { return SUCCEEDED(OleInitialize(nullptr)); }
-
-void leaveWindowThread() { OleUninitialize(); }
 
 uintptr_t currentThreadIdentity() { return GetCurrentThreadId(); }
 

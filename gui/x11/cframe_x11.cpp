@@ -9,7 +9,9 @@
 
 #include "editor/aeffguieditor.h"
 #include "gui/cframe.h"
+#include "gui/tick_clock.h"
 #include "gui/x11/frame_window_state.h"
+#include "gui/x11/x11_clients.h"
 #include "gui/x11/x11_errors.h"
 #include "plugin/audioeffectx.h"
 
@@ -35,6 +37,15 @@ int32_t buttonBit(unsigned int button) {
             return 0;
     }
 }
+
+constexpr ::Window kLargestId = 0x1FFFFFFF;
+
+// The side of the image that makes cairo let go of its finished transfers:
+// large enough to go through shared memory.
+constexpr int kTransferFlushSide = 64;
+
+// How long a frame waits for the host to send its window to the server.
+constexpr uint32_t kPendingWindowPatience = 3000;  // ms
 
 const long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
 
@@ -133,6 +144,99 @@ struct CFramePlatform {
         }
     }
 
+    // Whether the window exists on the server, as this connection sees it.
+    static bool windowExists(Display* display, ::Window id) {
+        takeDisplayError(display);  // an earlier request's error is not this one's
+        XWindowAttributes attributes;
+        const bool known = XGetWindowAttributes(display, id, &attributes) != 0;
+        XSync(display, False);
+        return !takeDisplayError(display) && known;
+    }
+
+    // The frame's child window inside `parent`, mapped; false if the server
+    // refused it.
+    static bool makeWindow(CFrame* frame, ::Window parent) {
+        CFrameWindowState* state = frame->windowState;
+        Display* display = state->display;
+        XSetWindowAttributes attributes;
+        attributes.background_pixmap = None;  // every pixel is painted: no flash of a background
+        attributes.event_mask = kEventMask;
+        const ::Window created =
+            XCreateWindow(display, parent, 0, 0, (unsigned)frame->size.getWidth(), (unsigned)frame->size.getHeight(), 0,
+                          CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+        XWindowAttributes own;
+        const bool made = created && XGetWindowAttributes(display, created, &own) != 0;
+        XSync(display, False);
+        if (takeDisplayError(display) || !made) return false;
+        XStoreName(display, created, "Window");
+        XMapWindow(display, created);
+        XFlush(display);
+
+        state->window = created;
+        state->visual = own.visual;
+        state->depth = own.depth;
+        frame->window = asHandle(created);
+        return true;
+    }
+
+    // At idle while the host's window does not exist yet: the window is made
+    // once it does, and the wait ends after a while.
+    static void retryPendingWindow(CFrame* frame) {
+        CFrameWindowState* state = frame->windowState;
+        if (windowExists(state->display, state->pendingParent)) {
+            frame->windowPending = false;
+            if (makeWindow(frame, state->pendingParent)) return;
+        } else if (tickClock().ticks() - state->pendingSince < kPendingWindowPatience) {
+            return;
+        }
+        // The frame stays without a window.
+        frame->windowPending = false;
+        closeConnection(frame);
+    }
+
+    // Cairo's state for the connection. Made before the connection's errors
+    // are taken from Xlib's handler: cairo tries the shared-memory transfers
+    // with a handler of its own swapped in, and must see its errors.
+    static cairo_device_t* openCairo(Display* display) {
+        const int screen = DefaultScreen(display);
+        cairo_surface_t* probe =
+            cairo_xlib_surface_create(display, RootWindow(display, screen), DefaultVisual(display, screen), 1, 1);
+        cairo_device_t* device = cairo_device_reference(cairo_surface_get_device(probe));
+        cairo_surface_destroy(probe);
+        return device;
+    }
+
+    // Cairo keeps the record of a shared-memory transfer still under way
+    // when its surface goes, and lets it go only at the next such transfer;
+    // closing the connection would leak it. Once the server has caught up, a
+    // throwaway shared-memory image frees what is waiting.
+    static void closeCairo(Display* display, cairo_device_t* device) {
+        XSync(display, False);
+        const int screen = DefaultScreen(display);
+        cairo_surface_t* any =
+            cairo_xlib_surface_create(display, RootWindow(display, screen), DefaultVisual(display, screen), 1, 1);
+        cairo_surface_destroy(
+            cairo_surface_create_similar_image(any, CAIRO_FORMAT_RGB24, kTransferFlushSide, kTransferFlushSide));
+        cairo_surface_destroy(any);
+        cairo_device_finish(device);
+        cairo_device_destroy(device);
+    }
+
+    // Every surface on the connection must be gone by now.
+    static void closeConnection(CFrame* frame) {
+        CFrameWindowState* state = frame->windowState;
+        Display* display = state->display;
+        if (cairo_device_t* device = state->cairoDevice) closeCairo(display, device);
+        if (state->window) XDestroyWindow(display, state->window);
+        XSync(display, False);
+        forgetDisplayErrors(display);
+        XCloseDisplay(display);
+        delete state;
+        frame->windowState = nullptr;
+        frame->window = nullptr;
+        frame->windowPending = false;
+    }
+
     static void paintExposed(CFrame* frame) {
         CFrameWindowState* state = frame->windowState;
         if (!state->anyExposed) return;
@@ -161,21 +265,7 @@ CFrame::~CFrame() {
     removeAll(true);
     releaseOffscreen();
 
-    if (windowState) {
-        Display* display = windowState->display;
-        // Every surface on the connection is gone by now.
-        if (cairo_device_t* device = windowState->cairoDevice) {
-            cairo_device_finish(device);
-            cairo_device_destroy(device);
-        }
-        if (windowState->window) XDestroyWindow(display, windowState->window);
-        XSync(display, False);
-        forgetDisplayErrors(display);
-        XCloseDisplay(display);
-        delete windowState;
-        windowState = nullptr;
-    }
-    window = nullptr;
+    if (windowState) CFramePlatform::closeConnection(this);
 }
 
 bool CFrame::registerWindowClass() { return true; }
@@ -183,56 +273,37 @@ void CFrame::unregisterWindowClass() {}
 
 bool CFrame::createWindow(void* parentWindow) {
     const ::Window parent = asXWindow(parentWindow);
-    if (!parent) return false;
+    // Ids have 29 bits: a wider value is no window, and Xlib would cut it
+    // down to one that may be someone else's.
+    if (!parent || parent > kLargestId) return false;
     // A connection of our own: the host's may live on another thread, and
     // its events are not ours to take.
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
-    watchDisplayErrors(display);
-
-    XWindowAttributes parentAttributes;
-    const bool parentExists = XGetWindowAttributes(display, parent, &parentAttributes) != 0;
-    XSync(display, False);
-    if (takeDisplayError(display) || !parentExists) {
-        // A parent that names no window: no window, and the connection goes.
-        forgetDisplayErrors(display);
-        XCloseDisplay(display);
-        return false;
-    }
-
-    XSetWindowAttributes attributes;
-    attributes.background_pixmap = None;  // every pixel is painted: no flash of a background
-    attributes.event_mask = kEventMask;
-    const ::Window created =
-        XCreateWindow(display, parent, 0, 0, (unsigned)size.getWidth(), (unsigned)size.getHeight(), 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-    XWindowAttributes own;
-    const bool made = created && XGetWindowAttributes(display, created, &own) != 0;
-    XSync(display, False);
-    if (takeDisplayError(display) || !made) {
-        forgetDisplayErrors(display);
-        XCloseDisplay(display);
-        return false;
-    }
-    XStoreName(display, created, "Window");
-    XMapWindow(display, created);
-    XFlush(display);
-
     windowState = new CFrameWindowState;
     windowState->display = display;
-    windowState->window = created;
-    windowState->visual = own.visual;
-    windowState->depth = own.depth;
-    cairo_surface_t* probe = cairo_xlib_surface_create(display, created, own.visual, 1, 1);
-    windowState->cairoDevice = cairo_device_reference(cairo_surface_get_device(probe));
-    cairo_surface_destroy(probe);
-    window = asHandle(created);
-    return true;
+    windowState->cairoDevice = CFramePlatform::openCairo(display);
+    watchDisplayErrors(display);
+
+    if (CFramePlatform::windowExists(display, parent)) {
+        if (CFramePlatform::makeWindow(this, parent)) return true;
+    } else if (isIdOfLiveClient(display, parent)) {
+        // The host has made its window but sends it to the server only
+        // after this call: the window is made at a later idle.
+        windowState->pendingParent = parent;
+        windowState->pendingSince = tickClock().ticks();
+        windowPending = true;
+        return false;
+    }
+    // A parent that names no window, nor ever will: the connection goes.
+    CFramePlatform::closeConnection(this);
+    return false;
 }
 
 bool CFrame::drivesGesturesByEvents() const { return windowState != nullptr; }
 
 void CFrame::handleWindowEvents() {
+    if (windowPending) CFramePlatform::retryPendingWindow(this);
     if (!windowState) return;
     Display* display = windowState->display;
     // Never blocks: only what has arrived already.

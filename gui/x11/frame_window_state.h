@@ -14,7 +14,10 @@ namespace VSTGUI {
 
 struct CFrameWindowState {
     Display* display = nullptr;
-    ::Window window = 0;  // 0 once the window is gone
+    ::Window window = 0;  // 0 once the window is gone, or before it is made
+    // The host's window while it does not exist yet, and since when (ms).
+    ::Window pendingParent = 0;
+    uint32_t pendingSince = 0;
     Visual* visual = nullptr;
     // Cairo's state for the connection, held so that it can be finished and
     // freed before the connection closes (closing alone leaves some behind).

@@ -2,6 +2,12 @@
 // once painted, and open/close cycles, compared pixel for pixel with the
 // pictures the DLL embeds.
 #include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
 
 #include "tests/editor/editor_rig.h"
 
@@ -100,6 +106,100 @@ TEST_F(EditorWindow, EndingThePluginWithTheWindowOpenTakesTheWindowAlong) {
     rig.plugin().close();
     pumpMessages();
     EXPECT_FALSE(IsWindow(window)) << "a window left behind would call into the freed editor";
+}
+
+TEST_F(EditorWindow, AParentThatIsNoWindowGetsNoEditor) {
+    HWND gone = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, hostWindow(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(IsWindow(gone));
+    DestroyWindow(gone);
+    const struct {
+        const char* what;
+        void* parent;
+    } refused[] = {{"no parent", nullptr}, {"a destroyed window", gone}, {"a made-up handle", (void*)0x00ABCDEF}};
+    const int windowsBefore = threadWindowCount();
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(rig.plugin().dispatch(effEditOpen, 0, 0, c.parent), 0);
+        pumpMessages();
+        EXPECT_EQ(rig.editorWindow(), nullptr);
+        EXPECT_EQ(threadWindowCount(), windowsBefore);
+        // What a host does next with an editor it believes open, or tries anyway.
+        rig.plugin().setParameter(2, 0.9f);
+        EXPECT_EQ(rig.plugin().dispatch(effEditIdle), 0);
+        EXPECT_EQ(rig.plugin().dispatch(effEditKeyDown, 0, VKEY_UP), 0);
+        EXPECT_EQ(rig.plugin().dispatch(effEditClose), 0);
+        rig.plugin().setParameter(2, 0.5f);
+    }
+    // A real parent afterwards gets the whole editor.
+    ASSERT_TRUE(rig.open());
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), expectedEditor(kDefaults, {})), "");
+}
+
+// Runs `work` on a thread of its own while this thread answers its windows'
+// messages (a child window made on another thread notifies its parent here).
+void onThreadOfItsOwn(const std::function<void()>& work) {
+    std::atomic<bool> done(false);
+    std::thread other([&] {
+        work();
+        done = true;
+    });
+    while (!done) pumpMessages(1);
+    other.join();
+}
+
+// Whether the calling thread has OLE set up, without changing that: a first
+// set-up answers S_OK, a further one S_FALSE; each is undone at once.
+bool oleSetUp() {
+    const HRESULT answer = OleInitialize(nullptr);
+    if (SUCCEEDED(answer)) OleUninitialize();
+    return answer == S_FALSE;
+}
+
+// A host may create the plug-in on one thread, show its editor on another
+// and delete it on a third: OLE is set up and ended only on the window's
+// thread, as often as the window opens, and the other two are left as found.
+TEST(EditorThreads, OleIsTheWindowThreadsAloneAndBalanced) {
+    hostWindow();
+    std::unique_ptr<EditorRig> rig;
+    bool creatorSetUp = true;
+    onThreadOfItsOwn([&] {
+        rig.reset(new EditorRig);
+        creatorSetUp = oleSetUp();
+    });
+    ASSERT_TRUE(rig->hosted.plugin);
+    EXPECT_FALSE(creatorSetUp) << "the creating thread was set up for OLE";
+
+    bool whileOpen[2] = {false, false}, afterClose[2] = {true, true};
+    Picture shot;
+    onThreadOfItsOwn([&] {
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            if (!rig->open()) return;
+            rig->idle();
+            if (cycle == 0) shot = rig->shot();
+            whileOpen[cycle] = oleSetUp();
+            rig->close();
+            afterClose[cycle] = oleSetUp();
+        }
+    });
+    EXPECT_EQ(differences(shot, expectedEditor(kDefaults, {})), "") << "the window works on its own thread";
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        SCOPED_TRACE(cycle);
+        EXPECT_TRUE(whileOpen[cycle]) << "drag and drop needs OLE on the window's thread";
+        EXPECT_FALSE(afterClose[cycle]) << "closing left OLE set up";
+    }
+
+    // The deleting thread's own set-up survives the deletion.
+    HRESULT before = E_FAIL, after = E_FAIL;
+    onThreadOfItsOwn([&] {
+        before = OleInitialize(nullptr);
+        rig.reset();
+        after = OleInitialize(nullptr);
+        if (SUCCEEDED(after)) OleUninitialize();
+        if (SUCCEEDED(before)) OleUninitialize();
+    });
+    EXPECT_EQ(before, S_OK);
+    EXPECT_EQ(after, S_FALSE) << "deleting the plug-in ended this thread's OLE";
 }
 
 }  // namespace

@@ -67,6 +67,29 @@ Picture capture(Window window) {
     return picture;
 }
 
+namespace {
+int errorsOnTestDisplay = 0, errorsElsewhere = 0;
+
+int countError(Display* display, XErrorEvent*) {
+    ++(display == testDisplay() ? errorsOnTestDisplay : errorsElsewhere);
+    return 0;
+}
+}  // namespace
+
+HostErrors::HostErrors() : previous(XSetErrorHandler(countError)) { errorsOnTestDisplay = errorsElsewhere = 0; }
+
+HostErrors::~HostErrors() { XSetErrorHandler(previous); }
+
+int HostErrors::onTestDisplay() const { return errorsOnTestDisplay; }
+
+int HostErrors::elsewhere() const { return errorsElsewhere; }
+
+bool HostErrors::installed() const {
+    XErrorHandler current = XSetErrorHandler(countError);
+    XSetErrorHandler(current);
+    return current == countError;
+}
+
 HostWindow::HostWindow(int x, int y) : window(0) {
     Display* display = testDisplay();
     if (!display) return;

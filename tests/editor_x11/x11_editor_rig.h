@@ -33,6 +33,24 @@ std::vector<Window> childrenOf(Window window);
 // The window's pixels as 0xRRGGBB, top row first.
 Picture capture(Window window);
 
+// The host's own X error handler while the object lives (the one before is
+// put back after): it counts the errors it receives.
+class HostErrors {
+public:
+    HostErrors();
+    ~HostErrors();
+    HostErrors(const HostErrors&) = delete;
+    HostErrors& operator=(const HostErrors&) = delete;
+    // Errors received on the test's connection, and on any other.
+    int onTestDisplay() const;
+    int elsewhere() const;
+    // Whether the process-wide handler is still this one.
+    bool installed() const;
+
+private:
+    XErrorHandler previous;
+};
+
 // A mapped top-level window of the editor's size, standing in for the host's.
 class HostWindow {
 public:

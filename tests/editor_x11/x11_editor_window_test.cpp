@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "tests/editor_x11/x11_editor_rig.h"
@@ -79,14 +81,20 @@ TEST_F(X11Editor, RepaintsWhatAnotherWindowUncovered) {
 
 TEST_F(X11Editor, FollowsTheHostAndNotesPlayedOnTheAudioThread) {
     ASSERT_TRUE(rig.open());
-    rig.plugin->setParameter(4, 0.25f);  // the host's thread is the window's here
+    const Picture before = rig.shot();
+    // The host's thread is the window's here: still nothing is drawn before
+    // the idle pass.
+    rig.plugin->setParameter(4, 0.25f);
+    rig.plugin->setParameter(60, 1.f);
+    settle();
+    EXPECT_EQ(differences(rig.shot(), before), "");
     std::thread audio([&] {
         rig.plugin->setParameter(1, 0.9f);  // automation from the audio thread
         rig.render(512, {{64, 100}});
     });
     audio.join();
     rig.idle();
-    EXPECT_EQ(differences(rig.shot(), rig.expected({64})), "");
+    EXPECT_EQ(differences(rig.shot(), rig.expected({60, 64})), "");
     std::thread release([&] { rig.render(512, {{64, 0}}); });
     release.join();
     rig.idle();
@@ -107,23 +115,70 @@ TEST_F(X11Editor, IdleBeforeOpenAndAfterCloseTouchesNoWindow) {
     EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
 }
 
-TEST_F(X11Editor, AParentThatNamesNoWindowOpensNothingAndHarmsNothing) {
-    const uintptr_t noWindow = 0x7ABCDEF;
-    rig.plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(noWindow));
-    rig.plugin->dispatch(effEditIdle);
-    rig.plugin->dispatch(effEditClose);
-    // The process is still here, and a real parent still works.
+TEST_F(X11Editor, AMissingParentOrDisplayIsRefusedAndHarmsNothing) {
+    HostErrors errors;
+    const uintptr_t noWindow = 0x7ABCDEF;  // no client of this display has ids there
+    const char* display = getenv("DISPLAY");
+    ASSERT_TRUE(display);
+    const std::string ownDisplay = display;
+    const struct {
+        const char* what;
+        uintptr_t parent;
+        const char* display;
+    } cases[] = {
+        {"a parent that names no window", noWindow, ownDisplay.c_str()},
+        {"a null parent", 0, ownDisplay.c_str()},
+        {"no display to open", rig.window.id(), ":4093"},
+        {"a value wider than a window id", uintptr_t(1) << 32 | rig.window.id(), ownDisplay.c_str()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        setenv("DISPLAY", c.display, 1);
+        EXPECT_EQ(rig.plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(c.parent)), 0);
+        setenv("DISPLAY", ownDisplay.c_str(), 1);
+        rig.plugin->dispatch(effEditIdle);
+        rig.plugin->dispatch(effEditClose);
+        rig.plugin->dispatch(effEditIdle);
+        EXPECT_TRUE(childrenOf(rig.window.id()).empty());
+    }
+    EXPECT_EQ(errors.elsewhere(), 0) << "the editor's errors stay on its own connection";
+    EXPECT_TRUE(errors.installed());
+    // A real parent still works.
     ASSERT_TRUE(rig.open());
     EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
 }
 
+TEST_F(X11Editor, AParentTheHostHasNotSentYetGetsTheEditorOnceItHas) {
+    Display* host = testDisplay();
+    // As a host makes it: created and mapped, then the editor opened before
+    // the host's connection is flushed.
+    const Window parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 40, 340, 730, 248, 0, 0, 0);
+    XMapWindow(host, parent);
+    EXPECT_EQ(rig.plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
+    settle();
+    rig.idle();
+    const std::vector<Window> children = childrenOf(parent);
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(differences(capture(children[0]), rig.expected()), "");
+    rig.close();
+    EXPECT_TRUE(childrenOf(parent).empty());
+    XDestroyWindow(host, parent);
+    settle();
+}
+
 TEST_F(X11Editor, AHostThatDestroysItsWindowFirstLeavesACleanClose) {
+    HostErrors errors;
     ASSERT_TRUE(rig.open());
     rig.window.destroy();
     rig.plugin->dispatch(effEditIdle);
     rig.plugin->dispatch(effEditClose);
     rig.plugin->dispatch(effEditIdle);
-    SUCCEED() << "no protocol error ended the process";
+    EXPECT_EQ(errors.elsewhere(), 0);
+    // The host's own errors still reach the host's handler, once.
+    XDestroyWindow(testDisplay(), 0x7ABCDEF);
+    settle();
+    EXPECT_EQ(errors.onTestDisplay(), 1);
+    EXPECT_TRUE(errors.installed()) << "the host's handler is still the process's";
 }
 
 TEST(X11TwoEditors, EachShowsItsOwnInstance) {

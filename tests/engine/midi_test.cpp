@@ -56,15 +56,41 @@ TEST_F(Midi, OtherMessagesAndEventTypesChangeNothing) {
     EXPECT_EQ(e->voice(0).decay, (float)std::exp(-(double)(float)std::exp((double)(0.03f * 60.f - 2.f)) / 44100.0));
 }
 
-TEST_F(Midi, FortyTriplesAtMostTheRestDropped) {
-    MidiEventBlock b;
-    for (int i = 0; i < 45; i++) b.add(i, 0x90, 30 + i, 100);
-    b.add(50, 0xB0, 7, 127);  // a controller after the limit still acts
-    renderBlock(*e, 64, &b);
-    EXPECT_EQ(e->voiceCount(), 32);
+TEST_F(Midi, IntakesMergeInFrameOrderAndAFullQueueKeepsTheReleases) {
+    // Two intakes before one render: merged by frame, equal frames in arrival order.
+    MidiEventBlock first, second;
+    first.add(30, 0x90, 60, 100);
+    first.add(10, 0x90, 62, 100);
+    second.add(20, 0x90, 64, 100);
+    second.add(30, 0x80, 60, 0);
+    send(first);
+    send(second);
+    ASSERT_EQ(queued(), 4);
+    const NoteEvent* q = e->eventQueue();
+    EXPECT_EQ(q[0].note, 62);
+    EXPECT_EQ(q[1].note, 64);
+    EXPECT_EQ(q[2].note, 60);
+    EXPECT_EQ(q[2].velocity, 100);
+    EXPECT_EQ(q[3].velocity, 0);
+    renderBlock(*e, 64);
+    EXPECT_EQ(e->voiceCount(), 3);
+
+    // Filled with note-ons, then releases and a pedal-up arrive: each takes
+    // the place of the latest note-on, so none of them is lost.
+    MidiEventBlock full;
+    for (int i = 0; i < kMaxQueuedEvents; i++) full.add(i % 4096, 0x90, 21 + i % 88, 100);
+    full.add(4000, 0xB0, 7, 127);  // a controller past the limit still acts
+    full.add(4095, 0x90, 100, 100);  // no room for another note-on
+    for (int key = 21; key <= 108; key++) full.add(4095, 0x80, key, 0);
+    full.add(4095, 0xB0, 64, 0);
+    send(full);
+    ASSERT_EQ(queued(), kMaxQueuedEvents);
+    int releases = 0;
+    for (int i = 0; i < kMaxQueuedEvents; i++) releases += q[i].velocity == 0;
+    EXPECT_EQ(releases, 89);
     EXPECT_NEAR(e->channelVolumeValue(), 0.32258f, 1e-5f);
-    // 40 notes started: 8 steals, so the last 32 started are the ones kept.
-    for (int i = 0; i < 32; i++) EXPECT_LT(e->voice(i).note, 70);
+    renderBlock(*e, 8192);
+    for (int i = 0; i < e->voiceCount(); i++) EXPECT_LT(e->voice(i).decay, 0.9995f) << "voice " << i << " rings on";
 }
 
 TEST_F(Midi, ModulationWheelSetsTheDepthAboveSix) {
@@ -118,6 +144,7 @@ TEST_F(Midi, PedalValue63IsUp64IsDownAndSostenutoActsTheSame) {
         ASSERT_EQ(queued(), 1);
         EXPECT_EQ(e->eventQueue()[0].note, kHeldNote);
         EXPECT_EQ(e->eventQueue()[0].deltaFrames, 3);
+        renderBlock(*e, 0);
     }
 }
 
@@ -185,35 +212,20 @@ TEST_F(Midi, AllNotesOffAndModeMessagesFadeEverythingAndLiftThePedal) {
     }
 }
 
-TEST_F(Midi, ProgramChangeInsideTheBlock) {
-    // Triples queued before it end up behind the terminator: nothing plays.
-    MidiEventBlock before;
-    before.add(0, 0x90, 60, 100);
-    before.add(0, 0xC0, 0, 0);
-    before.add(5, 0x90, 64, 100);
-    renderBlock(*e, 32, &before);
-    EXPECT_EQ(e->voiceCount(), 0);
-    // With none queued before it, the later ones are kept and played.
-    MidiEventBlock first;
-    first.add(0, 0xC0, 0, 0);
-    first.add(5, 0x90, 64, 100);
-    first.add(6, 0x90, 67, 100);
-    renderBlock(*e, 32, &first);
-    EXPECT_EQ(e->voiceCount(), 2);
-    // And it silences what was sounding.
-    MidiEventBlock again;
-    again.add(0, 0xC0, 0, 0);
-    Stereo out = renderBlock(*e, 32, &again);
-    for (float x : out.left) ASSERT_EQ(x, 0.f);
-}
-
-TEST_F(Midi, ASecondIntakeBeforeTheRenderReplacesTheFirst) {
-    MidiEventBlock a = noteOn(0, 60, 100), b = noteOn(0, 64, 100);
-    send(a);
-    send(b);
-    renderBlock(*e, 8);
-    ASSERT_EQ(e->voiceCount(), 1);
+TEST_F(Midi, ProgramChangeSilencesWhatSoundsButNotWhatIsQueued) {
+    MidiEventBlock on = noteOn(0, 48, 100);
+    renderBlock(*e, 32, &on);
+    MidiEventBlock block;
+    block.add(0, 0x90, 60, 100);
+    block.add(0, 0xC0, 0, 0);
+    block.add(5, 0x90, 64, 100);
+    renderBlock(*e, 32, &block);
+    // The sounding note stops: it is removed at the block's end and the last voice takes its place.
+    ASSERT_EQ(e->voiceCount(), 2);
     EXPECT_EQ(e->voice(0).note, 64);
+    EXPECT_EQ(e->voice(1).note, 60);
+    EXPECT_GT(e->voice(0).level, 0.f);
+    EXPECT_GT(e->voice(1).level, 0.f);
 }
 
 }  // namespace

@@ -90,18 +90,21 @@ TEST(Parameters, RecalculateDerivesTheOutputStage) {
     EXPECT_EQ(e->reciprocalSampleRate(), 0.000022675737f);
 }
 
-TEST(Parameters, AChangeSilencesAllNotesAndDropsTheQueue) {
+TEST(Parameters, AChangeKeepsTheNotesAndTheQueue) {
     auto e = synth::makeEngine();
     MidiEventBlock chord;
     for (int k : {48, 55, 60}) chord.add(0, 0x90, k, 100);
     renderBlock(*e, 64, &chord);
+    const Voice before = e->voice(0);
     MidiEventBlock later = noteOn(10, 67, 100);
     e->processEvents(later.get());
-    e->setParameter(kSustain, 0.5f);  // even an unchanged value
-    Stereo out = renderBlock(*e, 64);
-    for (size_t f = 0; f < out.size(); f++) ASSERT_EQ(out.left[f], 0.f) << f;
-    EXPECT_EQ(e->voice(0).level, 0.f);
-    EXPECT_EQ(e->voice(0).decay, 0.99f);
+    e->setParameter(kVolume, 0.5f);
+    e->setParameter(kTreble, 0.9f);
+    renderBlock(*e, 64);
+    ASSERT_EQ(e->voiceCount(), 4) << "the queued note still starts";
+    EXPECT_EQ(e->voice(0).decay, before.decay);
+    EXPECT_GT(e->voice(0).level, before.level * 0.99f);
+    EXPECT_EQ(e->outputVolumeValue(), 0.5f);
 }
 
 TEST(Parameters, KeysOnTheParameterEntry) {

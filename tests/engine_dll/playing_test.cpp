@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr VstInt32 kVolumeIndex = 4;
+
 TEST(Playing, NoteAtOffset100IsSilentBeforeFrame100) {
     HostedPlugin p;
     ASSERT_TRUE(startPlugin(p));
@@ -51,18 +53,103 @@ TEST(Playing, VelocityScalesTheOutputLinearly) {
         ASSERT_NEAR(takes[1].left[f], 1.5f * takes[0].left[f], 1e-6f + 1e-5f * std::fabs(takes[1].left[f])) << f;
 }
 
-TEST(Playing, AParameterChangeSilencesAllNotesAtOnce) {
-    for (int index = 0; index < 5; index++) {
-        HostedPlugin p;
-        ASSERT_TRUE(startPlugin(p));
-        MidiEventBlock chord;
-        for (int k : {48, 60, 64, 67}) chord.add(0, 0x90, k, 110);
-        Take before = play(p, 1024, &chord);
-        ASSERT_GT(peakOf(before), 0.05);
-        p.plugin->setParameter(index, p.plugin->getParameter(index));
-        Take after = play(p, 1024);
-        EXPECT_EQ(peakOf(after), 0.0) << "parameter " << index;
+// A held chord through one 1024-frame stretch, then one parameter moved by
+// the host: the RMS of the next 1024 frames against the same frames of an
+// untouched instance.
+struct ParameterMove {
+    VstInt32 index;
+    float value;
+    double lowest, highest;  // ratio of RMS after the move to the untouched one's
+};
+const ParameterMove kParameterMoves[] = {
+    {0, 0.9f, 1.0, 1.0},    // sustain reaches released keys only
+    {1, 0.9f, 1.2, 4.0},    // treble: the shelf boosts
+    {1, 0.1f, 0.2, 0.95},   // treble: low-passed
+    {2, 0.9f, 0.3, 1.7},    // tremolo
+    {3, 0.3f, 1.0, 1.0},    // rate, with no depth to show it
+    {4, 0.5f, 0.49, 0.51},  // volume
+};
+
+Take chordThenMove(const ParameterMove* move) {
+    HostedPlugin p;
+    if (!startPlugin(p)) return {};
+    MidiEventBlock chord;
+    for (int k : {48, 60, 64, 67}) chord.add(0, 0x90, k, 110);
+    play(p, 1024, &chord);
+    if (move) p.plugin->setParameter(move->index, move->value);
+    return play(p, 1024);
+}
+
+TEST(Playing, NotesSoundOnWhileEachParameterMoves) {
+    const Take untouched = chordThenMove(nullptr);
+    ASSERT_GT(rmsOf(untouched), 0.01);
+    for (const ParameterMove& move : kParameterMoves) {
+        const double ratio = rmsOf(chordThenMove(&move)) / rmsOf(untouched);
+        EXPECT_GE(ratio, move.lowest) << "parameter " << move.index << " to " << move.value;
+        EXPECT_LE(ratio, move.highest) << "parameter " << move.index << " to " << move.value;
     }
+}
+
+// Two ways of handing one block's notes over that must sound the same.
+Take deliver(bool split, bool changeBetween) {
+    HostedPlugin p;
+    if (!startPlugin(p)) return {};
+    AEffect* e = p.record();
+    MidiEventBlock first, second, both;
+    second.add(100, 0x90, 64, 90);
+    second.add(400, 0x80, 64, 0);
+    for (MidiEventBlock* b : {&both, &first}) b->add(300, 0x90, 60, 100);
+    both.add(100, 0x90, 64, 90);
+    both.add(400, 0x80, 64, 0);
+    if (!changeBetween) p.plugin->setParameter(kVolumeIndex, 0.5f);
+    if (split) {
+        p.plugin->dispatch(effProcessEvents, 0, 0, first.get());
+        p.plugin->dispatch(effProcessEvents, 0, 0, second.get());
+    } else {
+        p.plugin->dispatch(effProcessEvents, 0, 0, both.get());
+    }
+    if (changeBetween) p.plugin->setParameter(kVolumeIndex, 0.5f);
+    Take t;
+    t.left.resize(512);
+    t.right.resize(512);
+    float* outputs[2] = {t.left.data(), t.right.data()};
+    e->processReplacing(e, nullptr, outputs, 512);
+    return t;
+}
+
+TEST(Playing, EveryIntakeOfABlockPlaysAtItsFrames) {
+    const Take reference = deliver(false, false);
+    ASSERT_GT(peakOf(reference), 0.01);
+    EXPECT_EQ(reference.left[99], 0.f);
+    EXPECT_NE(reference.left[100], 0.f);
+    for (bool split : {false, true})
+        for (bool changeBetween : {false, true}) {
+            if (!split && !changeBetween) continue;
+            const Take t = deliver(split, changeBetween);
+            EXPECT_EQ(std::memcmp(t.left.data(), reference.left.data(), 512 * 4), 0)
+                << (split ? "two intakes" : "one intake") << (changeBetween ? ", volume moved before the render" : "");
+            EXPECT_EQ(std::memcmp(t.right.data(), reference.right.data(), 512 * 4), 0);
+        }
+}
+
+TEST(Playing, AThousandEventsInOneLongBlockAllApply) {
+    HostedPlugin p;
+    ASSERT_TRUE(startPlugin(p));
+    // 500 short notes across an 8192-frame block: every note-off must land,
+    // or its key rings on for seconds, and the last note-ons must sound.
+    MidiEventBlock dense;
+    for (int i = 0; i < 500; i++) {
+        dense.add(i * 16, 0x90, 36 + i % 60, 100);
+        dense.add(i * 16 + 8, 0x80, 36 + i % 60, 0);
+    }
+    Take t;
+    p.plugin->render(&dense, 8192, t.left, t.right);
+    Take early{std::vector<float>(t.left.begin(), t.left.begin() + 512), std::vector<float>(512)};
+    Take late{std::vector<float>(t.left.end() - 512, t.left.end()), std::vector<float>(512)};
+    EXPECT_GT(rmsOf(late), 0.3 * rmsOf(early)) << "the block's last notes were played";
+    Take after = play(p, 44100);
+    Take tail{std::vector<float>(after.left.end() - 4410, after.left.end()), std::vector<float>(4410)};
+    EXPECT_LT(peakOf(tail), 1e-4) << "every note was released";
 }
 
 TEST(Playing, KeyOnTheParameterEntryEqualsAMidiNoteOn) {

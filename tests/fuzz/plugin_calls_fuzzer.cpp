@@ -4,11 +4,22 @@
 // any MIDI bytes, types, sizes and offsets, renders of up to 8192 frames and
 // rate changes. Every sample rendered must be finite and the output buffers
 // written exactly where they should be.
+//
+// The instrument has its real X11 editor, driven as hosts drive it: opened
+// on a parent window of this host's, one it has destroyed, none, or any id at
+// all, with or without a display to reach (it must answer 1 exactly when it
+// made its window), idled, closed, sent keys, clicked and dragged in, and
+// left behind when the host destroys its window. With DISPLAY set at start
+// (make runs the fuzzers under Xvfb) its windows are real.
+#include <X11/Xlib.h>
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "plugin/plugin_entry.h"
@@ -28,6 +39,96 @@ constexpr VstInt32 kHighestOpcode = effGetNumMidiOutputChannels + 8;
 VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
+
+// Windows of this host on a connection of its own: a live parent for the
+// editor and the id of one already destroyed. None without a display.
+class HostWindows {
+public:
+    HostWindows() {
+        const char* name = std::getenv("DISPLAY");
+        if (name) display = name;
+        connection = name ? XOpenDisplay(nullptr) : nullptr;
+        if (!connection) return;
+        destroyed = newWindow();
+        XDestroyWindow(connection, destroyed);
+        live = newWindow();
+        XSync(connection, False);
+        // The connection stays open for the process: closing it would take
+        // the live window with it.
+    }
+
+    const std::string& displayName() const { return display; }
+    Window liveWindow() const { return live; }
+    Window destroyedWindow() const { return destroyed; }
+
+    // The host closes its window while the editor may still be in it, and
+    // makes a new one for the next open.
+    void replaceLive() {
+        if (!connection) return;
+        XDestroyWindow(connection, live);
+        live = newWindow();
+        XSync(connection, False);
+    }
+
+    // A pointer event sent to the editor's window inside the live parent, if
+    // there is one; the editor takes it at its next idle.
+    void sendPointerEvent(int type, int x, int y, unsigned int button, unsigned int state) {
+        if (!connection) return;
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(connection, live, &root, &parent, &children, &count)) return;
+        const Window editor = count ? children[count - 1] : 0;
+        if (children) XFree(children);
+        if (!editor) return;
+        XEvent event = {};
+        event.type = type;
+        // Button and motion events have the same fields up to the state.
+        event.xbutton.display = connection;
+        event.xbutton.window = editor;
+        event.xbutton.root = root;
+        event.xbutton.x = x;
+        event.xbutton.y = y;
+        event.xbutton.state = state;
+        if (type == MotionNotify) {
+            event.xmotion.same_screen = True;
+        } else {
+            event.xbutton.button = button;
+            event.xbutton.same_screen = True;
+        }
+        XSendEvent(connection, editor, False, 0, &event);
+        // Delivered before the editor's next look at its connection.
+        XSync(connection, False);
+    }
+
+private:
+    Window newWindow() {
+        return XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 730, 248, 0, 0, 0);
+    }
+
+    std::string display;  // DISPLAY as the process started
+    Display* connection = nullptr;
+    Window live = 0;
+    Window destroyed = 0;
+};
+
+HostWindows& hostWindows() {
+    static HostWindows windows;
+    return windows;
+}
+
+// Takes DISPLAY away for a scope, as a host started without one has it.
+class WithoutDisplay {
+public:
+    explicit WithoutDisplay(bool active) : active(active && !hostWindows().displayName().empty()) {
+        if (this->active) unsetenv("DISPLAY");
+    }
+    ~WithoutDisplay() {
+        if (active) setenv("DISPLAY", hostWindows().displayName().c_str(), 1);
+    }
+
+private:
+    bool active;
+};
 
 float floatFromBits(uint32_t bits) {
     float f;
@@ -76,7 +177,7 @@ public:
         for (int call = 0; call < kMaxCalls && in.remaining_bytes() > 0; call++) {
             if (!effect) create();
             if (!effect) return;
-            switch (in.ConsumeIntegralInRange(0, 9)) {
+            switch (in.ConsumeIntegralInRange(0, 11)) {
                 case 0:
                 case 1:
                     dispatch();
@@ -100,6 +201,9 @@ public:
                     break;
                 case 9:
                     otherRenders();
+                    break;
+                default:
+                    editorCall();
                     break;
             }
             checkRecord();
@@ -143,6 +247,7 @@ private:
             in.ConsumeBool() ? in.ConsumeIntegralInRange<VstInt32>(0, kHighestOpcode) : in.ConsumeIntegral<VstInt32>();
         if (opcode == effClose) return close();
         if (opcode == effProcessEvents) return events(effect->dispatcher);
+        if (opcode == effEditOpen) return openEditor();
         VstInt32 i = index();
         VstIntPtr value =
             in.ConsumeBool() ? in.ConsumeIntegralInRange<VstIntPtr>(-2, 130) : in.ConsumeIntegral<VstIntPtr>();
@@ -172,6 +277,94 @@ private:
         if (opcode == effSetChunk) value = (VstIntPtr)buffer.size();
         void* ptr = in.ConsumeIntegralInRange(0, 7) == 0 ? nullptr : buffer.data();
         effect->dispatcher(effect, opcode, i, value, ptr, opt);
+    }
+
+    // The editor's calls in any order: its size, open, idle, close, keys and
+    // knob mode, pointer events in its window and the host closing the
+    // parent under it. (Hosts reach the wheel through the window only.)
+    void editorCall() {
+        switch (in.ConsumeIntegralInRange(0, 7)) {
+            case 0: {
+                ERect* rect = nullptr;
+                const VstIntPtr answer = effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.f);
+                FUZZ_CHECK(answer == 1 && rect && rect->right > rect->left && rect->bottom > rect->top,
+                           "effEditGetRect answered %ld without a size", (long)answer);
+                break;
+            }
+            case 1:
+                openEditor();
+                break;
+            case 2:
+                effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.f);
+                break;
+            case 3:
+                effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.f);
+                break;
+            case 4: {
+                const VstInt32 opcode = in.ConsumeBool() ? effEditKeyDown : effEditKeyUp;
+                const VstInt32 character = index();
+                const VstIntPtr key = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 60) : in.ConsumeIntegral<VstIntPtr>();
+                effect->dispatcher(effect, opcode, character, key, nullptr, anyFloat());
+                break;
+            }
+            case 5:
+                effect->dispatcher(effect, effSetEditKnobMode, 0, in.ConsumeIntegralInRange(-1, 3), nullptr, 0.f);
+                break;
+            case 6: {
+                static const int kTypes[] = {ButtonPress, ButtonRelease, MotionNotify};
+                const int type = kTypes[in.ConsumeIntegralInRange(0, 2)];
+                const int x = in.ConsumeIntegralInRange(-20, 760);
+                const int y = in.ConsumeIntegralInRange(-20, 280);
+                const unsigned int button = in.ConsumeIntegralInRange(1, 7);
+                const unsigned int state = in.ConsumeIntegral<uint16_t>() & 0x1FFF;
+                hostWindows().sendPointerEvent(type, x, y, button, state);
+                break;
+            }
+            default:
+                hostWindows().replaceLive();
+                break;
+        }
+    }
+
+    // The parent is a live window, a destroyed one, none or any id; the
+    // display may be out of reach. The answer is 1 for a live parent and 0
+    // where no window can ever be made.
+    void openEditor() {
+        const HostWindows& host = hostWindows();
+        bool live = false;
+        bool impossible = false;
+        uintptr_t parent = 0;
+        switch (in.ConsumeIntegralInRange(0, 4)) {
+            case 0:
+                impossible = true;
+                break;
+            case 1:
+                parent = host.liveWindow();  // 0 without a display: no parent
+                live = parent != 0;
+                impossible = !live;
+                break;
+            case 2:
+                // Inside a live client's ids, a destroyed window looks like
+                // one its owner has not flushed yet: the editor may wait for it.
+                parent = host.destroyedWindow();
+                break;
+            case 3:
+                parent = in.ConsumeIntegral<uint32_t>();
+                break;
+            default:
+                parent = (uintptr_t)&in;  // an address, as a confused host passes one of its own
+                break;
+        }
+        const bool noDisplay = in.ConsumeBool() || host.displayName().empty();
+        VstIntPtr opened;
+        {
+            WithoutDisplay scope(noDisplay);
+            opened = effect->dispatcher(effect, effEditOpen, 0, 0, (void*)parent, 0.f);
+        }
+        if (noDisplay || impossible)
+            FUZZ_CHECK(opened == 0, "effEditOpen answered %ld where no window can be made", (long)opened);
+        else if (live)
+            FUZZ_CHECK(opened == 1, "effEditOpen answered %ld for a live parent", (long)opened);
     }
 
     void setParameter() {

@@ -161,6 +161,7 @@ struct HostedTestPlugin {
 class TestFrame : public CFrame {
 public:
     TestFrame(const CRect& size, void* parent, AEffGUIEditor* editor = nullptr) : CFrame(size, parent, editor) {}
+    using CFrame::createWindow;
     using CFrame::dropTarget;
     using CFrame::findHostWindow;
     using CFrame::firstDraw;

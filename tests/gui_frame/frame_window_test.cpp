@@ -89,10 +89,20 @@ TEST(FrameWindow, WithoutParentThereIsNoWindowButTheFrameHoldsViews) {
     EXPECT_FALSE(frame.getPosition(x.h, x.v));
 }
 
-TEST(FrameWindow, AParentHandleThatNamesNoWindowLeavesNoClassBehind) {
+TEST(FrameWindow, AParentHandleThatNamesNoWindowIsRefusedAndLeavesNoClassBehind) {
+    HWND gone;
     {
-        TestFrame frame(CRect(0, 0, 100, 100), reinterpret_cast<void*>(0x00ABCDEF));
+        HostWindow host(20, 20);
+        gone = host.handle();
+    }
+    ASSERT_FALSE(IsWindow(gone));
+    for (void* parent : {reinterpret_cast<void*>(0x00ABCDEF), static_cast<void*>(gone)}) {
+        SCOPED_TRACE(parent);
+        TestFrame frame(CRect(0, 0, 100, 100), parent);
         EXPECT_EQ(nullptr, frame.getSystemWindow());
+        EXPECT_FALSE(frame.isDropActive());
+        EXPECT_FALSE(frame.createWindow(parent)) << "asked again";
+        EXPECT_FALSE(windowClassRegistered());
     }
     EXPECT_FALSE(windowClassRegistered());
 }

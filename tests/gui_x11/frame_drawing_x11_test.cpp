@@ -108,6 +108,21 @@ TEST_F(X11Frame, IsTheOnlyChildOfItsParentAndGoesWithTheFrame) {
     if (children) XFree(children);
 }
 
+// Also run under AddressSanitizer: the X-Resource request that finds the
+// parent's owner is put together by hand.
+TEST_F(X11Frame, AParentNotOnTheServerYetGetsItsWindowAtTheFirstIdleAfter) {
+    const Window later =
+        XCreateSimpleWindow(display(), DefaultRootWindow(display()), 10, 200, kWidth, kHeight, 0, 0, 0);
+    frame = new CFrame(CRect(0, 0, kWidth, kHeight), reinterpret_cast<void*>(later), nullptr);
+    EXPECT_TRUE(!frame->getSystemWindow() && frame->isWindowPending());
+    XSync(display(), False);
+    frame->idle();
+    EXPECT_TRUE(frame->getSystemWindow() && !frame->isWindowPending());
+    delete frame;
+    frame = nullptr;
+    XDestroyWindow(display(), later);
+}
+
 TEST_F(X11Frame, BlitsOpaqueColourKeyedAndWithConstantAlpha) {
     const Picture& strip = EditorPictures::get().smallKnob;
     const uint32_t keyPixel = strip.at(0, 0);  // the corner's colour becomes the key

@@ -13,6 +13,7 @@
 
 #ifdef QELT_X11_EDITOR
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
 
 #include <cstdint>
 #endif
@@ -26,31 +27,63 @@ constexpr float kDecayPerFrame = 0.999f;
 constexpr float kSilent = 1e-6f;
 
 #ifdef QELT_X11_EDITOR
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+
+// A child window in the parent; for a parent that a connected client has
+// made but not sent to the server yet, at the first idle after it has.
+// Every other parent is refused. The host's error handler is swapped out
+// only around the editor's own checked requests.
 class ChildWindowEditor : public AEffEditor {
 public:
     explicit ChildWindowEditor(AudioEffect* effect) : AEffEditor(effect) {}
     ~ChildWindowEditor() override { close(); }
-    bool open(void* parent) override {
-        display = XOpenDisplay(nullptr);
-        if (!display) return false;
-        child = XCreateSimpleWindow(display, (Window)(uintptr_t)parent, 0, 0, 200, 100, 0, 0, 0);
-        XMapWindow(display, child);
-        XSync(display, False);
-        AEffEditor::open(parent);
+    bool open(void* window) override {
+        close();
+        parent = (Window)(uintptr_t)window;
+        if (!parent || !(display = XOpenDisplay(nullptr))) return false;
+        if (!makeChild() && !ofLiveClient()) {
+            close();
+            return false;
+        }
+        AEffEditor::open(window);
         return true;
     }
+    void idle() override {
+        if (display && !child) makeChild();
+    }
     void close() override {
-        if (display) {
-            XDestroyWindow(display, child);
-            XCloseDisplay(display);
-        }
+        if (display) XCloseDisplay(display);  // the child goes with the connection
         display = nullptr;
+        child = 0;
         AEffEditor::close();
     }
 
 private:
+    bool makeChild() {
+        XErrorHandler host = XSetErrorHandler(ignoreError);
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, parent, &attributes)) {
+            child = XCreateSimpleWindow(display, parent, 0, 0, 200, 100, 0, 0, 0);
+            XMapWindow(display, child);
+        }
+        XSync(display, False);
+        XSetErrorHandler(host);
+        return child != 0;
+    }
+    bool ofLiveClient() {
+        int count = 0;
+        XResClient* clients = nullptr;
+        bool found = false;
+        if (XResQueryClients(display, &count, &clients)) {
+            for (int i = 0; i < count; i++)
+                found |= clients[i].resource_base && (parent & ~clients[i].resource_mask) == clients[i].resource_base;
+            XFree(clients);
+        }
+        return found;
+    }
+
     Display* display = nullptr;
-    Window child = 0;
+    Window parent = 0, child = 0;
 };
 #endif
 

@@ -28,6 +28,25 @@ bool EditorParent::create(std::string* why) {
     return window != nullptr;
 }
 
+// A window exists as soon as it is made.
+bool EditorParent::createUnflushed(std::string* why) {
+    if (why) *why = "no window waits to be sent on Windows";
+    return false;
+}
+
+void EditorParent::flush() {}
+
+bool EditorParent::hasChild() const { return window && GetWindow((HWND)window, GW_CHILD) != nullptr; }
+
+// A window made and destroyed again: its handle names nothing now.
+void* EditorParent::missing() {
+    HWND gone = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (gone) DestroyWindow(gone);
+    return gone;
+}
+
+int EditorParent::strayErrors() { return 0; }
+
 void EditorParent::pump() {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

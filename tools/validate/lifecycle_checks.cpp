@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/validate/audio_guard.h"
+#include "tools/validate/editor_parent.h"
 #include "tools/validate/heap_usage.h"
 #include "tools/validate/validation.h"
 
@@ -17,9 +18,10 @@ constexpr int kWarmUpCycles = 10;
 constexpr int64_t kLeakAllowanceBytes = 16 << 10;  // where only the heaps can be measured: 16 bytes a cycle
 constexpr int kNumParams = 5;
 
-// Started, one block with a note, switched off and closed.
-void cycle(VstEntryProc entry, MidiEventBlock& note, std::vector<float>& left, std::vector<float>& right,
-           int* refused) {
+// Started, one block with a note, the editor opened, idled and closed where
+// there is a window for it, switched off and closed.
+void cycle(VstEntryProc entry, EditorParent* parent, MidiEventBlock& note, std::vector<float>& left,
+           std::vector<float>& right, int* refused) {
     Instance plugin(entry);
     if (!plugin.ok()) {
         ++*refused;
@@ -30,6 +32,13 @@ void cycle(VstEntryProc entry, MidiEventBlock& note, std::vector<float>& left, s
     plugin.render(left.data(), right.data(), kBlock);
     char name[64] = {};
     plugin.dispatch(effGetEffectName, 0, 0, name);
+    if (parent && (plugin.effect->flags & effFlagsHasEditor)) {
+        plugin.dispatch(effEditOpen, 0, 0, parent->handle());
+        plugin.dispatch(effEditIdle);
+        parent->pump();
+        plugin.dispatch(effEditClose);
+        parent->pump();
+    }
 }
 
 }  // namespace
@@ -40,11 +49,14 @@ CheckResult checkCreateDestroyCycles(const Settings& s) {
     note.add(0, 0x90, 60, 100);
     note.get();
     std::vector<float> left(kBlock), right(kBlock);
+    EditorParent window;
+    std::string noEditor;
+    EditorParent* parent = window.create(&noEditor) ? &window : nullptr;
     int refused = 0;
-    for (int i = 0; i < kWarmUpCycles; i++) cycle(s.entry, note, left, right, &refused);
+    for (int i = 0; i < kWarmUpCycles; i++) cycle(s.entry, parent, note, left, right, &refused);
     const int64_t liveBefore = audioguard::liveAllocations();
     const int64_t bytesBefore = heapBytesInUse();
-    for (int i = 0; i < s.lifecycleCycles; i++) cycle(s.entry, note, left, right, &refused);
+    for (int i = 0; i < s.lifecycleCycles; i++) cycle(s.entry, parent, note, left, right, &refused);
     const int64_t liveAfter = audioguard::liveAllocations();
     const int64_t bytesAfter = heapBytesInUse();
 
@@ -58,6 +70,7 @@ CheckResult checkCreateDestroyCycles(const Settings& s) {
         r.detail = format("%d cycles; heap bytes in use before and after: %lld, %lld", s.lifecycleCycles,
                           (long long)bytesBefore, (long long)bytesAfter);
     }
+    r.detail += parent ? ", editor opened in each" : ", without the editor (" + noEditor + ")";
     if (leaked || refused) {
         r.outcome = Outcome::kFailed;
         if (refused) r.detail += format("; %d instances refused", refused);

@@ -70,6 +70,48 @@ bool runAgainstAudio(AudioThread& audio, long leastSteps, const std::function<bo
     }
 }
 
+constexpr int kIdlesForAWindow = 20;
+constexpr auto kIdleStep = std::chrono::milliseconds(10);
+
+// The parents a host may give that are not a plain window: one that names
+// no window and a null one must be refused with 0, and the idle and close
+// after that do nothing; one that the host has made but not yet flushed
+// (X11) gets the editor, inside it once the host flushes. Returns what
+// went wrong, or nothing; `tried` says which parents were given.
+std::string checkEditorParents(Instance& plugin, std::string* tried) {
+    std::string wrong;
+    *tried = "missing and null parents";
+    const struct {
+        const char* what;
+        void* handle;
+    } refused[] = {{"a parent that names no window", EditorParent::missing()}, {"a null parent", nullptr}};
+    for (const auto& parent : refused) {
+        const VstIntPtr answer = plugin.dispatch(effEditOpen, 0, 0, parent.handle);
+        plugin.dispatch(effEditIdle);
+        plugin.dispatch(effEditClose);
+        plugin.dispatch(effEditIdle);
+        if (answer != 0) wrong += format("%s%s got %ld", wrong.empty() ? "" : "; ", parent.what, (long)answer);
+    }
+    EditorParent unflushed;
+    if (unflushed.createUnflushed(nullptr)) {
+        *tried = "missing, null and unflushed parents";
+        const VstIntPtr answer = plugin.dispatch(effEditOpen, 0, 0, unflushed.handle());
+        unflushed.flush();
+        bool shown = false;
+        for (int idle = 0; idle < kIdlesForAWindow && !shown; idle++) {
+            std::this_thread::sleep_for(kIdleStep);
+            plugin.dispatch(effEditIdle);
+            unflushed.pump();
+            shown = unflushed.hasChild();
+        }
+        plugin.dispatch(effEditClose);
+        if (answer != 1 || !shown)
+            wrong += format("%sa parent not yet flushed got %ld and %s", wrong.empty() ? "" : "; ", (long)answer,
+                            shown ? "a window" : "no window after the flush");
+    }
+    return wrong;
+}
+
 }  // namespace
 
 CheckResult checkParametersFromTwoThreads(const Settings& s) {
@@ -144,12 +186,19 @@ CheckResult checkEditorWhileRendering(const Settings& s) {
             return true;
         },
         &cycles);
+    std::string parents;
+    const std::string wrongParents = checkEditorParents(plugin, &parents);
     audio.stop();
-    r.detail = format("opened and closed %ld times while %ld blocks rendered\n                          %s", cycles,
-                      audio.blocks.load(), audio.scan.describe().c_str());
-    if (!inTime || refused || !audio.scan.clean()) {
+    const int strayErrors = EditorParent::strayErrors();
+    r.detail = format(
+        "opened and closed %ld times while %ld blocks rendered, and with\n"
+        "                          %s; %s",
+        cycles, audio.blocks.load(), parents.c_str(), audio.scan.describe().c_str());
+    if (!inTime || refused || !audio.scan.clean() || !wrongParents.empty() || strayErrors) {
         r.outcome = Outcome::kFailed;
-        r.detail += format("\n                          %s%ld opens refused", inTime ? "" : "too slow; ", refused);
+        r.detail += format("\n                          %s%ld opens refused, %d X errors reached the host's handler",
+                           inTime ? "" : "too slow; ", refused, strayErrors);
+        if (!wrongParents.empty()) r.detail += "\n                          " + wrongParents;
     }
     return r;
 }
