@@ -76,7 +76,7 @@ docs-picture: dll
 # The validator's one-screen summary of each build closes the run.
 test: test-native test-win32 test-win64 test-linux test-tsan test-asan test-fuzz
 	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt $(WIN64)/validator-summary.txt \
-		$(LINUX)/validator-summary.txt 2>/dev/null || true
+		$(LINUX)/validator-summary.txt $(LINUX)/validator-summary-lv2.txt 2>/dev/null || true
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
@@ -110,14 +110,17 @@ test-asan: deps
 	cd $(ASAN) && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure \
 		-R '^(engine_unit_test|gui_x11_test)$$'
 
-# The Linux plug-in build/linux/Qelt-epiano.so and its renderer
-# build/linux/qelt-render. `make linux` installs only what these two need and
-# builds them alone, without the tests (no Wine, no mingw, no googletest);
-# `make` builds them with their tests beside the DLLs.
+# The Linux plug-ins, VST build/linux/Qelt-epiano.so and the LV2 bundle
+# build/linux/Qelt-epiano.lv2, and their renderer build/linux/qelt-render.
+# `make linux` installs only what these need and builds them alone, without
+# the tests (no Wine, no mingw, no googletest); `make` builds them with their
+# tests beside the DLLs.
+LV2_BUNDLE := $(LINUX)/Qelt-epiano.lv2
 linux: linux-deps
 	@$(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
-	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano qelt-render
+	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 qelt-render
 	@echo "built $(CURDIR)/$(LINUX)/Qelt-epiano.so"
+	@echo "built $(CURDIR)/$(LV2_BUNDLE)"
 
 linux-deps:
 	@tools/setup/install-deps.sh linux
@@ -135,17 +138,25 @@ linux-tree: deps
 test-linux: linux-tree $(patsubst build/%,%,$(LINUX_SAME_AS))
 	cd $(LINUX) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
-# Where Linux hosts look for VST 2 plug-ins: $(PREFIX)/lib/vst for everyone,
-# ~/.vst for one user. Builds the plug-in first when it is not there.
-install: $(LINUX)/Qelt-epiano.so
+# Where Linux hosts look for plug-ins: $(PREFIX)/lib/vst and $(PREFIX)/lib/lv2
+# for everyone, ~/.vst and ~/.lv2 for one user. Builds the plug-ins first when
+# they are not there. The bundle is replaced as a whole, so no file of an
+# older one stays behind.
+install: $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl
 	install -d $(DESTDIR)$(PREFIX)/lib/vst
 	install -m 644 $(LINUX)/Qelt-epiano.so $(DESTDIR)$(PREFIX)/lib/vst/Qelt-epiano.so
+	rm -rf $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
+	install -d $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
+	install -m 644 $(LV2_BUNDLE)/* $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2/
 
-install-user: $(LINUX)/Qelt-epiano.so
+install-user: $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl
 	install -d $(HOME)/.vst
 	install -m 644 $(LINUX)/Qelt-epiano.so $(HOME)/.vst/Qelt-epiano.so
+	rm -rf $(HOME)/.lv2/Qelt-epiano.lv2
+	install -d $(HOME)/.lv2/Qelt-epiano.lv2
+	install -m 644 $(LV2_BUNDLE)/* $(HOME)/.lv2/Qelt-epiano.lv2/
 
-$(LINUX)/Qelt-epiano.so:
+$(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl &:
 	@$(MAKE) --no-print-directory linux
 
 # Coverage-guided fuzzing: a clang tree of its own with libFuzzer,

@@ -23,7 +23,7 @@ function(qelt_add_linux_plugin)
     add_library(Qelt-epiano SHARED ${CMAKE_SOURCE_DIR}/plugin/plugin_entry.cpp
                 ${CMAKE_SOURCE_DIR}/plugin/linux/main_entry.cpp)
     set_target_properties(Qelt-epiano PROPERTIES PREFIX "" OUTPUT_NAME Qelt-epiano LINK_DEPENDS ${map})
-    target_link_libraries(Qelt-epiano PRIVATE qelt_engine ${editor_library} ${product_parts})
+    target_link_libraries(Qelt-epiano PRIVATE qelt_vst_instrument qelt_vst_adapter ${editor_library} ${product_parts})
     target_link_options(Qelt-epiano PRIVATE -static-libstdc++ -static-libgcc -Wl,--version-script=${map}
                         -Wl,--no-undefined -Wl,--as-needed $<$<CONFIG:Release>:-s>)
 endfunction()

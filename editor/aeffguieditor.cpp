@@ -3,7 +3,6 @@
 #include "gui/cframe.h"
 #include "gui/tick_clock.h"
 #include "gui/window_thread.h"
-#include "plugin/audioeffectx.h"
 
 using VSTGUI::CDrawContext;
 using VSTGUI::CFrame;
@@ -15,14 +14,11 @@ namespace {
 // running when the 32-bit millisecond counter rolls over (every 49.7 days).
 bool isBefore(uint32_t a, uint32_t b) { return (int32_t)(a - b) < 0; }
 
-AudioEffectX* extendedPlugin(AudioEffect* effect) { return dynamic_cast<AudioEffectX*>(effect); }
-
 }  // namespace
 
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
+AEffGUIEditor::AEffGUIEditor(EditorHost* host)
+    : AEffEditor(host), rect(), nextIdleTime(0), hostIdleActive(false), frame(nullptr) {
     nextIdleTime = VSTGUI::tickClock().ticks();
-    if (effect) effect->setEditor(this);
 }
 
 // The thread that creates or deletes the plug-in need not be the one that
@@ -31,7 +27,7 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
 // closes the window.
 AEffGUIEditor::~AEffGUIEditor() {}
 
-bool AEffGUIEditor::getRect(ERect** out) {
+bool AEffGUIEditor::getRect(EditorRect** out) {
     if (!out) return false;
     *out = &rect;
     return true;
@@ -41,9 +37,9 @@ void AEffGUIEditor::idle() {
     if (!hostIdleActive && frame) frame->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) == 1; }
+bool AEffGUIEditor::onKeyDown(VSTGUI::CKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) == 1; }
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) { return frame && frame->onKeyUp(keyCode) == 1; }
+bool AEffGUIEditor::onKeyUp(VSTGUI::CKeyCode& keyCode) { return frame && frame->onKeyUp(keyCode) == 1; }
 
 bool AEffGUIEditor::onWheel(float distance) {
     if (!frame) return false;
@@ -58,18 +54,20 @@ bool AEffGUIEditor::onWheel(float distance) {
     return used;
 }
 
-bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
+bool AEffGUIEditor::setKnobMode(int32_t mode) {
     knobMode = mode;
     return true;
 }
 
-void AEffGUIEditor::beginEdit(VstInt32 index) {
-    if (AudioEffectX* plugin = extendedPlugin(effect)) plugin->beginEdit(index);
+void AEffGUIEditor::beginEdit(int32_t index) {
+    if (host) host->beginEdit(index);
 }
 
-void AEffGUIEditor::endEdit(VstInt32 index) {
-    if (AudioEffectX* plugin = extendedPlugin(effect)) plugin->endEdit(index);
+void AEffGUIEditor::endEdit(int32_t index) {
+    if (host) host->endEdit(index);
 }
+
+bool AEffGUIEditor::sizeWindow(int32_t width, int32_t height) { return host && host->resizeWindow(width, height); }
 
 void AEffGUIEditor::runIdle() {
     VSTGUI::TickClock& clock = VSTGUI::tickClock();
@@ -88,6 +86,6 @@ void AEffGUIEditor::runIdle() {
     nextIdleTime = now + 100;
 
     hostIdleActive = true;
-    if (effect) effect->masterIdle();
+    if (host) host->hostIdle();
     hostIdleActive = false;
 }

@@ -6,42 +6,41 @@
 #include <cstdint>
 
 #include "editor/aeffeditor.h"
+#include "gui/cframe.h"
 
-namespace VSTGUI {
-class CFrame;
-}
-
-class AEffGUIEditor : public AEffEditor {
+class AEffGUIEditor : public AEffEditor, public VSTGUI::CFrameListener {
 public:
-    explicit AEffGUIEditor(AudioEffect* effect);
+    explicit AEffGUIEditor(EditorHost* host);
     ~AEffGUIEditor() override;
 
-    bool getRect(ERect** rect) override;
+    bool getRect(EditorRect** rect) override;
     void idle() override;
-    bool onKeyDown(VstKeyCode& keyCode) override;
-    bool onKeyUp(VstKeyCode& keyCode) override;
+    bool onKeyDown(VSTGUI::CKeyCode& keyCode) override;
+    bool onKeyUp(VSTGUI::CKeyCode& keyCode) override;
     bool onWheel(float distance) override;
-    bool setKnobMode(VstInt32 mode) override;
+    bool setKnobMode(int32_t mode) override;
 
-    virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
-    virtual void beginEdit(VstInt32 index);
-    virtual void endEdit(VstInt32 index);
+    virtual void setParameter(int32_t /*index*/, float /*value*/) {}
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
     // Called by dragging controls on every pass of their loop: at most about
     // every 100 ms it redraws, dispatches one paint message and gives the host
     // its idle time.
-    virtual void runIdle();
+    void runIdle() override;
+    int32_t getKnobMode() const override { return knobMode; }
+    bool sizeWindow(int32_t width, int32_t height) override;
 
     VSTGUI::CFrame* getFrame() const { return frame; }
 
     // One mode for every editor of the library: 2 drags knobs linearly,
     // anything else circularly.
-    static VstInt32 getKnobMode() { return knobMode; }
+    static int32_t libraryKnobMode() { return knobMode; }
 
 protected:
-    ERect rect;
+    EditorRect rect;
     uint32_t nextIdleTime;
     bool hostIdleActive;
     VSTGUI::CFrame* frame;
 
-    static inline VstInt32 knobMode = 0;
+    static inline int32_t knobMode = 0;
 };

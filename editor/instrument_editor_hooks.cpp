@@ -1,10 +1,9 @@
-// The engine's editor hooks in the window-system build: the instrument's
-// editor is an SDEditor.
+// The editor hooks in the window-system build: the instrument's editor is an SDEditor.
+#include "editor/instrument_editor.h"
 #include "editor/sdeditor.h"
-#include "engine/instrument_editor.h"
 
-AEffEditor* createInstrumentEditor(AudioEffect* effect) { return new SDEditor(effect); }
+AEffEditor* createInstrumentEditor(EditorHost* host) { return new SDEditor(host); }
 
-void notifyEditorParameter(AEffEditor* editor, VstInt32 index, float value) {
+void notifyEditorParameter(AEffEditor* editor, int32_t index, float value) {
     if (editor) static_cast<SDEditor*>(editor)->setParameter(index, value);
 }

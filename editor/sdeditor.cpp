@@ -6,7 +6,6 @@
 #include "gui/window_thread.h"
 #include "gui/controls/canimknob.h"
 #include "gui/controls/ckickbutton.h"
-#include "plugin/audioeffect.h"
 
 using VSTGUI::CAnimKnob;
 using VSTGUI::CBitmap;
@@ -58,13 +57,13 @@ int32_t blackKeyStep(int32_t note) {
     return (pitch == 3 || pitch == 10) ? 23 : 15;
 }
 
-bool isKnob(VstInt32 index) { return index >= 0 && index < SDEditor::kKnobCount; }
-bool isKey(VstInt32 index) { return index >= SDEditor::kLowestKey && index <= SDEditor::kHighestKey; }
+bool isKnob(int32_t index) { return index >= 0 && index < SDEditor::kKnobCount; }
+bool isKey(int32_t index) { return index >= SDEditor::kLowestKey && index <= SDEditor::kHighestKey; }
 
 }  // namespace
 
-SDEditor::SDEditor(AudioEffect* effect)
-    : AEffGUIEditor(effect),
+SDEditor::SDEditor(EditorHost* host)
+    : AEffGUIEditor(host),
       knobs(),
       keyTable(),
       background(nullptr),
@@ -120,7 +119,7 @@ bool SDEditor::open(void* window) {
         CAnimKnob* knob = new CAnimKnob(CRect(corner.h, corner.v, corner.h + side, corner.v + side), this, tag,
                                         kKnobFrames, side, large ? largeKnob : smallKnob, CPoint(0, 0));
         knobs[tag] = knob;
-        knob->setValue(effect ? effect->getParameter(tag) : 0.f);
+        knob->setValue(host ? host->parameterValue(tag) : 0.f);
         newFrame->addView(knob);
     }
 
@@ -131,7 +130,7 @@ bool SDEditor::open(void* window) {
         CKickButton* key =
             new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey, CPoint(0, 0));
         keyTable[note] = key;
-        key->setValue(effect ? effect->getParameter(note) : 0.f);
+        key->setValue(0.f);
         keySounding[note] = false;
         newFrame->addView(key);
         if (isBlack)
@@ -169,7 +168,7 @@ void SDEditor::idle() {
 
 // Records the change and marks the control dirty; the drawing waits for the
 // next idle pass or paint, so that no caller waits on the window system.
-void SDEditor::setParameter(VstInt32 index, float value) {
+void SDEditor::setParameter(int32_t index, float value) {
     if (!onWindowThread()) {
         recordFromOtherThread(index, value);
         return;
@@ -179,7 +178,7 @@ void SDEditor::setParameter(VstInt32 index, float value) {
         // This update is newer than anything another thread left.
         pendingKnob[index].store(kNothing, std::memory_order_relaxed);
         // The knob reports itself dirty once its picture changes.
-        knobs[index]->setValue(effect ? effect->getParameter(index) : 0.f);
+        knobs[index]->setValue(host ? host->parameterValue(index) : 0.f);
         return;
     }
     if (index < 0 || index >= kKeyTableSize || !keyTable[index]) return;
@@ -194,7 +193,12 @@ void SDEditor::valueChanged(CDrawContext* /*context*/, CControl* control) {
     // A held key reports its value again on every pass of its mouse loop until
     // it is redrawn; starting the note each time would stack voices of it.
     const bool repeatedPress = key && value != 0.f && keySounding[tag];
-    if (!repeatedPress && effect) effect->setParameterAutomated(tag, value);
+    if (!repeatedPress && host) {
+        if (key)
+            host->playKey(tag, value);
+        else
+            host->performEdit(tag, value);
+    }
     if (key) keySounding[tag] = value != 0.f;
     control->setDirty(true);
 }
@@ -206,7 +210,7 @@ bool SDEditor::onWindowThread() const {
 // Never touches the frame or a control: the window may be closing on its own
 // thread right now. The editor lives as long as the plug-in, so the atomics
 // are always there.
-void SDEditor::recordFromOtherThread(VstInt32 index, float value) {
+void SDEditor::recordFromOtherThread(int32_t index, float value) {
     if (!windowOpen.load(std::memory_order_acquire)) return;
     if (isKnob(index))
         pendingKnob[index].store(kKnobMoved, std::memory_order_release);
@@ -221,7 +225,7 @@ void SDEditor::applyPendingUpdates() {
     if (!frame || !anyPending.exchange(false, std::memory_order_acq_rel)) return;
     for (int tag = 0; tag < kKnobCount; ++tag) {
         if (pendingKnob[tag].exchange(kNothing, std::memory_order_acq_rel) == kNothing) continue;
-        const float value = effect ? effect->getParameter(tag) : 0.f;
+        const float value = host ? host->parameterValue(tag) : 0.f;
         if (knobs[tag]->getValue() == value) continue;
         knobs[tag]->setValue(value);
         // Also when the new value shows another frame without moving the

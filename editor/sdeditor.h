@@ -28,7 +28,7 @@ public:
     static constexpr int32_t kLowestKey = 21;
     static constexpr int32_t kHighestKey = 108;
 
-    explicit SDEditor(AudioEffect* effect);
+    explicit SDEditor(EditorHost* host);
     ~SDEditor() override;
 
     // True when the window is there, or comes at a later idle (a host window
@@ -38,7 +38,7 @@ public:
     void close() override;
     // Shows what other threads left behind, then redraws what is dirty.
     void idle() override;
-    void setParameter(VstInt32 index, float value) override;
+    void setParameter(int32_t index, float value) override;
 
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
 
@@ -48,7 +48,7 @@ private:
     enum Pending : uint32_t { kNothing = 0, kKnobMoved = 1, kKeyReleased = 1, kKeyPressed = 2 };
 
     bool onWindowThread() const;
-    void recordFromOtherThread(VstInt32 index, float value);
+    void recordFromOtherThread(int32_t index, float value);
     void applyPendingUpdates();
     void showKey(VSTGUI::CKickButton* key, int32_t note, bool pressed);
     void forgetPendingUpdates();

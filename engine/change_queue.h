@@ -1,7 +1,7 @@
 // Hand-over of parameter, program, key and sample-rate changes from any thread
 // to the audio thread: a bounded lock-free queue with many producers and one
-// consumer (the render side drains it at the start of processEvents and of
-// processReplacing). Producers never wait for the consumer and the consumer
+// consumer (the render side drains it at the start of each MIDI intake and of
+// each render). Producers never wait for the consumer and the consumer
 // never waits for anyone; the order in which producers claim slots is the
 // order in which the changes are applied.
 #pragma once
@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 
 struct EngineChange {
     enum Kind : int32_t { kParameter, kKey, kProgram, kSampleRate };

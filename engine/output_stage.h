@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 
 struct OutputStage {
     float lfoSine = 0.f;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 
 constexpr int kNumSamples = 22;
 constexpr int kNumPreparedSamples = 20;  // samples 20 and 21 play as stored

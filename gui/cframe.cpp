@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "editor/aeffguieditor.h"
 #include "gui/tick_clock.h"
 
 namespace VSTGUI {
@@ -103,7 +102,7 @@ bool CFrame::onWheel(CDrawContext* context, const CPoint& where, int32_t axis, f
     return used;
 }
 
-int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
+int32_t CFrame::onKeyDown(CKeyCode& keyCode) {
     if (focusView) {
         int32_t answer = focusView->onKeyDown(keyCode);
         if (answer != -1) return answer;
@@ -112,11 +111,11 @@ int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
         int32_t answer = modalView->onKeyDown(keyCode);
         if (answer != -1) return answer;
     }
-    if (keyCode.virt == VKEY_TAB) return advanceFocus(focusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
+    if (keyCode.virt == kVirtualKeyTab) return advanceFocus(focusView, (keyCode.modifier & kModifierShift) != 0) ? 1 : -1;
     return -1;
 }
 
-int32_t CFrame::onKeyUp(VstKeyCode& keyCode) {
+int32_t CFrame::onKeyUp(CKeyCode& keyCode) {
     if (focusView) {
         int32_t answer = focusView->onKeyUp(keyCode);
         if (answer != -1) return answer;
@@ -179,7 +178,7 @@ CView* CFrame::getViewUnderCursor() { return modalView ? modalView : CViewContai
 
 void CFrame::setViewSize(const CRect& rect) { setSize(rect.getWidth(), rect.getHeight()); }
 
-AEffGUIEditor* CFrame::getEditor() const { return editor; }
+CFrameListener* CFrame::getEditor() const { return editor; }
 
 bool CFrame::isTypeOf(const char* className) const {
     if (className && std::strcmp(className, "CFrame") == 0) return true;
@@ -201,7 +200,7 @@ void CFrame::runIdle() {
 
 int32_t CFrame::getTicks() const { return editor ? (int32_t)tickClock().ticks() : 0; }
 
-int32_t CFrame::getKnobMode() const { return AEffGUIEditor::getKnobMode(); }
+int32_t CFrame::getKnobMode() const { return editor ? editor->getKnobMode() : 0; }
 
 void CFrame::beginEdit(int32_t index) {
     if (editor) editor->beginEdit(index);

@@ -6,12 +6,29 @@
 #include "gui/cmouse_gesture.h"
 #include "gui/cviewcontainer.h"
 
-class AEffGUIEditor;
-
 namespace VSTGUI {
 
 class CDropTarget;
 struct CFrameWindowState;
+
+// What a frame asks of the editor that owns it.
+class CFrameListener {
+public:
+    // A control's gesture on parameter `index` begins or ends.
+    virtual void beginEdit(int32_t index) = 0;
+    virtual void endEdit(int32_t index) = 0;
+    // Called on every pass of a control's own mouse loop: redraw, paint and
+    // give the host its idle time, at the listener's pace.
+    virtual void runIdle() = 0;
+    // 2 drags knobs linearly, anything else circularly.
+    virtual int32_t getKnobMode() const = 0;
+    // The frame takes a new size: asks the host to resize the windows that
+    // hold it; true when the host did.
+    virtual bool sizeWindow(int32_t width, int32_t height) = 0;
+
+protected:
+    ~CFrameListener() = default;
+};
 
 enum CCursorType : int32_t {
     kCursorDefault = 0,
@@ -31,18 +48,18 @@ public:
     // parentWindow: the host's window for the editor (an HWND, or an X11
     // window id); may be empty, and then the frame has no window of its own
     // but can still hold views.
-    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    CFrame(const CRect& size, void* parentWindow, CFrameListener* editor);
     ~CFrame() override;
 
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
-    int32_t onKeyDown(VstKeyCode& keyCode) override;
-    int32_t onKeyUp(VstKeyCode& keyCode) override;
+    int32_t onKeyDown(CKeyCode& keyCode) override;
+    int32_t onKeyUp(CKeyCode& keyCode) override;
     using CViewContainer::onWheel;
     bool onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance) override;
     void setViewSize(const CRect& rect) override;
-    AEffGUIEditor* getEditor() const override;
+    CFrameListener* getEditor() const override;
     bool isTypeOf(const char* className) const override;
     void update(CDrawContext* context) override;
     CView* getViewUnderCursor() override;
@@ -110,7 +127,7 @@ protected:
     // Takes the window system's waiting events (X11); idle starts with it.
     void handleWindowEvents();
 
-    AEffGUIEditor* editor;
+    CFrameListener* editor;
     void* hostWindow;
     CView* modalView = nullptr;
     CView* focusView = nullptr;

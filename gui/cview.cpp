@@ -52,8 +52,8 @@ void CView::setBackground(CBitmap* bitmap) {
 
 CBitmap* CView::getBackground() const { return background; }
 
-int32_t CView::onKeyDown(VstKeyCode&) { return -1; }
-int32_t CView::onKeyUp(VstKeyCode&) { return -1; }
+int32_t CView::onKeyDown(CKeyCode&) { return -1; }
+int32_t CView::onKeyUp(CKeyCode&) { return -1; }
 
 bool CView::onWheel(CDrawContext* context, const CPoint& where, int32_t, float distance) {
     return onWheel(context, where, distance);
@@ -123,7 +123,7 @@ CPoint& CView::localToFrame(CPoint& point) const {
     return point;
 }
 
-AEffGUIEditor* CView::getEditor() const { return parentFrame ? parentFrame->getEditor() : nullptr; }
+CFrameListener* CView::getEditor() const { return parentFrame ? parentFrame->getEditor() : nullptr; }
 
 int32_t CView::notify(CView*, const char*) { return kNotifyUnhandled; }
 

@@ -8,13 +8,12 @@
 #include "gui/cdrawcontext.h"
 #include "gui/cgeometry.h"
 #include "gui/creferencecounter.h"
-#include "plugin/vst_abi.h"
-
-class AEffGUIEditor;
+#include "gui/ckeycode.h"
 
 namespace VSTGUI {
 
 class CFrame;
+class CFrameListener;
 class CDragContainer;
 
 // Asks a view whether it is a container. Compared by address, so senders must
@@ -34,8 +33,8 @@ public:
     virtual void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1);
     virtual void setBackground(CBitmap* bitmap);
     virtual CBitmap* getBackground() const;
-    virtual int32_t onKeyDown(VstKeyCode& keyCode);
-    virtual int32_t onKeyUp(VstKeyCode& keyCode);
+    virtual int32_t onKeyDown(CKeyCode& keyCode);
+    virtual int32_t onKeyUp(CKeyCode& keyCode);
     virtual bool onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance);
     virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance);
     virtual bool onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where);
@@ -60,7 +59,7 @@ public:
     virtual void getMouseLocation(CDrawContext* context, CPoint& point);
     virtual CPoint& frameToLocal(CPoint& point) const;
     virtual CPoint& localToFrame(CPoint& point) const;
-    virtual AEffGUIEditor* getEditor() const;
+    virtual CFrameListener* getEditor() const;
     virtual int32_t notify(CView* sender, const char* message);
     virtual void redrawRect(CDrawContext* context, const CRect& rect);
     virtual bool wantsFocus() const;

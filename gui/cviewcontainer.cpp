@@ -369,7 +369,7 @@ void CViewContainer::mouse(CDrawContext* context, const CPoint& where, int32_t b
     }
 }
 
-int32_t CViewContainer::onKeyDown(VstKeyCode& keyCode) {
+int32_t CViewContainer::onKeyDown(CKeyCode& keyCode) {
     for (ChildEntry* e = lastChild; e; e = e->previous) {
         int32_t result = e->view->onKeyDown(keyCode);
         if (result != -1) return result;
@@ -377,7 +377,7 @@ int32_t CViewContainer::onKeyDown(VstKeyCode& keyCode) {
     return -1;
 }
 
-int32_t CViewContainer::onKeyUp(VstKeyCode& keyCode) {
+int32_t CViewContainer::onKeyUp(CKeyCode& keyCode) {
     for (ChildEntry* e = lastChild; e; e = e->previous) {
         int32_t result = e->view->onKeyUp(keyCode);
         if (result != -1) return result;

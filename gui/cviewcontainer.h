@@ -19,8 +19,8 @@ public:
     void draw(CDrawContext* context) override;
     void drawRect(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
-    int32_t onKeyDown(VstKeyCode& keyCode) override;
-    int32_t onKeyUp(VstKeyCode& keyCode) override;
+    int32_t onKeyDown(CKeyCode& keyCode) override;
+    int32_t onKeyUp(CKeyCode& keyCode) override;
     bool onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     bool onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;

@@ -1,8 +1,14 @@
 #include "plugin/audioeffect.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "editor/aeffeditor.h"
+
+static_assert(sizeof(EditorRect) == sizeof(ERect) && offsetof(EditorRect, left) == offsetof(ERect, left) &&
+                  offsetof(EditorRect, bottom) == offsetof(ERect, bottom) &&
+                  offsetof(EditorRect, right) == offsetof(ERect, right),
+              "the editor's rectangle is handed to the host as its own record");
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
     : audioMaster(audioMaster),
@@ -105,9 +111,16 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             else
                 resume();
             return 0;
-        case effEditGetRect:
-            if (editor && ptr) return editor->getRect((ERect**)ptr) ? 1 : 0;
-            return 0;
+        case effEditGetRect: {
+            if (!editor || !ptr) return 0;
+            // The host keeps reading the editor's own rectangle through the
+            // pointer, so it sees later sizes too: the two records are laid
+            // out alike.
+            EditorRect* rect = nullptr;
+            const bool known = editor->getRect(&rect);
+            *(ERect**)ptr = reinterpret_cast<ERect*>(rect);
+            return known ? 1 : 0;
+        }
         case effEditOpen:
             if (editor) return editor->open(ptr) ? 1 : 0;
             return 0;

@@ -2,7 +2,7 @@
 // dispatcher for the opcodes 0 to 24.
 #pragma once
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 #include "plugin/vst_abi.h"
 
 class AEffEditor;

@@ -38,8 +38,8 @@ bool AudioEffectX::getSpeakerArrangement(VstSpeakerArrangement** input, VstSpeak
 // The key record of the editor key opcodes: the modifier is opt truncated
 // toward zero, of which the low 8 bits are kept. A value that does not fit an
 // integer has no meaningful low bits and becomes 0.
-static VstKeyCode makeKeyCode(VstInt32 index, VstIntPtr value, float opt) {
-    VstKeyCode key;
+static VSTGUI::CKeyCode makeKeyCode(VstInt32 index, VstIntPtr value, float opt) {
+    VSTGUI::CKeyCode key;
     key.character = index;
     key.virt = (unsigned char)(value & 0xFF);
     int modifier = 0;
@@ -103,18 +103,18 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return getVstVersion();
         case effEditKeyDown:
             if (editor) {
-                VstKeyCode key = makeKeyCode(index, value, opt);
+                VSTGUI::CKeyCode key = makeKeyCode(index, value, opt);
                 return editor->onKeyDown(key) ? 1 : 0;
             }
             return 0;
         case effEditKeyUp:
             if (editor) {
-                VstKeyCode key = makeKeyCode(index, value, opt);
+                VSTGUI::CKeyCode key = makeKeyCode(index, value, opt);
                 return editor->onKeyUp(key) ? 1 : 0;
             }
             return 0;
         case effSetEditKnobMode:
-            if (editor) return editor->setKnobMode((VstInt32)value) ? 1 : 0;
+            if (editor) return editor->setKnobMode((int32_t)value) ? 1 : 0;
             return 0;
         case effGetMidiProgramName:
             return getMidiProgramName(index, ptr);

@@ -1,7 +1,7 @@
 // The extended plug-in base: the opcodes 25 to 79 and their defaults.
 #pragma once
 
-#include "plugin/audio_thread.h"
+#include "engine/audio_thread.h"
 #include "plugin/audioeffect.h"
 
 class AudioEffectX : public AudioEffect {

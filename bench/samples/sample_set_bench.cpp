@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 #include "engine/sample_set.h"
 #include "tools/make-samples/recording_set.h"
 
@@ -13,13 +13,13 @@ namespace {
 
 // Must run first in the process: nothing before it has prepared the set.
 void FirstInstance(benchmark::State& state) {
-    for (auto _ : state) delete new QeltEpiano(nullptr);
+    for (auto _ : state) delete new EpianoEngine();
 }
 BENCHMARK(FirstInstance)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void LaterInstance(benchmark::State& state) {
-    delete new QeltEpiano(nullptr);
-    for (auto _ : state) delete new QeltEpiano(nullptr);
+    delete new EpianoEngine();
+    for (auto _ : state) delete new EpianoEngine();
 }
 BENCHMARK(LaterInstance)->Unit(benchmark::kMicrosecond);
 

@@ -295,15 +295,15 @@ bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance) {
     return true;
 }
 
-int32_t CKnob::onKeyDown(VstKeyCode& keyCode) {
+int32_t CKnob::onKeyDown(CKeyCode& keyCode) {
     float direction;
     switch (keyCode.virt) {
-        case VKEY_LEFT:
-        case VKEY_DOWN:
+        case kVirtualKeyLeft:
+        case kVirtualKeyDown:
             direction = -1.f;
             break;
-        case VKEY_UP:
-        case VKEY_RIGHT:
+        case kVirtualKeyUp:
+        case kVirtualKeyRight:
             direction = 1.f;
             break;
         default:

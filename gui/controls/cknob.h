@@ -18,7 +18,7 @@ public:
 
     void draw(CDrawContext* context) override;
     void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
-    int32_t onKeyDown(VstKeyCode& keyCode) override;
+    int32_t onKeyDown(CKeyCode& keyCode) override;
     using CControl::onWheel;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     bool isTypeOf(const char* className) const override;

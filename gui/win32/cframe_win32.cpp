@@ -8,13 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/aeffguieditor.h"
 #include "gui/win32/cdroptarget.h"
 #include "gui/cframe.h"
 #include "gui/window_thread.h"
 #include "gui/win32/platform_input.h"
 #include "gui/win32/platform_state.h"
-#include "plugin/audioeffectx.h"
 
 namespace VSTGUI {
 
@@ -92,7 +90,7 @@ LRESULT CALLBACK CFramePlatform::windowProc(HWND window, UINT message, WPARAM wP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
+CFrame::CFrame(const CRect& size, void* parentWindow, CFrameListener* editor)
     : CViewContainer(size, nullptr, nullptr), editor(editor), hostWindow(parentWindow) {
     parentFrame = this;
 
@@ -246,8 +244,7 @@ bool CFrame::setSize(int32_t width, int32_t height) {
     if (!getOpenFlag()) return false;
     if (width == size.getWidth() && height == size.getHeight()) return false;
 
-    AudioEffectX* plugin = editor ? dynamic_cast<AudioEffectX*>(editor->getEffect()) : nullptr;
-    if (plugin && plugin->canHostDo(const_cast<char*>("sizeWindow")) == 1 && plugin->sizeWindow(width, height)) {
+    if (editor && editor->sizeWindow(width, height)) {
         // The host resized the windows that hold ours; only ours is left.
         size.right = size.left + width;
         size.bottom = size.top + height;

@@ -7,13 +7,11 @@
 
 #include <cstdint>
 
-#include "editor/aeffguieditor.h"
 #include "gui/cframe.h"
 #include "gui/tick_clock.h"
 #include "gui/x11/frame_window_state.h"
 #include "gui/x11/x11_clients.h"
 #include "gui/x11/x11_errors.h"
-#include "plugin/audioeffectx.h"
 
 namespace VSTGUI {
 
@@ -248,7 +246,7 @@ struct CFramePlatform {
     }
 };
 
-CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
+CFrame::CFrame(const CRect& size, void* parentWindow, CFrameListener* editor)
     : CViewContainer(size, nullptr, nullptr), editor(editor), hostWindow(parentWindow) {
     parentFrame = this;
     createWindow(parentWindow);
@@ -334,8 +332,7 @@ bool CFrame::setSize(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return false;
 
     // The host resizes the windows that hold ours when it can; ours follows.
-    AudioEffectX* plugin = editor ? dynamic_cast<AudioEffectX*>(editor->getEffect()) : nullptr;
-    if (plugin && plugin->canHostDo(const_cast<char*>("sizeWindow")) == 1) plugin->sizeWindow(width, height);
+    if (editor) editor->sizeWindow(width, height);
     CViewContainer::setViewSize(CRect(0, 0, width, height));
     dropStaleOffscreen();
     if (windowState && windowState->window) {

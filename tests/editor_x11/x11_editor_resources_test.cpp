@@ -5,8 +5,6 @@
 // After the test framework: X11 defines names it uses.
 #include <X11/Xlib.h>
 #include <X11/extensions/XRes.h>
-#include <dirent.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <map>
@@ -16,14 +14,6 @@
 
 namespace x11test {
 namespace {
-
-int clientCount() {
-    int count = 0;
-    XResClient* clients = nullptr;
-    if (!XResQueryClients(testDisplay(), &count, &clients)) return -1;
-    XFree(clients);
-    return count;
-}
 
 // Server resources of the client that owns `resource`, by type name.
 std::map<std::string, int> resourcesOfOwner(XID resource) {
@@ -40,21 +30,6 @@ std::map<std::string, int> resourcesOfOwner(XID resource) {
     }
     XFree(list);
     return found;
-}
-
-int openFileCount() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++count;
-        closedir(dir);
-    }
-    return count;
-}
-
-// Large pictures are mapped rather than taken from the heap's arena: both count.
-size_t heapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
 }
 
 class X11EditorResources : public ::testing::Test {

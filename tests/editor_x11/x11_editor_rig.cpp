@@ -1,8 +1,11 @@
 #include "tests/editor_x11/x11_editor_rig.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <dirent.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "tests/support/plugin_under_test.h"
@@ -67,6 +70,28 @@ Picture capture(Window window) {
     return picture;
 }
 
+int clientCount() {
+    int count = 0;
+    XResClient* clients = nullptr;
+    if (!XResQueryClients(testDisplay(), &count, &clients)) return -1;
+    XFree(clients);
+    return count;
+}
+
+int openFileCount() {
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir)) ++count;
+        closedir(dir);
+    }
+    return count;
+}
+
+size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
 namespace {
 int errorsOnTestDisplay = 0, errorsElsewhere = 0;
 
@@ -112,7 +137,7 @@ void HostWindow::destroy() {
     settle();
 }
 
-X11EditorRig::X11EditorRig(int x, int y) : window(x, y) {
+X11EditorRig::X11EditorRig(int x, int y) : EditorWindowRig(x, y) {
     VstEntryProc entry = pluginEntry();
     AEffect* effect = entry ? host.create(entry) : nullptr;
     if (!effect) return;
@@ -139,20 +164,22 @@ void X11EditorRig::close() {
     settle();
 }
 
-Window X11EditorRig::editorWindow() const {
+Window EditorWindowRig::editorWindow() const {
     if (!window.id()) return 0;
     std::vector<Window> children = childrenOf(window.id());
     return children.empty() ? 0 : children.front();
 }
 
-void X11EditorRig::idle(int passes) {
+void EditorWindowRig::idle(int passes) {
     for (int i = 0; i < passes; ++i) {
         settle();
         usleep(kIdlePause);
-        plugin->dispatch(effEditIdle);
+        idleEditor();
     }
     settle();
 }
+
+void X11EditorRig::idleEditor() { plugin->dispatch(effEditIdle); }
 
 Picture X11EditorRig::expected(const std::set<int>& pressedKeys) {
     float values[5];
@@ -168,7 +195,7 @@ std::vector<float> X11EditorRig::render(int frames, const std::vector<std::pair<
     return left;
 }
 
-void X11EditorRig::moveTo(int x, int y) {
+void EditorWindowRig::moveTo(int x, int y) {
     Display* display = testDisplay();
     int rootX = 0, rootY = 0;
     Window child;
@@ -177,19 +204,19 @@ void X11EditorRig::moveTo(int x, int y) {
     settle();
 }
 
-void X11EditorRig::button(bool down) {
+void EditorWindowRig::button(bool down) {
     if (!testDisplay()) return;
     XTestFakeButtonEvent(testDisplay(), 1, down ? True : False, CurrentTime);
     settle();
 }
 
-void X11EditorRig::shift(bool down) {
+void EditorWindowRig::shift(bool down) {
     Display* display = testDisplay();
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Shift_L), down ? True : False, CurrentTime);
     settle();
 }
 
-void X11EditorRig::glide(int fromX, int fromY, int toX, int toY, int steps) {
+void EditorWindowRig::glide(int fromX, int fromY, int toX, int toY, int steps) {
     for (int i = 1; i <= steps; ++i) {
         moveTo(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
         idle(1);

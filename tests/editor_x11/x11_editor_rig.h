@@ -1,7 +1,8 @@
 // The instrument's editor on a real X server, as a Linux host shows it: the
-// plug-in entered through VSTPluginMain, its editor opened inside a mapped
-// top-level window of this program, pixels read back from the editor's
-// window, and real input sent through the XTest extension. The editor has a
+// plug-in entered as the host finds it (VSTPluginMain, or the LV2 UI through
+// suil), its editor opened inside a mapped top-level window of this program,
+// pixels read back from the editor's window, and real input sent through the
+// XTest extension. The editor has a
 // display connection of its own; this program talks to the server through
 // another, as a host does.
 #pragma once
@@ -32,6 +33,14 @@ std::vector<Window> childrenOf(Window window);
 
 // The window's pixels as 0xRRGGBB, top row first.
 Picture capture(Window window);
+
+// What a process holds, for counts before and after: the server's clients
+// (-1 without the X-Resource extension), this process's open files, and its
+// heap in use (large blocks are mapped rather than taken from the arena:
+// both count).
+int clientCount();
+int openFileCount();
+size_t heapInUse();
 
 // The host's own X error handler while the object lives (the one before is
 // put back after): it counts the errors it receives.
@@ -66,28 +75,23 @@ private:
     Window window;
 };
 
-class X11EditorRig {
+// An editor inside a host window of this program: its window read back and
+// real input sent to it. Each plug-in format's rig says how a host idles
+// its editor.
+class EditorWindowRig {
 public:
     // The host window's position on the screen; rigs used together need
     // places that do not overlap.
-    explicit X11EditorRig(int x = 40, int y = 40);
-    ~X11EditorRig();
+    EditorWindowRig(int x, int y) : window(x, y) {}
+    virtual ~EditorWindowRig() = default;
 
-    RecordingHost host;
-    std::unique_ptr<PluginInstance> plugin;
     HostWindow window;
 
-    bool open();
-    void close();
     // The editor's window inside the host's (0 when there is none).
     Window editorWindow() const;
     // `passes` idle calls, each after the server has caught up.
     void idle(int passes = 4);
     Picture shot() { return capture(editorWindow()); }
-    // What the editor should show for the plug-in's parameter values now.
-    Picture expected(const std::set<int>& pressedKeys = {});
-    // Renders `frames` (given notes first) and returns the left channel.
-    std::vector<float> render(int frames, const std::vector<std::pair<int, int>>& notes = {});
 
     // Real input, at points of the editor window.
     void moveTo(int x, int y);
@@ -95,6 +99,30 @@ public:
     void shift(bool down);
     // Moves in `steps` even steps, an idle pass after each.
     void glide(int fromX, int fromY, int toX, int toY, int steps);
+
+protected:
+    // One idle call of the host to its editor.
+    virtual void idleEditor() = 0;
+};
+
+// The VST 2.4 .so's editor, opened through the plug-in's dispatcher.
+class X11EditorRig : public EditorWindowRig {
+public:
+    explicit X11EditorRig(int x = 40, int y = 40);
+    ~X11EditorRig() override;
+
+    RecordingHost host;
+    std::unique_ptr<PluginInstance> plugin;
+
+    bool open();
+    void close();
+    // What the editor should show for the plug-in's parameter values now.
+    Picture expected(const std::set<int>& pressedKeys = {});
+    // Renders `frames` (given notes first) and returns the left channel.
+    std::vector<float> render(int frames, const std::vector<std::pair<int, int>>& notes = {});
+
+protected:
+    void idleEditor() override;
 };
 
 // The edit brackets and automation a host received, in order.

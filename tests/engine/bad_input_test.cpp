@@ -14,35 +14,9 @@ bool allFinite(const Stereo& s) {
     return true;
 }
 
-TEST(BadInput, NullAndStrangeEventBlocks) {
-    auto e = synth::makeEngine();
-    EXPECT_EQ(e->processEvents(nullptr), 1);
-    MidiEventBlock empty;
-    EXPECT_EQ(e->processEvents(empty.get()), 1);
-    // Null entries, a negative count.
-    struct {
-        VstInt32 numEvents;
-        VstIntPtr reserved;
-        VstEvent* events[3];
-    } raw = {3, 0, {nullptr, nullptr, nullptr}};
-    VstMidiEvent on{};
-    on.type = kVstMidiType;
-    on.midiData[0] = (char)0x90;
-    on.midiData[1] = 60;
-    on.midiData[2] = 100;
-    raw.events[1] = (VstEvent*)&on;
-    EXPECT_EQ(e->processEvents((VstEvents*)&raw), 1);
-    renderBlock(*e, 8);
-    EXPECT_EQ(e->voiceCount(), 1);
-    raw.numEvents = -5;
-    EXPECT_EQ(e->processEvents((VstEvents*)&raw), 1);
-    renderBlock(*e, 8);
-    EXPECT_EQ(e->voiceCount(), 1);
-}
-
 TEST(BadInput, NegativeAndOutOfOrderOffsetsPlayInFrameOrder) {
     auto e = synth::makeEngine();
-    MidiEventBlock b;
+    MidiList b;
     b.add(-50, 0x90, 60, 100);
     b.add(40, 0x90, 64, 100);
     b.add(20, 0x90, 64, 100);  // earlier than its predecessor: played at 20
@@ -58,22 +32,19 @@ TEST(BadInput, NegativeAndOutOfOrderOffsetsPlayInFrameOrder) {
 
 TEST(BadInput, MissingOutputBuffersAndFrameCounts) {
     auto e = synth::makeEngine();
-    MidiEventBlock on = noteOn(0, 60, 100);
-    e->processEvents(on.get());
-    e->processReplacing(nullptr, nullptr, 256);
+    MidiList on = noteOn(0, 60, 100);
+    sendMidi(*e, on);
+    e->render(nullptr, nullptr, 256);
     EXPECT_EQ(e->voiceCount(), 1) << "time still passes";
     float buffer[300];
     for (float& x : buffer) x = 7.f;
-    float* onlyRight[2] = {nullptr, buffer};
-    e->processReplacing(nullptr, onlyRight, 256);
+    e->render(nullptr, buffer, 256);
     EXPECT_NE(buffer[0], 7.f);
     EXPECT_EQ(buffer[256], 7.f) << "nothing written past the block";
-    float* onlyLeft[2] = {buffer, nullptr};
-    e->processReplacing(nullptr, onlyLeft, 256);
+    e->render(buffer, nullptr, 256);
     for (float& x : buffer) x = 7.f;
-    float* both[2] = {buffer, buffer + 150};
-    for (VstInt32 frames : {0, -1, -2147483647 - 1}) {
-        e->processReplacing(nullptr, both, frames);
+    for (int32_t frames : {0, -1, -2147483647 - 1}) {
+        e->render(buffer, buffer + 150, frames);
         for (float x : buffer) ASSERT_EQ(x, 7.f);
     }
     EXPECT_EQ(e->eventQueue()[0].deltaFrames, kEventQueueEnd);
@@ -83,12 +54,10 @@ TEST(BadInput, SampleRatesThatWouldBreakThePlayPositionAreRefused) {
     auto e = synth::makeEngine();
     for (float rate : {0.f, -44100.f, NAN, INFINITY, -INFINITY, 999.f, 1e-30f}) {
         e->setSampleRate(rate);
-        e->resume();
         renderBlock(*e, 1);
         EXPECT_EQ(e->engineSampleRate(), 44100.f) << rate;
     }
     e->setSampleRate(kMinSampleRate);
-    e->resume();
     renderBlock(*e, 1);
     EXPECT_EQ(e->engineSampleRate(), kMinSampleRate);
 }
@@ -97,11 +66,10 @@ TEST(BadInput, PlayPositionsStayInsideTheLoopForEveryKeyAtExtremeRates) {
     for (float rate : {kMinSampleRate, 8000.f, 44100.f, 384000.f, 1e9f}) {
         auto e = synth::makeEngine();
         e->setSampleRate(rate);
-        e->resume();
         e->setParameter(kSustain, 1.f);
         e->setParameter(kLfoRate, 1.f);
         for (int first = 0; first < 128; first += 32) {
-            MidiEventBlock b;
+            MidiList b;
             for (int key = first; key < first + 32; key++) b.add(0, 0x90, key, 127);
             for (int block = 0; block < 40; block++) {
                 Stereo out = renderBlock(*e, 512, block ? nullptr : &b);
@@ -122,7 +90,7 @@ TEST(BadInput, OutOfRangeParametersNeverGiveNonFiniteOutput) {
     for (int p = 0; p < 5; p++)
         for (float v : values) {
             e->setParameter(p, v);
-            MidiEventBlock b;
+            MidiList b;
             for (int k = 40; k < 80; k += 7) b.add(k, 0x90, k, 127);
             b.add(0, 0xB0, 1, 127);
             Stereo out = renderBlock(*e, 600, &b);
@@ -132,7 +100,7 @@ TEST(BadInput, OutOfRangeParametersNeverGiveNonFiniteOutput) {
     for (int p = 0; p < 5; p++) e->setParameter(p, p == 4 ? 1.f : 0.5f);
     e->setParameter(kLfoRate, 0.65f);
     renderBlock(*e, 64);
-    MidiEventBlock on = noteOn(0, 60, 100);
+    MidiList on = noteOn(0, 60, 100);
     Stereo out = renderBlock(*e, 256, &on);
     EXPECT_TRUE(allFinite(out));
     EXPECT_GT(std::fabs(out.left[100]), 1e-4f);

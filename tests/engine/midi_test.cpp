@@ -9,8 +9,8 @@
 namespace {
 
 struct Midi : ::testing::Test {
-    std::unique_ptr<QeltEpiano> e = synth::makeEngine();
-    void send(MidiEventBlock& b) { EXPECT_EQ(e->processEvents(b.get()), 1); }
+    std::unique_ptr<EpianoEngine> e = synth::makeEngine();
+    void send(MidiList& b) { sendMidi(*e, b); }
     int queued() {
         int n = 0;
         while (e->eventQueue()[n].deltaFrames != kEventQueueEnd) n++;
@@ -19,7 +19,7 @@ struct Midi : ::testing::Test {
 };
 
 TEST_F(Midi, NotesAreQueuedOnEveryChannelWithTheirOffsets) {
-    MidiEventBlock b;
+    MidiList b;
     b.add(10, 0x93, 60, 100);
     b.add(50, 0x8F, 60, 33);
     b.add(60, 0x90, 0xC8, 0xFF);  // data bytes are masked to 7 bits
@@ -35,7 +35,7 @@ TEST_F(Midi, NotesAreQueuedOnEveryChannelWithTheirOffsets) {
 }
 
 TEST_F(Midi, OtherMessagesAndEventTypesChangeNothing) {
-    MidiEventBlock b;
+    MidiList b;
     b.add(0, 0xA0, 60, 100);
     b.add(0, 0xD0, 60, 0);
     b.add(0, 0xE0, 0, 127);
@@ -43,11 +43,7 @@ TEST_F(Midi, OtherMessagesAndEventTypesChangeNothing) {
     b.add(0, 0xB0, 120, 0);  // all sound off: not handled
     b.add(0, 0xB0, 121, 0);
     b.add(0, 0xC0, 1, 0);  // program 1: ignored
-    VstEvent sysex{};
-    sysex.type = kVstSysExType;
-    sysex.deltaFrames = 0;
-    b.addEvent(sysex);
-    MidiEventBlock on = noteOn(0, 60, 100);
+    MidiList on = noteOn(0, 60, 100);
     renderBlock(*e, 16, &on);
     send(b);
     EXPECT_EQ(queued(), 0);
@@ -58,7 +54,7 @@ TEST_F(Midi, OtherMessagesAndEventTypesChangeNothing) {
 
 TEST_F(Midi, IntakesMergeInFrameOrderAndAFullQueueKeepsTheReleases) {
     // Two intakes before one render: merged by frame, equal frames in arrival order.
-    MidiEventBlock first, second;
+    MidiList first, second;
     first.add(30, 0x90, 60, 100);
     first.add(10, 0x90, 62, 100);
     second.add(20, 0x90, 64, 100);
@@ -77,7 +73,7 @@ TEST_F(Midi, IntakesMergeInFrameOrderAndAFullQueueKeepsTheReleases) {
 
     // Filled with note-ons, then releases and a pedal-up arrive: each takes
     // the place of the latest note-on, so none of them is lost.
-    MidiEventBlock full;
+    MidiList full;
     for (int i = 0; i < kMaxQueuedEvents; i++) full.add(i % 4096, 0x90, 21 + i % 88, 100);
     full.add(4000, 0xB0, 7, 127);  // a controller past the limit still acts
     full.add(4095, 0x90, 100, 100);  // no room for another note-on
@@ -94,17 +90,17 @@ TEST_F(Midi, IntakesMergeInFrameOrderAndAFullQueueKeepsTheReleases) {
 }
 
 TEST_F(Midi, ModulationWheelSetsTheDepthAboveSix) {
-    MidiEventBlock six;
+    MidiList six;
     six.add(0, 0xB0, 1, 6);
     send(six);
     EXPECT_EQ(e->outputStage().lfoDepthLeft, 0.f);
-    MidiEventBlock seven;
+    MidiList seven;
     seven.add(0, 0xB0, 1, 7);
     send(seven);
     EXPECT_EQ(e->outputStage().lfoDepthLeft, 7.f * 0.0078f);
     EXPECT_EQ(e->outputStage().lfoDepthRight, 7.f * 0.0078f);
     e->setParameter(kLfoDepth, 0.3f);  // auto-pan side: right is negated
-    MidiEventBlock more;
+    MidiList more;
     more.add(0, 0xB0, 1, 100);
     send(more);
     EXPECT_EQ(e->outputStage().lfoDepthLeft, 0.78f);
@@ -115,16 +111,16 @@ TEST_F(Midi, ModulationWheelSetsTheDepthAboveSix) {
 }
 
 TEST_F(Midi, ChannelVolumeSetsTheGainsOfLaterNotesOnly) {
-    MidiEventBlock first = noteOn(0, 60, 100);
+    MidiList first = noteOn(0, 60, 100);
     renderBlock(*e, 4, &first);
-    MidiEventBlock b;
+    MidiList b;
     b.add(0, 0xB0, 7, 127);
     b.add(1, 0x90, 72, 100);
     renderBlock(*e, 4, &b);
     EXPECT_EQ(e->voice(0).gainLeft, 0.2f);
     float cv = (float)(127 * 127) * 0.00002f;
     EXPECT_EQ(e->voice(1).gainRight, cv + cv * 0.015f * 12.f);
-    MidiEventBlock zero;
+    MidiList zero;
     zero.add(0, 0xB0, 7, 0);
     send(zero);
     EXPECT_EQ(e->channelVolumeValue(), 0.f);
@@ -132,12 +128,12 @@ TEST_F(Midi, ChannelVolumeSetsTheGainsOfLaterNotesOnly) {
 
 TEST_F(Midi, PedalValue63IsUp64IsDownAndSostenutoActsTheSame) {
     for (int controller : {64, 66}) {
-        MidiEventBlock b;
+        MidiList b;
         b.add(3, 0xB0, controller, 64);
         send(b);
         EXPECT_EQ(e->sustainPedalValue(), 64);
         EXPECT_EQ(queued(), 0);
-        MidiEventBlock up;
+        MidiList up;
         up.add(3, 0xB0, controller, 63);
         send(up);
         EXPECT_EQ(e->sustainPedalValue(), 0);
@@ -149,7 +145,7 @@ TEST_F(Midi, PedalValue63IsUp64IsDownAndSostenutoActsTheSame) {
 }
 
 TEST_F(Midi, PedalStateIsTakenAtIntakeBeforeTheBlockRenders) {
-    MidiEventBlock b;
+    MidiList b;
     b.add(0, 0x90, 60, 100);
     b.add(100, 0x80, 60, 0);
     b.add(200, 0xB0, 64, 127);
@@ -158,13 +154,13 @@ TEST_F(Midi, PedalStateIsTakenAtIntakeBeforeTheBlockRenders) {
 }
 
 TEST_F(Midi, PedalUpInTheSameBlockAsTheNoteOff) {
-    MidiEventBlock down;
+    MidiList down;
     down.add(0, 0xB0, 64, 127);
     down.add(0, 0x90, 48, 100);
     down.add(1, 0x90, 60, 100);
     down.add(2, 0x80, 48, 0);  // held by the pedal
     renderBlock(*e, 8, &down);
-    MidiEventBlock b;
+    MidiList b;
     b.add(100, 0x80, 60, 0);
     b.add(300, 0xB0, 64, 0);
     renderBlock(*e, 200, &b);
@@ -177,13 +173,13 @@ TEST_F(Midi, PedalUpInTheSameBlockAsTheNoteOff) {
 }
 
 TEST_F(Midi, PedalUpThenDownInOneBlockReleasesNothing) {
-    MidiEventBlock down;
+    MidiList down;
     down.add(0, 0xB0, 64, 127);
     down.add(0, 0x90, 60, 100);
     down.add(1, 0x80, 60, 0);
     renderBlock(*e, 8, &down);
     float held = e->voice(0).decay;
-    MidiEventBlock b;
+    MidiList b;
     b.add(100, 0xB0, 64, 0);
     b.add(200, 0xB0, 64, 127);
     renderBlock(*e, 256, &b);
@@ -194,12 +190,12 @@ TEST_F(Midi, PedalUpThenDownInOneBlockReleasesNothing) {
 TEST_F(Midi, AllNotesOffAndModeMessagesFadeEverythingAndLiftThePedal) {
     for (int controller = 123; controller <= 127; controller++) {
         e = synth::makeEngine();
-        MidiEventBlock b;
+        MidiList b;
         b.add(0, 0xB0, 64, 127);
         b.add(0, 0x90, 60, 100);
         b.add(0, 0x90, 64, 100);
         renderBlock(*e, 8, &b);
-        MidiEventBlock off;
+        MidiList off;
         off.add(0, 0xB0, controller, 0);
         send(off);
         EXPECT_EQ(e->sustainPedalValue(), 0);
@@ -213,9 +209,9 @@ TEST_F(Midi, AllNotesOffAndModeMessagesFadeEverythingAndLiftThePedal) {
 }
 
 TEST_F(Midi, ProgramChangeSilencesWhatSoundsButNotWhatIsQueued) {
-    MidiEventBlock on = noteOn(0, 48, 100);
+    MidiList on = noteOn(0, 48, 100);
     renderBlock(*e, 32, &on);
-    MidiEventBlock block;
+    MidiList block;
     block.add(0, 0x90, 60, 100);
     block.add(0, 0xC0, 0, 0);
     block.add(5, 0x90, 64, 100);

@@ -121,7 +121,6 @@ TEST(OutputStage, EngineRateChangeMovesTheLfoButNotTheTrebleCorner) {
     renderBlock(*e, 1);
     float coefficient = e->outputStage().trebleCoefficient;
     e->setSampleRate(96000.f);
-    e->resume();
     renderBlock(*e, 1);
     EXPECT_EQ(e->engineSampleRate(), 96000.f);
     EXPECT_EQ(e->outputStage().trebleCoefficient, coefficient) << "until the next recalculation";

@@ -11,17 +11,23 @@
 
 namespace {
 
-std::string display(QeltEpiano& e, int index, float value) {
+std::string display(EpianoEngine& e, int index, float value) {
     e.setParameter(index, value);
     char text[64];
     std::memset(text, 'x', sizeof(text));
-    e.getParameterDisplay(index, text);
+    e.parameterDisplay(index, text);
     return text;
 }
 
-std::string call(QeltEpiano& e, void (QeltEpiano::*get)(VstInt32, char*), int index) {
+std::string call(void (*get)(int32_t, char*), int index) {
     char text[64] = {};
-    (e.*get)(index, text);
+    get(index, text);
+    return text;
+}
+
+std::string displayOf(const EpianoEngine& e, int index) {
+    char text[64] = {};
+    e.parameterDisplay(index, text);
     return text;
 }
 
@@ -30,12 +36,12 @@ TEST(Parameters, NamesAndLabelsAsTabled) {
     const char* names[] = {"Sustain", "Treble", "LFO depth", "LFO Rate", "Volume"};
     const char* labels[] = {"%", "%", "%", "Hz", "dB"};
     for (int i = 0; i < 5; i++) {
-        EXPECT_EQ(call(*e, &QeltEpiano::getParameterName, i), names[i]);
-        EXPECT_EQ(call(*e, &QeltEpiano::getParameterLabel, i), labels[i]);
+        EXPECT_EQ(call(&EpianoEngine::parameterName, i), names[i]);
+        EXPECT_EQ(call(&EpianoEngine::parameterLabel, i), labels[i]);
     }
-    EXPECT_EQ(call(*e, &QeltEpiano::getParameterName, 5), "") << "nothing written";
-    EXPECT_EQ(call(*e, &QeltEpiano::getParameterLabel, 60), "%");
-    EXPECT_EQ(call(*e, &QeltEpiano::getParameterLabel, -3), "%");
+    EXPECT_EQ(call(&EpianoEngine::parameterName, 5), "") << "nothing written";
+    EXPECT_EQ(call(&EpianoEngine::parameterLabel, 60), "%");
+    EXPECT_EQ(call(&EpianoEngine::parameterLabel, -3), "%");
 }
 
 TEST(Parameters, DefaultsAndDisplays) {
@@ -44,7 +50,7 @@ TEST(Parameters, DefaultsAndDisplays) {
     const char* shown[] = {"50", "0", "Pan 0", "4.19", "0"};
     for (int i = 0; i < 5; i++) {
         EXPECT_EQ(e->getParameter(i), defaults[i]);
-        EXPECT_EQ(call(*e, &QeltEpiano::getParameterDisplay, i), shown[i]) << i;
+        EXPECT_EQ(displayOf(*e, i), shown[i]) << i;
     }
     EXPECT_EQ(display(*e, kSustain, 0.f), "0");
     EXPECT_EQ(display(*e, kSustain, 1.f), "100");
@@ -92,12 +98,12 @@ TEST(Parameters, RecalculateDerivesTheOutputStage) {
 
 TEST(Parameters, AChangeKeepsTheNotesAndTheQueue) {
     auto e = synth::makeEngine();
-    MidiEventBlock chord;
+    MidiList chord;
     for (int k : {48, 55, 60}) chord.add(0, 0x90, k, 100);
     renderBlock(*e, 64, &chord);
     const Voice before = e->voice(0);
-    MidiEventBlock later = noteOn(10, 67, 100);
-    e->processEvents(later.get());
+    MidiList later = noteOn(10, 67, 100);
+    sendMidi(*e, later);
     e->setParameter(kVolume, 0.5f);
     e->setParameter(kTreble, 0.9f);
     renderBlock(*e, 64);
@@ -160,7 +166,6 @@ TEST(Parameters, EveryChangeGetsThroughEvenWhenNothingRendersForLong) {
     for (int i = 0; i < 5000; i++) e->setParameter(i % 5, (i % 97) / 100.f);
     e->setParameter(kVolume, 0.33f);
     e->setSampleRate(48000.f);
-    e->resume();
     renderBlock(*e, 8);
     for (int i = 0; i < 5; i++) EXPECT_EQ(e->program().param[i], e->getParameter(i)) << i;
     EXPECT_EQ(e->outputVolumeValue(), 0.33f);
@@ -172,13 +177,6 @@ TEST(Programs, OneProgramCalledDefault) {
     char name[64];
     e->getProgramName(name);
     EXPECT_STREQ(name, "Default");
-    std::memset(name, 0, sizeof(name));
-    EXPECT_TRUE(e->getProgramNameIndexed(0, 0, name));
-    EXPECT_STREQ(name, "Default");
-    EXPECT_TRUE(e->getProgramNameIndexed(7, 0, name)) << "category is ignored";
-    std::strcpy(name, "unchanged");
-    for (int index : {1, -1, 100}) EXPECT_FALSE(e->getProgramNameIndexed(0, index, name));
-    EXPECT_STREQ(name, "unchanged");
 }
 
 TEST(Programs, NamesAreStoredAndCutTo23Characters) {
@@ -187,8 +185,6 @@ TEST(Programs, NamesAreStoredAndCutTo23Characters) {
     e->setProgramName(mine);
     char name[64];
     e->getProgramName(name);
-    EXPECT_STREQ(name, "Rhodes on a rainy day");
-    e->getProgramNameIndexed(0, 0, name);
     EXPECT_STREQ(name, "Rhodes on a rainy day");
     char longName[] = "A name that is far too long for the field";
     e->setProgramName(longName);
@@ -203,12 +199,11 @@ TEST(Programs, NamesAreStoredAndCutTo23Characters) {
 
 TEST(Programs, SelectingTheProgramSilencesAndRederives) {
     auto e = synth::makeEngine();
-    MidiEventBlock on = noteOn(0, 60, 100);
+    MidiList on = noteOn(0, 60, 100);
     renderBlock(*e, 32, &on);
-    e->setProgram(0);
+    e->selectProgram();
     Stereo out = renderBlock(*e, 32);
     for (float x : out.left) ASSERT_EQ(x, 0.f);
-    EXPECT_EQ(e->getProgram(), 0);
 }
 
 }  // namespace

@@ -88,14 +88,12 @@ void ReferenceEngine::enqueue(int32_t frame, int32_t key, int32_t velocity) {
     queue.insert(queue.begin() + (long)at, {frame, key, velocity});
 }
 
-void ReferenceEngine::processEvents(const VstEvents* events) {
-    for (int32_t i = 0; events && i < events->numEvents; i++) {
-        const VstMidiEvent* m = (const VstMidiEvent*)events->events[i];
-        if (m->type != kVstMidiType) continue;
-        int32_t kind = (unsigned char)m->midiData[0] & 0xF0, d1 = (unsigned char)m->midiData[1],
-                d2 = (unsigned char)m->midiData[2];
-        if (kind == 0x80) enqueue(m->deltaFrames, d1 & 0x7F, 0);
-        if (kind == 0x90) enqueue(m->deltaFrames, d1 & 0x7F, d2 & 0x7F);
+void ReferenceEngine::processEvents(const MidiList& events) {
+    for (const MidiList::Message& message : events.messages) {
+        const MidiList::Message* m = &message;
+        int32_t kind = m->status & 0xF0, d1 = m->data1, d2 = m->data2;
+        if (kind == 0x80) enqueue(m->frame, d1 & 0x7F, 0);
+        if (kind == 0x90) enqueue(m->frame, d1 & 0x7F, d2 & 0x7F);
         if (kind == 0xB0 && d1 == 1 && d2 * 0.0078f > 0.05f) {
             depthL = depthR = d2 * 0.0078f;
             if (param[2] < 0.5f) depthR = -depthL;
@@ -103,7 +101,7 @@ void ReferenceEngine::processEvents(const VstEvents* events) {
         if (kind == 0xB0 && d1 == 7) channel = (float)(d2 * d2) * 0.00002f;
         if (kind == 0xB0 && (d1 == 64 || d1 == 66)) {
             pedal = d2 & 0x40;
-            if (!pedal) enqueue(m->deltaFrames, 128, 0);
+            if (!pedal) enqueue(m->frame, 128, 0);
         }
         if (kind == 0xB0 && d1 >= 123) {
             for (V& v : voice) v.decay = 0.99f;
@@ -124,23 +122,8 @@ void ReferenceEngine::process(float* left, float* right, int32_t frames) {
         float a = 0.f, b = 0.f;
         for (int32_t i = 0; i < active; i++) {
             V& v = voice[i];
-            v.fraction += v.step;
-            v.position += 2 * (v.fraction >> 16);
-            v.fraction &= 0xFFFF;
-            if (v.position > v.end) v.position -= v.loop;
-            float x = 0.f, y = 0.f;
-            if (v.position <= v.end) {
-                const int16_t* s = data[v.sample];
-                int32_t p = v.position;
-                int32_t l = s[p] + (int32_t)((int64_t)(s[p + 2] - s[p]) * v.fraction) / 65536;
-                int32_t r = s[p + 1] + (int32_t)((int64_t)(s[p + 3] - s[p + 1]) * v.fraction) / 65536;
-                // (division rounds toward zero, the shift toward minus infinity)
-                if ((int32_t)((int64_t)(s[p + 2] - s[p]) * v.fraction) % 65536 < 0) l -= 1;
-                if ((int32_t)((int64_t)(s[p + 3] - s[p + 1]) * v.fraction) % 65536 < 0) r -= 1;
-                x = (float)l * v.level * (1.f / 32768.f);
-                y = (float)r * v.level * (1.f / 32768.f);
-            }
-            v.level = v.level * v.decay;
+            float x, y;
+            referenceVoiceFrame(data[v.sample], v.step, v.end, v.loop, v.decay, v.fraction, v.position, v.level, x, y);
             a += v.gl * x;
             b += v.gr * y;
         }
@@ -159,4 +142,41 @@ void ReferenceEngine::process(float* left, float* right, int32_t frames) {
     for (int32_t i = 0; i < active; i++)
         if (voice[i].level < 0.0001f) voice[i] = voice[--active];
     queue.clear();
+}
+
+void referenceVoiceFrame(const int16_t* s, int32_t step, int32_t end, int32_t loop, float decay, int32_t& fraction,
+                         int32_t& position, float& level, float& x, float& y) {
+    fraction += step;
+    position += 2 * (fraction >> 16);
+    fraction &= 0xFFFF;
+    if (position > end) position -= loop;
+    x = y = 0.f;
+    if (position <= end) {
+        int32_t p = position;
+        int32_t l = s[p] + (int32_t)((int64_t)(s[p + 2] - s[p]) * fraction) / 65536;
+        int32_t r = s[p + 1] + (int32_t)((int64_t)(s[p + 3] - s[p + 1]) * fraction) / 65536;
+        // (division rounds toward zero, the shift toward minus infinity)
+        if ((int32_t)((int64_t)(s[p + 2] - s[p]) * fraction) % 65536 < 0) l -= 1;
+        if ((int32_t)((int64_t)(s[p + 3] - s[p + 1]) * fraction) % 65536 < 0) r -= 1;
+        x = (float)l * level * (1.f / 32768.f);
+        y = (float)r * level * (1.f / 32768.f);
+    }
+    level = level * decay;
+}
+
+void referenceMixFrames(Voice* voices, const int16_t* const* data, int32_t count, int32_t frames, float* left,
+                        float* right) {
+    for (int32_t f = 0; f < frames; f++) {
+        float a = 0.f, b = 0.f;
+        for (int32_t i = 0; i < count; i++) {
+            Voice& v = voices[i];
+            float x, y;
+            referenceVoiceFrame(data[v.sampleIndex], v.step, v.endPosition, v.loopLength, v.decay, v.fraction,
+                                v.position, v.level, x, y);
+            a += v.gainLeft * x;
+            b += v.gainRight * y;
+        }
+        left[f] = a;
+        right[f] = b;
+    }
 }

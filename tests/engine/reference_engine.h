@@ -7,7 +7,19 @@
 #include <vector>
 
 #include "engine/sample_set.h"
-#include "plugin/vst_abi.h"
+#include "engine/voice.h"
+#include "tests/engine/engine_test_util.h"
+
+// One frame of one voice by the rules: step, wrap, read (linear
+// interpolation, 16-bit fraction), decay. x and y get the frame's left and
+// right values before the gains.
+void referenceVoiceFrame(const int16_t* s, int32_t step, int32_t end, int32_t loop, float decay, int32_t& fraction,
+                         int32_t& position, float& level, float& x, float& y);
+
+// The voices' mix by the rules, frame by frame: each frame's sums start at 0
+// and add the voices in index order. Same contract as mixVoices.
+void referenceMixFrames(Voice* voices, const int16_t* const* data, int32_t count, int32_t frames, float* left,
+                        float* right);
 
 struct ReferenceEngine {
     struct V {
@@ -19,7 +31,7 @@ struct ReferenceEngine {
 
     void setParameter(int32_t index, float value);  // 0..4 and keys, applied at once
     void setSampleRate(float rate);                 // resume with a new rate
-    void processEvents(const VstEvents* events);
+    void processEvents(const MidiList& events);
     void process(float* left, float* right, int32_t frames);
 
     float param[5] = {0.5f, 0.5f, 0.5f, 0.65f, 1.f};

@@ -14,24 +14,23 @@
 namespace {
 
 TEST(Stress, RenderingWhileAnotherThreadChangesEverything) {
-    RecordingHost host;
-    auto e = synth::makeEngine(RecordingHost::callback);
+    auto e = synth::makeEngine();
     std::atomic<bool> stop{false};
     std::atomic<long> blocks{0};
     std::atomic<bool> finite{true};
     std::thread audio([&] {
         std::vector<float> left(512), right(512);
         float* outputs[2] = {left.data(), right.data()};
-        MidiEventBlock b;
+        MidiList b;
         for (int i = 0; i < 6; i++) b.add(i * 80, 0x90, 40 + i * 7, 90);
         b.add(300, 0xB0, 64, 0);
         b.add(400, 0xB0, 1, 60);
-        VstEvents* events = b.get();
+        MidiList none;
         while (!stop.load()) {
             long n = blocks.fetch_add(1);
-            e->processEvents(n % 3 ? nullptr : events);
+            sendMidi(*e, n % 3 ? none : b);
             e->setParameter(kLfoDepth, (n % 10) / 10.f);  // automation on the audio thread
-            e->processReplacing(nullptr, outputs, n % 2 ? 512 : 64);
+            e->render(outputs[0], outputs[1], n % 2 ? 512 : 64);
             for (float x : left)
                 if (!std::isfinite(x)) finite = false;
         }
@@ -51,13 +50,9 @@ TEST(Stress, RenderingWhileAnotherThreadChangesEverything) {
         e->getParameter(k % 5);
         e->setParameter(21 + k % 88, (float)(k % 2));
         char text[64];
-        e->getParameterDisplay(k % 5, text);
-        if (k % 50 == 0) e->dispatcher(effSetProgram, 0, 0, nullptr, 0.f);
-        if (k % 97 == 0) {
-            e->dispatcher(effMainsChanged, 0, 0, nullptr, 0.f);
-            e->dispatcher(effSetSampleRate, 0, 0, nullptr, k % 2 ? 48000.f : 44100.f);
-            e->dispatcher(effMainsChanged, 0, 1, nullptr, 0.f);
-        }
+        e->parameterDisplay(k % 5, text);
+        if (k % 50 == 0) e->selectProgram();
+        if (k % 97 == 0) e->setSampleRate(k % 2 ? 48000.f : 44100.f);
         if (k % 7 == 0) std::this_thread::yield();
     }
     stop = true;

@@ -57,8 +57,6 @@ const SampleInfo* info() {
     return table;
 }
 
-std::unique_ptr<QeltEpiano> makeEngine(audioMasterCallback host) {
-    return std::unique_ptr<QeltEpiano>(new QeltEpiano(host, samples()));
-}
+std::unique_ptr<EpianoEngine> makeEngine() { return std::unique_ptr<EpianoEngine>(new EpianoEngine(samples())); }
 
 }  // namespace synth

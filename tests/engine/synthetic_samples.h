@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 
 namespace synth {
 
@@ -25,7 +25,7 @@ void restore();
 EngineSamples samples();
 const SampleInfo* info();
 
-// An instance without a host, playing these recordings.
-std::unique_ptr<QeltEpiano> makeEngine(audioMasterCallback host = nullptr);
+// An engine playing these recordings.
+std::unique_ptr<EpianoEngine> makeEngine();
 
 }  // namespace synth

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -127,34 +127,22 @@ float anyRate(FuzzedDataProvider& in) {
 
 void play(FuzzedDataProvider& in, float rate) {
     EngineSamples set{recordings().pointers, kSampleInfo};
-    std::unique_ptr<QeltEpiano> engine(new QeltEpiano(nullptr, set));
+    std::unique_ptr<EpianoEngine> engine(new EpianoEngine(set));
     engine->setSampleRate(rate);
-    engine->resume();
 
-    VstMidiEvent notes[kMaxNotes];
-    std::vector<unsigned char> storage(offsetof(VstEvents, events) + kMaxNotes * sizeof(VstEvent*));
-    VstEvents* block = (VstEvents*)storage.data();
-    VstEvent** entries = block->events;  // past the record's declared two
+    engine->applyPendingChanges();
     int count = in.ConsumeIntegralInRange(1, kMaxNotes);
     for (int n = 0; n < count; n++) {
-        std::memset(&notes[n], 0, sizeof(VstMidiEvent));
-        notes[n].type = kVstMidiType;
-        notes[n].byteSize = sizeof(VstMidiEvent);
-        notes[n].deltaFrames = in.ConsumeIntegralInRange(0, 64);
-        notes[n].midiData[0] = (char)0x90;
-        notes[n].midiData[1] = (char)in.ConsumeIntegralInRange(0, 127);
-        notes[n].midiData[2] = (char)in.ConsumeIntegralInRange(1, 127);
-        entries[n] = (VstEvent*)&notes[n];
+        int32_t frame = in.ConsumeIntegralInRange(0, 64);
+        uint8_t key = (uint8_t)in.ConsumeIntegralInRange(0, 127);
+        engine->midiMessage(frame, 0x90, key, (uint8_t)in.ConsumeIntegralInRange(1, 127));
     }
-    block->numEvents = count;
-    engine->processEvents(block);
 
     std::vector<float> left(kBlockFrames), right(kBlockFrames);
-    float* outputs[2] = {left.data(), right.data()};
     int32_t total = in.ConsumeIntegralInRange(1, kMaxFramesPerInput);
     for (int32_t done = 0; done < total;) {
         int32_t n = std::min(kBlockFrames, total - done);
-        engine->processReplacing(nullptr, outputs, n);
+        engine->render(left.data(), right.data(), n);
         for (int32_t f = 0; f < n; f++)
             FUZZ_CHECK(std::isfinite(left[f]) && std::isfinite(right[f]), "frame %d not finite", done + f);
         done += n;

@@ -176,7 +176,7 @@ TEST(ControlWithoutFrame, EditBracketAndIdleStayQuiet) {
     c.runIdle();
     // A key reaching a knob that is in no frame changes the value and tells
     // the listener, with nobody to bracket the edit.
-    VstKeyCode up = {0, VKEY_UP, 0};
+    VSTGUI::CKeyCode up = {0, VSTGUI::kVirtualKeyUp, 0};
     CKnob* knob = new CKnob(CRect(0, 0, 40, 40), &listener, 0, nullptr, nullptr);
     EXPECT_EQ(knob->onKeyDown(up), 1);
     EXPECT_NEAR(knob->getValue(), 0.1f, 1e-6);

@@ -53,8 +53,8 @@ int32_t RecordingListener::modifierClicked(CDrawContext*, CControl* control, int
     return modifierAnswer;
 }
 
-TestEditor::TestEditor(AudioEffect* effect, int width, int height)
-    : AEffGUIEditor(effect), width(width), height(height) {
+TestEditor::TestEditor(EditorHost* host, int width, int height)
+    : AEffGUIEditor(host), width(width), height(height) {
     rect.left = 0;
     rect.top = 0;
     rect.right = (int16_t)width;
@@ -131,7 +131,8 @@ FrozenClock::~FrozenClock() { tickClock() = platformTickClock(); }
 ControlRig::ControlRig(int width, int height, int x, int y, bool onTop) {
     effect = new TestEffect(RecordingHost::callback);
     effect->getAeffect()->user = &hostRecord;
-    editor = new TestEditor(effect, width, height);
+    editor = new TestEditor(&effect->editorHost, width, height);
+    effect->setEditor(editor);
     hostRecord.onCall = [this](const HostCall& call) {
         if (call.opcode == audioMasterBeginEdit)
             log.add("begin", call.index, 0.f);

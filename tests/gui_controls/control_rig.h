@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/aeffguieditor.h"
+#include "plugin/vst_editor_host.h"
 #include "gui/cframe.h"
 #include "gui/controls/ccontrol.h"
 #include "gui/win32/platform_input.h"
@@ -64,12 +65,13 @@ class TestEffect : public AudioEffectX {
 public:
     explicit TestEffect(audioMasterCallback master) : AudioEffectX(master, 1, 5) {}
     void processReplacing(float**, float**, VstInt32) override {}
+    VstEditorHost editorHost{*this};
 };
 
 // The toolkit editor with its frame in a host window; counts the idle pump.
 class TestEditor : public AEffGUIEditor {
 public:
-    TestEditor(AudioEffect* effect, int width, int height);
+    TestEditor(EditorHost* host, int width, int height);
     bool open(void* window) override;
     void close() override;
     void runIdle() override;

@@ -247,7 +247,7 @@ protected:
         return used;
     }
     int32_t key(unsigned char virt, unsigned char modifier = 0) {
-        VstKeyCode code = {0, virt, modifier};
+        VSTGUI::CKeyCode code = {0, virt, modifier};
         int32_t used = rig.frame()->onKeyDown(code);
         knob->setDirty(false);
         return used;
@@ -284,13 +284,13 @@ TEST_F(KnobSteps, WheelStepsWithShiftAndClamping) {
 TEST_F(KnobSteps, ArrowKeysThroughTheFocus) {
     start(0.5f);
     rig.frame()->setFocusView(knob);
-    EXPECT_EQ(key(VKEY_UP), 1);
+    EXPECT_EQ(key(VSTGUI::kVirtualKeyUp), 1);
     EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6f);
-    EXPECT_EQ(key(VKEY_RIGHT), 1);
+    EXPECT_EQ(key(VSTGUI::kVirtualKeyRight), 1);
     EXPECT_NEAR(knob->getValue(), 0.7f, 1e-6f);
-    EXPECT_EQ(key(VKEY_LEFT, 1), 1);
+    EXPECT_EQ(key(VSTGUI::kVirtualKeyLeft, 1), 1);
     EXPECT_NEAR(knob->getValue(), 0.69f, 1e-6f);
-    EXPECT_EQ(key(VKEY_DOWN), 1);
+    EXPECT_EQ(key(VSTGUI::kVirtualKeyDown), 1);
     EXPECT_NEAR(knob->getValue(), 0.59f, 1e-6f);
     EXPECT_EQ(rig.log.kinds(), (std::vector<std::string>{"begin", "changed", "end", "begin", "changed", "end", "begin",
                                                          "changed", "end", "begin", "changed", "end"}));
@@ -299,11 +299,11 @@ TEST_F(KnobSteps, ArrowKeysThroughTheFocus) {
     rig.log.clear();
     EXPECT_EQ(key('a'), -1) << "other keys are not used";
     EXPECT_NEAR(knob->getValue(), 0.59f, 1e-6f);
-    for (int i = 0; i < 6; ++i) key(VKEY_UP);
+    for (int i = 0; i < 6; ++i) key(VSTGUI::kVirtualKeyUp);
     EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
     knob->setMouseEnabled(false);  // keys do not look at the mouse switch
     rig.frame()->setFocusView(knob);
-    for (int i = 0; i < 12; ++i) key(VKEY_DOWN);
+    for (int i = 0; i < 12; ++i) key(VSTGUI::kVirtualKeyDown);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.f);
     EXPECT_EQ(rig.log.count("begin"), rig.log.count("changed"));
 }

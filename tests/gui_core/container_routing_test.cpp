@@ -62,7 +62,7 @@ TEST_F(Routing, KeysAreOfferedFromTheLastChildUntilOneAnswers) {
     c->addView(third);
     b->keyAnswer = 7;
     a->keyAnswer = 5;
-    VstKeyCode key = {'x', 0, 0};
+    VSTGUI::CKeyCode key = {'x', 0, 0};
     EXPECT_EQ(c->onKeyDown(key), 7);
     EXPECT_EQ(c->onKeyUp(key), 7);
     EXPECT_EQ(log, (Log{"c:keyDown", "b:keyDown", "c:keyUp", "b:keyUp"}));

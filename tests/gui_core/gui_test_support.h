@@ -90,11 +90,11 @@ public:
     void mouse(CDrawContext*, const CPoint& where, int32_t buttons) override {
         add("mouse(" + point(where) + "," + std::to_string(buttons) + ")");
     }
-    int32_t onKeyDown(VstKeyCode&) override {
+    int32_t onKeyDown(VSTGUI::CKeyCode&) override {
         add("keyDown");
         return keyAnswer;
     }
-    int32_t onKeyUp(VstKeyCode&) override {
+    int32_t onKeyUp(VSTGUI::CKeyCode&) override {
         add("keyUp");
         return keyAnswer;
     }

@@ -50,7 +50,7 @@ TEST(EditorBase, TheKnobModeIsOneForTheWholeLibrary) {
     HostWindow host(200, 100);
     second.instance->dispatch(effEditOpen, 0, 0, host.parent());
     EXPECT_EQ(1, first.instance->dispatch(effSetEditKnobMode, 0, 2));
-    EXPECT_EQ(2, AEffGUIEditor::getKnobMode());
+    EXPECT_EQ(2, AEffGUIEditor::libraryKnobMode());
     EXPECT_EQ(2, second.editor()->getFrame()->getKnobMode());
     EXPECT_EQ(1, second.instance->dispatch(effSetEditKnobMode, 0, 1));
     EXPECT_EQ(1, first.editor()->getKnobMode());

@@ -210,14 +210,14 @@ TEST(FrameKeys, TabWalksTheFocusThroughNestedContainersAndShiftTabWalksBack) {
     KeyRig rig;
     std::vector<std::string> forward;
     for (int i = 0; i < 5; ++i) {
-        VstIntPtr used = rig.press(VKEY_TAB);
+        VstIntPtr used = rig.press(VSTGUI::kVirtualKeyTab);
         forward.push_back(rig.focusName() + (used ? "" : "(unused)"));
     }
     EXPECT_EQ((std::vector<std::string>{"a", "x", "y", "b", "none(unused)"}), forward);
 
     std::vector<std::string> backward;
     for (int i = 0; i < 5; ++i) {
-        VstIntPtr used = rig.press(VKEY_TAB, MODIFIER_SHIFT);
+        VstIntPtr used = rig.press(VSTGUI::kVirtualKeyTab, VSTGUI::kModifierShift);
         backward.push_back(rig.focusName() + (used ? "" : "(unused)"));
     }
     EXPECT_EQ((std::vector<std::string>{"b", "y", "x", "a", "none(unused)"}), backward);
@@ -227,31 +227,31 @@ TEST(FrameKeys, KeysGoToTheFocusViewThenTheModalViewAndTabIsRefusedWhileModal) {
     KeyRig rig;
     rig.frame->setFocusView(rig.b);
     rig.b->keyAnswer = 1;
-    EXPECT_EQ(1, rig.press(VKEY_LEFT));
-    EXPECT_EQ(1, rig.hosted.instance->dispatch(effEditKeyUp, 0, VKEY_LEFT));
+    EXPECT_EQ(1, rig.press(VSTGUI::kVirtualKeyLeft));
+    EXPECT_EQ(1, rig.hosted.instance->dispatch(effEditKeyUp, 0, VSTGUI::kVirtualKeyLeft));
     EXPECT_EQ("b keydown 11; b keyup 11", rig.log.joined());
 
     // An answer other than 1 is not a use.
     rig.b->keyAnswer = 0;
-    EXPECT_EQ(0, rig.press(VKEY_LEFT));
+    EXPECT_EQ(0, rig.press(VSTGUI::kVirtualKeyLeft));
 
     rig.b->keyAnswer = -1;
     RecordingView* modal = new RecordingView(CRect(250, 50, 290, 90), "modal", &rig.log);
     modal->keyAnswer = 1;
     rig.frame->setModalView(modal);
     rig.log.clear();
-    EXPECT_EQ(1, rig.press(VKEY_UP));
+    EXPECT_EQ(1, rig.press(VSTGUI::kVirtualKeyUp));
     EXPECT_EQ("b keydown 12; modal keydown 12", rig.log.joined());
 
     modal->keyAnswer = -1;
     rig.frame->setFocusView(nullptr);
-    EXPECT_EQ(0, rig.press(VKEY_TAB));
+    EXPECT_EQ(0, rig.press(VSTGUI::kVirtualKeyTab));
     EXPECT_EQ(nullptr, rig.frame->getFocusView());
     rig.frame->setModalView(nullptr);
     modal->release();
 
     // A click takes the focus away.
-    EXPECT_EQ(1, rig.press(VKEY_TAB));
+    EXPECT_EQ(1, rig.press(VSTGUI::kVirtualKeyTab));
     ASSERT_EQ("a", rig.focusName());
     SendMessageA(static_cast<HWND>(rig.frame->getSystemWindow()), WM_LBUTTONDOWN, 0, MAKELPARAM(299, 99));
     EXPECT_EQ("none", rig.focusName());
@@ -259,7 +259,7 @@ TEST(FrameKeys, KeysGoToTheFocusViewThenTheModalViewAndTabIsRefusedWhileModal) {
 
 TEST(FrameKeys, WithoutAnOpenWindowTheEditorUsesNoKey) {
     HostedTestPlugin hosted;
-    EXPECT_EQ(0, hosted.instance->dispatch(effEditKeyDown, 0, VKEY_TAB));
-    EXPECT_EQ(0, hosted.instance->dispatch(effEditKeyUp, 0, VKEY_TAB));
+    EXPECT_EQ(0, hosted.instance->dispatch(effEditKeyDown, 0, VSTGUI::kVirtualKeyTab));
+    EXPECT_EQ(0, hosted.instance->dispatch(effEditKeyUp, 0, VSTGUI::kVirtualKeyTab));
     EXPECT_FALSE(hosted.editor()->onWheel(1.f));
 }

@@ -135,12 +135,12 @@ void RecordingView::mouse(CDrawContext*, const CPoint& where, int32_t buttons) {
     log->add(name + " mouse " + at(where) + " buttons " + std::to_string(buttons));
 }
 
-int32_t RecordingView::onKeyDown(VstKeyCode& keyCode) {
+int32_t RecordingView::onKeyDown(VSTGUI::CKeyCode& keyCode) {
     log->add(name + " keydown " + std::to_string(keyCode.virt));
     return keyAnswer;
 }
 
-int32_t RecordingView::onKeyUp(VstKeyCode& keyCode) {
+int32_t RecordingView::onKeyUp(VSTGUI::CKeyCode& keyCode) {
     log->add(name + " keyup " + std::to_string(keyCode.virt));
     return keyAnswer;
 }
@@ -182,7 +182,7 @@ ScopedManualClock::ScopedManualClock(uint32_t start) {
 
 ScopedManualClock::~ScopedManualClock() { VSTGUI::tickClock() = VSTGUI::platformTickClock(); }
 
-TestEditor::TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) {}
+TestEditor::TestEditor(EditorHost* host) : AEffGUIEditor(host) {}
 
 bool TestEditor::open(void* window) {
     AEffGUIEditor::open(window);
@@ -202,7 +202,7 @@ void TestEditor::idle() {
 }
 
 TestPlugin::TestPlugin(audioMasterCallback host) : AudioEffectX(host, 1, 1) {
-    new TestEditor(this);  // registers itself with the plug-in
+    setEditor(new TestEditor(&editorHost));
 }
 
 void TestPlugin::processReplacing(float**, float** outputs, VstInt32 frames) {

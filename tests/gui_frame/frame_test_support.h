@@ -15,6 +15,7 @@
 #include "gui/win32/platform_state.h"
 #include "gui/tick_clock.h"
 #include "plugin/audioeffectx.h"
+#include "plugin/vst_editor_host.h"
 #include "tests/support/win32_test_resources.h"
 #include "tools/vsthost/vst_host.h"
 
@@ -82,8 +83,8 @@ public:
 
     void draw(CDrawContext* context) override;
     void mouse(CDrawContext* context, const CPoint& where, int32_t buttons = -1) override;
-    int32_t onKeyDown(VstKeyCode& keyCode) override;
-    int32_t onKeyUp(VstKeyCode& keyCode) override;
+    int32_t onKeyDown(VSTGUI::CKeyCode& keyCode) override;
+    int32_t onKeyUp(VSTGUI::CKeyCode& keyCode) override;
     bool onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance) override;
     bool onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
     void onDragEnter(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
@@ -121,7 +122,7 @@ public:
 // that the test hands it, close deletes it.
 class TestEditor : public AEffGUIEditor {
 public:
-    explicit TestEditor(AudioEffect* effect);
+    explicit TestEditor(EditorHost* host);
     bool open(void* window) override;
     void close() override;
     void idle() override;
@@ -143,6 +144,7 @@ public:
     explicit TestPlugin(audioMasterCallback host);
     void processReplacing(float**, float** outputs, VstInt32 frames) override;
     TestEditor* testEditor() const { return static_cast<TestEditor*>(editor); }
+    VstEditorHost editorHost{*this};
 };
 
 // A test plug-in created through an entry by a recording host, as a host
@@ -160,7 +162,7 @@ struct HostedTestPlugin {
 // A frame made straight on a parent window, its fields open to the tests.
 class TestFrame : public CFrame {
 public:
-    TestFrame(const CRect& size, void* parent, AEffGUIEditor* editor = nullptr) : CFrame(size, parent, editor) {}
+    TestFrame(const CRect& size, void* parent, CFrameListener* editor = nullptr) : CFrame(size, parent, editor) {}
     using CFrame::createWindow;
     using CFrame::dropTarget;
     using CFrame::findHostWindow;

@@ -89,6 +89,15 @@ missing="missing.${impulse##*.}"
 run --plugin "$work/$missing" "$work/song.mid" "$work/x.wav"
 check "missing plug-in: status 1" test "$status" = 1
 check "missing plug-in: named" says "$work/err" "$missing"
+case "$exe" in *.exe) ;; *)  # LV2 bundles, natively
+    run --plugin "$work/none.lv2" "$work/song.mid" "$work/x.wav"
+    check "missing bundle: status 1" test "$status" = 1
+    check "missing bundle: named" says "$work/err" "none.lv2: no such bundle"
+    run --plugin "$work" "$work/song.mid" "$work/x.wav"
+    check "folder that is no bundle: status 1" test "$status" = 1
+    check "folder that is no bundle: says so" says "$work/err" "not an LV2 bundle (no readable manifest.ttl)"
+    ;;
+esac
 run --plugin "$impulse" --param Bass=0.5 "$work/song.mid" "$work/x.wav"
 check "unknown parameter: status 1" test "$status" = 1
 check "unknown parameter: lists the names" says "$work/err" "Level, Treble, Hum, Broken"

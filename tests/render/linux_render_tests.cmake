@@ -1,6 +1,7 @@
 # The Linux plug-in tree: the .so playing the demo, the native renderer as a
 # person runs it (with the impulse test instrument built as shared objects),
-# its libsndfile output, and the same sound as the Windows DLL.
+# its libsndfile output, and the same sound as the LV2 bundle and the Windows
+# DLLs.
 foreach(variant instrument plain)
     add_library(impulse-${variant} SHARED impulse_instrument.cpp)
     set_target_properties(impulse-${variant} PROPERTIES PREFIX "")
@@ -19,8 +20,13 @@ add_test(NAME render_cli_native
                  $<TARGET_FILE:impulse-instrument> $<TARGET_FILE:impulse-plain> render)
 set_tests_properties(render_cli_native PROPERTIES TIMEOUT 300)
 
-# The same samples through the .so as through the Windows DLLs, when this
-# tree is told where the Windows builds are (make test does).
+# The same samples through the .so as through the LV2 bundle, and as through
+# the Windows DLLs when this tree is told where the Windows builds are (make
+# test does).
+add_test(NAME render_lv2_same_as_so
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
+                 $<TARGET_FILE:Qelt-epiano> ${CMAKE_BINARY_DIR}/Qelt-epiano.lv2)
+set_tests_properties(render_lv2_same_as_so PROPERTIES TIMEOUT 300)
 set(QELT_WINDOWS_TREES "" CACHE STRING "Windows build trees whose DLLs the .so must sound the same as")
 if(QELT_WINDOWS_TREES)
     add_test(NAME render_same_as_windows

@@ -1,9 +1,12 @@
 #!/bin/sh
 # The same sound everywhere: MIDI files rendered through the Linux plug-in by
 # the native renderer give the same samples, bit for bit, as through each
-# Windows DLL by its renderer under Wine. The demo phrase, and a phrase that
-# works every control, under settings that move every parameter.
-#   same-sound-test.sh QELT-RENDER QELT-EPIANO.SO WINDOWS-TREE...
+# other build: a Windows DLL by its renderer under Wine, or the LV2 bundle
+# through lilv by the native renderer. The demo phrase, and a phrase that
+# works every control, under settings that move every parameter, in blocks
+# of 1, 7, 100, 512 and 4096 frames.
+#   same-sound-test.sh QELT-RENDER QELT-EPIANO.SO BUILD...
+# where each BUILD is a Windows build tree or an LV2 bundle (a .lv2 folder).
 native="$1"
 so="$2"
 shift 2
@@ -107,12 +110,14 @@ controls, defaults|$work/controls.mid|
 controls, the first four parameters at 0, Volume low|$work/controls.mid|--param 0=0 --param 1=0 --param 2=0 --param 3=0 --param 4=0.05
 controls, all parameters at 1, 96 kHz|$work/controls.mid|--param 0=1 --param 1=1 --param 2=1 --param 3=1 --param 4=1 --rate 96000
 controls, auto-pan side, 22.05 kHz, block 7|$work/controls.mid|--param 0=0.3 --param 1=0.7 --param 2=0.2 --param 3=0.9 --param 4=0.4 --rate 22050 --block 7
-controls, 16-bit|$work/controls.mid|--format pcm16 --param 1=0.25 --param 2=0.65"
+controls, 16-bit|$work/controls.mid|--format pcm16 --param 1=0.25 --param 2=0.65
+demo, block 1|$demo|--block 1
+controls, tremolo, block 4096|$work/controls.mid|--param 2=0.9 --param 3=0.3 --block 4096"
 
-# Every case on every tree must be found the same: a case that did not run,
-# or a tree without its DLL, fails the test as a difference does. The renders
-# get no standard input, so none of them can eat the list of cases.
-[ $# -gt 0 ] || { echo "FAILED: no Windows tree to compare with"; exit 1; }
+# Every case on every build must be found the same: a case that did not run,
+# or a build that is not there, fails the test as a difference does. The
+# renders get no standard input, so none of them can eat the list of cases.
+[ $# -gt 0 ] || { echo "FAILED: no build to compare with"; exit 1; }
 expected=$(($(printf '%s\n' "$cases" | grep -c .) * $#))
 passes=0
 failures=0
@@ -120,23 +125,35 @@ failed() {
     echo "FAILED: $1"
     failures=$((failures + 1))
 }
-for tree in "$@"; do
-    case "$tree" in /*) ;; *) tree="$root/$tree" ;; esac
-    dll="$tree/Qelt-epiano.dll"
-    [ -f "$dll" ] || { failed "$dll is not built"; continue; }
+# other BUILD OPTIONS... SONG OUT: renders through that build.
+other() {
+    build="$1"
+    shift
+    case "$build" in
+        *.lv2|*.lv2/) "$native" --quiet --plugin "$build" "$@" ;;
+        *) QELT_WIN32="$build" QELT_WIN64="$build" "$root/tools/render-midi/qelt-render" --quiet \
+            --plugin "$build/Qelt-epiano.dll" "$@" ;;
+    esac
+}
+for build in "$@"; do
+    case "$build" in /*) ;; *) build="$root/$build" ;; esac
+    case "$build" in
+        *.lv2|*.lv2/) [ -f "$build/manifest.ttl" ] || { failed "$build is not built"; continue; } ;;
+        *) [ -f "$build/Qelt-epiano.dll" ] || { failed "$build/Qelt-epiano.dll is not built"; continue; } ;;
+    esac
     while IFS='|' read -r name song options; do
-        rm -f "$work/linux.wav" "$work/windows.wav"
+        rm -f "$work/linux.wav" "$work/other.wav"
         # shellcheck disable=SC2086 # the options are words
         "$native" --quiet --plugin "$so" $options "$song" "$work/linux.wav" >"$work/out" 2>&1 </dev/null ||
             { failed "$name: the Linux render: $(cat "$work/out")"; continue; }
-        QELT_WIN32="$tree" QELT_WIN64="$tree" "$root/tools/render-midi/qelt-render" --quiet --plugin "$dll" $options \
-            "$song" "$work/windows.wav" >"$work/out" 2>&1 </dev/null ||
-            { failed "$name ($(basename "$tree")): the Windows render: $(cat "$work/out")"; continue; }
-        if result=$(same_samples "$work/linux.wav" "$work/windows.wav" 2>&1); then
-            echo "same: $name ($(basename "$tree")): $result"
+        # shellcheck disable=SC2086
+        other "$build" $options "$song" "$work/other.wav" >"$work/out" 2>&1 </dev/null ||
+            { failed "$name ($(basename "$build")): the render: $(cat "$work/out")"; continue; }
+        if result=$(same_samples "$work/linux.wav" "$work/other.wav" 2>&1); then
+            echo "same: $name ($(basename "$build")): $result"
             passes=$((passes + 1))
         else
-            failed "$name ($(basename "$tree")): $result"
+            failed "$name ($(basename "$build")): $result"
         fi
     done <<CASES
 $cases

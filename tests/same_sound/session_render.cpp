@@ -6,22 +6,30 @@
 // block sizes, 0 and 1 among them.
 //
 //   qelt-session-render OUT.raw OUT.txt
+//   qelt-session-render --portable OUT.raw        (Linux plug-in tree)
+//   qelt-session-render --lv2 BUNDLE OUT.raw      (Linux plug-in tree)
 //
 // OUT.raw: the output, interleaved left/right 32-bit floats. OUT.txt: the
 // parameter display texts over a sweep of values. Prints frames, peak and the
 // count of non-finite samples; exit status 1 when the instrument cannot be
 // created or a file cannot be written.
+//
+// --portable plays what every format can: a fresh instance for each rate
+// (LV2 takes the rate at instantiation) and no keys through the parameter
+// entry (a VST 2 thing); --lv2 plays that through the bundle's plug-in, with
+// the parameters as its control ports, so the two outputs must be the same.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tests/same_sound/session_instrument.h"
 #include "tests/support/plugin_under_test.h"
 
 namespace {
 
-constexpr VstInt32 kAnnouncedBlockSize = 512;
 // Block sizes a host may use, in turn: never above the announced size.
 constexpr VstInt32 kBlockSizes[] = {512, 1, 37, 300, 0, 511, 64, 128, 2};
 constexpr float kRates[] = {44100.f, 48000.f, 22050.f, 96000.f};
@@ -39,9 +47,38 @@ struct Action {
     float value;
 };
 
+class VstSessionInstrument final : public SessionInstrument {
+public:
+    bool create(float rate) {
+        if (!hosted.create()) return false;
+        hosted.plugin->start(rate, kAnnouncedBlockSize);
+        return true;
+    }
+    void setParameter(int32_t index, float value) override { hosted.plugin->setParameter(index, value); }
+    void render(const std::vector<SessionMidi>& midi, int32_t frames, std::vector<float>& left,
+                std::vector<float>& right) override {
+        MidiEventBlock events;
+        for (const SessionMidi& m : midi) events.add(m.frame, m.status, m.data1, m.data2);
+        hosted.plugin->render(&events, frames, left, right);
+    }
+    void switchRate(float rate, bool aroundSwitchOff) override {
+        PluginInstance& plugin = *hosted.plugin;
+        if (aroundSwitchOff) plugin.dispatch(effMainsChanged, 0, 0);
+        plugin.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        if (aroundSwitchOff) plugin.dispatch(effMainsChanged, 0, 1);
+    }
+    std::string displayText(int32_t index) override { return hosted.plugin->text(effGetParamDisplay, index); }
+    std::string labelText(int32_t index) override { return hosted.plugin->text(effGetParamLabel, index); }
+    float getParameter(int32_t index) override { return hosted.plugin->getParameter(index); }
+
+private:
+    HostedPlugin hosted;
+};
+
 class Session {
 public:
-    explicit Session(PluginInstance& plugin) : plugin(plugin) {}
+    explicit Session(SessionInstrument* plugin) : plugin(plugin) {}
+    void use(SessionInstrument* instrument) { plugin = instrument; }
 
     // Renders `frames` frames with the actions due in them, in uneven blocks.
     void play(long long frames, const std::vector<Action>& actions) {
@@ -50,16 +87,17 @@ public:
         while (position < end) {
             VstInt32 block = kBlockSizes[blockTurn++ % (sizeof kBlockSizes / sizeof kBlockSizes[0])];
             if (block > end - position) block = (VstInt32)(end - position);
-            MidiEventBlock events;
+            std::vector<SessionMidi> midi;
             // Parameter-entry actions come from the host between blocks.
             for (; block > 0 && next < actions.size() && actions[next].frame < position + block; next++) {
                 const Action& a = actions[next];
                 if (a.kind == Action::kKeyParameter)
-                    plugin.setParameter(a.index, a.value);
+                    plugin->setParameter(a.index, a.value);
                 else
-                    events.add((VstInt32)(a.frame > position ? a.frame - position : 0), a.status, a.data1, a.data2);
+                    midi.push_back(
+                        {(VstInt32)(a.frame > position ? a.frame - position : 0), a.status, a.data1, a.data2});
             }
-            plugin.render(&events, block, left, right);
+            plugin->render(midi, block, left, right);
             position += block;
         }
     }
@@ -67,7 +105,7 @@ public:
     std::vector<float> left, right;
 
 private:
-    PluginInstance& plugin;
+    SessionInstrument* plugin;
     long long position = 0;
     size_t blockTurn = 0;
 };
@@ -75,7 +113,7 @@ private:
 // A short phrase: a chord held by the pedal, a wheel and volume move, a high
 // note over it, a key played through the parameter entry. `turn` spreads the
 // keys over the keyboard and the velocities over both layers.
-std::vector<Action> phrase(long long start, long long length, int turn) {
+std::vector<Action> phrase(long long start, long long length, int turn, bool keysThroughParameters) {
     auto key = [&](int offset) { return (unsigned char)(kFirstKey + (turn * 29 + offset) % kKeyCount); };
     unsigned char velocity = (unsigned char)(20 + (turn * 37) % 108);
     unsigned char low = key(0), middle = key(4), top = key(7), high = key(40);
@@ -97,18 +135,16 @@ std::vector<Action> phrase(long long start, long long length, int turn) {
         {at(7), Action::kKeyParameter, 0, 0, 0, keyParameter, 0.f},
         {at(7) + 1, Action::kMidi, 0x80, high, 0, 0, 0.f},
     };
+    if (!keysThroughParameters) {
+        a.erase(std::remove_if(a.begin(), a.end(), [](const Action& x) { return x.kind == Action::kKeyParameter; }),
+                a.end());
+    }
     if (turn % 7 == 3) a.push_back({at(7) + 2, Action::kMidi, 0xB0, 123, 0, 0, 0.f});  // all notes off
     if (turn % 11 == 5) a.push_back({at(7) + 2, Action::kMidi, 0xC0, 0, 0, 0, 0.f});   // program change
     return a;
 }
 
-void switchRate(PluginInstance& plugin, float rate, bool aroundSwitchOff) {
-    if (aroundSwitchOff) plugin.dispatch(effMainsChanged, 0, 0);
-    plugin.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
-    if (aroundSwitchOff) plugin.dispatch(effMainsChanged, 0, 1);
-}
-
-bool writeDisplayTexts(PluginInstance& plugin, const char* path) {
+bool writeDisplayTexts(SessionInstrument& plugin, const char* path) {
     FILE* f = std::fopen(path, "wb");  // the same line ends from every build
     if (!f) return false;
     for (VstInt32 index = 0; index < kParameterCount; index++) {
@@ -116,38 +152,69 @@ bool writeDisplayTexts(PluginInstance& plugin, const char* path) {
             float value = (float)step / 64.f;
             plugin.setParameter(index, value);
             std::fprintf(f, "%d %a %s %s\n", (int)index, (double)plugin.getParameter(index),
-                         plugin.text(effGetParamDisplay, index).c_str(), plugin.text(effGetParamLabel, index).c_str());
+                         plugin.displayText(index).c_str(), plugin.labelText(index).c_str());
         }
     }
     return std::fclose(f) == 0;
 }
 
+// The instrument at a rate: the VST build under test, or the LV2 bundle.
+std::unique_ptr<SessionInstrument> makeInstrument(const char* bundle, float rate) {
+    if (bundle) {
+#ifdef QELT_SESSION_LV2
+        std::string why;
+        std::unique_ptr<SessionInstrument> made = makeLv2SessionInstrument(bundle, rate, &why);
+        if (!made) std::fprintf(stderr, "%s\n", why.c_str());
+        return made;
+#else
+        std::fprintf(stderr, "LV2 bundles play in the Linux plug-in tree's build of this program\n");
+        return nullptr;
+#endif
+    }
+    std::unique_ptr<VstSessionInstrument> made(new VstSessionInstrument());
+    if (!made->create(rate)) return nullptr;
+    return made;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUT.raw OUT.txt\n", argv[0]);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const char* bundle = nullptr;
+    bool portable = false;
+    if (args.size() == 2 && args[0] == "--portable") {
+        portable = true;
+    } else if (args.size() == 3 && args[0] == "--lv2") {
+        portable = true;
+        bundle = argv[2];
+    } else if (args.size() != 2 || args[0].compare(0, 2, "--") == 0) {
+        std::fprintf(stderr, "usage: %s OUT.raw OUT.txt | --portable OUT.raw | --lv2 BUNDLE OUT.raw\n", argv[0]);
         return 1;
     }
-    HostedPlugin hosted;
-    if (!hosted.create()) {
+    const char* rawPath = argv[argc - (portable ? 1 : 2)];
+    std::unique_ptr<SessionInstrument> plugin = makeInstrument(bundle, kRates[0]);
+    if (!plugin) {
         std::fprintf(stderr, "the instrument could not be created\n");
         return 1;
     }
-    PluginInstance& plugin = *hosted.plugin;
-    plugin.start(kRates[0], kAnnouncedBlockSize);
-    Session session(plugin);
+    Session session(plugin.get());
 
     int turn = 0;
     for (size_t r = 0; r < sizeof kRates / sizeof kRates[0]; r++) {
         float rate = kRates[r];
-        // The third change comes while notes still sound, without a switch-off.
-        if (r > 0) switchRate(plugin, rate, r != 2);
+        if (r > 0 && portable) {
+            plugin = makeInstrument(bundle, rate);
+            if (!plugin) return 1;
+            session.use(plugin.get());
+        } else if (r > 0) {
+            // The third change comes while notes still sound, without a switch-off.
+            plugin->switchRate(rate, r != 2);
+        }
         long long length = (long long)(kSegmentSeconds * rate);
         for (VstInt32 index = 0; index < kParameterCount; index++) {
             for (float value : kParameterValues) {
-                plugin.setParameter(index, value);
-                session.play(length, phrase(0, length, turn++));
+                plugin->setParameter(index, value);
+                session.play(length, phrase(0, length, turn++, !portable));
             }
         }
     }
@@ -166,11 +233,11 @@ int main(int argc, char** argv) {
                 peak = std::fmax(peak, std::fabs(x));
         }
     }
-    FILE* out = std::fopen(argv[1], "wb");
+    FILE* out = std::fopen(rawPath, "wb");
     bool written = out && std::fwrite(interleaved.data(), sizeof(float), interleaved.size(), out) == interleaved.size();
     if (out && std::fclose(out) != 0) written = false;
-    if (!written || !writeDisplayTexts(plugin, argv[2])) {
-        std::fprintf(stderr, "cannot write %s or %s\n", argv[1], argv[2]);
+    if (!written || (!portable && !writeDisplayTexts(*plugin, argv[2]))) {
+        std::fprintf(stderr, "cannot write %s%s%s\n", rawPath, portable ? "" : " or ", portable ? "" : argv[2]);
         return 1;
     }
     std::printf("frames %llu peak %.6f non-finite %llu\n", (unsigned long long)frames, peak,

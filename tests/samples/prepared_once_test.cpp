@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 #include "engine/sample_set.h"
 
 namespace {
@@ -33,9 +33,9 @@ TEST(PreparedSamples, ThreadsAndInstancesShareOnePreparation) {
     }
 
     // Instances created one after another and side by side add no pass.
-    for (int i = 0; i < 3; ++i) delete new QeltEpiano(nullptr);
+    for (int i = 0; i < 3; ++i) delete new EpianoEngine();
     threads.clear();
-    for (int t = 0; t < 4; ++t) threads.emplace_back([] { delete new QeltEpiano(nullptr); });
+    for (int t = 0; t < 4; ++t) threads.emplace_back([] { delete new EpianoEngine(); });
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(preparedSamples(), samples);
     EXPECT_EQ(checksum(samples), once);

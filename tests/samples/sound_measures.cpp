@@ -4,7 +4,7 @@
 #include <cmath>
 #include <complex>
 
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 #include "tests/samples/timbre_analysis.h"
 #include "tools/vsthost/vst_host.h"
 
@@ -187,20 +187,18 @@ double Rendered::rms() const {
 
 Rendered renderEvents(const std::vector<TimedEvent>& events, int32_t frames) {
     constexpr int32_t kBlock = 512;
-    QeltEpiano engine(nullptr);
+    EpianoEngine engine;
     Rendered out;
     out.left.assign(size_t(std::max(frames, 0)), 0.f);
     out.right.assign(size_t(std::max(frames, 0)), 0.f);
     size_t next = 0;
     for (int32_t done = 0; done < frames; done += kBlock) {
         const int32_t n = std::min(kBlock, frames - done);
-        MidiEventBlock block;
+        engine.applyPendingChanges();
         for (; next < events.size() && events[next].frame < done + n; ++next)
-            block.add(std::max(0, events[next].frame - done), events[next].status, events[next].data1,
-                      events[next].data2);
-        engine.processEvents(block.get());
-        float* outputs[2] = {out.left.data() + done, out.right.data() + done};
-        engine.processReplacing(nullptr, outputs, n);
+            engine.midiMessage(std::max(0, events[next].frame - done), events[next].status, events[next].data1,
+                               events[next].data2);
+        engine.render(out.left.data() + done, out.right.data() + done, n);
     }
     return out;
 }

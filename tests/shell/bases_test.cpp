@@ -14,15 +14,15 @@ namespace {
 
 struct EditorLog {
     std::vector<std::string> calls;
-    VstKeyCode lastKey{};
+    VSTGUI::CKeyCode lastKey{};
     bool destroyed = false;
 };
 
 class SpyEditor : public AEffEditor {
 public:
-    SpyEditor(AudioEffect* effect, EditorLog* log) : AEffEditor(effect), log(log) {}
+    explicit SpyEditor(EditorLog* log) : log(log) {}
     ~SpyEditor() override { log->destroyed = true; }
-    bool getRect(ERect** r) override {
+    bool getRect(EditorRect** r) override {
         log->calls.push_back("getRect");
         *r = &rect;
         return true;
@@ -34,21 +34,21 @@ public:
     }
     void close() override { log->calls.push_back("close"); }
     void idle() override { log->calls.push_back("idle"); }
-    bool onKeyDown(VstKeyCode& key) override {
+    bool onKeyDown(VSTGUI::CKeyCode& key) override {
         log->lastKey = key;
         log->calls.push_back("keyDown");
         return key.character == 'a';
     }
-    bool onKeyUp(VstKeyCode& key) override {
+    bool onKeyUp(VSTGUI::CKeyCode& key) override {
         log->lastKey = key;
         log->calls.push_back("keyUp");
         return true;
     }
-    bool setKnobMode(VstInt32 mode) override {
+    bool setKnobMode(int32_t mode) override {
         log->calls.push_back("knobMode " + std::to_string(mode));
         return true;
     }
-    ERect rect{0, 0, 248, 730};
+    EditorRect rect{0, 0, 248, 730};
     EditorLog* log;
 };
 
@@ -83,7 +83,7 @@ struct Fixture : ::testing::Test {
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
         return record->dispatcher(record, opcode, index, value, ptr, opt);
     }
-    void withEditor() { effect->setEditor(new SpyEditor(effect, &editorLog)); }
+    void withEditor() { effect->setEditor(new SpyEditor(&editorLog)); }
 };
 
 TEST_F(Fixture, BaseRecordBeforeTheInstrumentsSettings) {

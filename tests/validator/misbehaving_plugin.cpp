@@ -35,7 +35,7 @@ int ignoreError(Display*, XErrorEvent*) { return 0; }
 // only around the editor's own checked requests.
 class ChildWindowEditor : public AEffEditor {
 public:
-    explicit ChildWindowEditor(AudioEffect* effect) : AEffEditor(effect) {}
+    ChildWindowEditor() {}
     ~ChildWindowEditor() override { close(); }
     bool open(void* window) override {
         close();
@@ -96,7 +96,7 @@ public:
         std::strcpy(name, "Default");
         if (kFault == kLeaks) leaked = new char[4096];
 #ifdef QELT_X11_EDITOR
-        setEditor(new ChildWindowEditor(this));
+        setEditor(new ChildWindowEditor());
 #endif
     }
 

@@ -1,9 +1,11 @@
 // qelt-render: renders a Standard MIDI File through a VST 2.4 instrument (a
-// Windows DLL, or a Linux shared object in the Linux build) into a WAV file,
-// and can take a picture of the instrument's editor.
+// Windows DLL, or a Linux shared object in the Linux build) or, in the Linux
+// build, an LV2 bundle into a WAV file, and can take a picture of a VST
+// instrument's editor.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 #include "tools/render-midi/render_options.h"
 #include "tools/render-midi/output_file.h"
 #include "tools/vsthost/plugin_library.h"
+#ifdef QELT_RENDER_LV2
+#include "tools/render-midi/lv2_render_host.h"
+#endif
 
 namespace {
 
@@ -58,6 +63,79 @@ private:
     bool shown = false;
 };
 
+// Renders the song into the output file and prints the summary; `render`
+// plays it through the instrument into the sink and then lets it go.
+int renderToFile(const RenderOptions& o, const MidiSong& song,
+                 const std::function<void(const BlockSink&, RenderStats*, const RenderProgress&)>& render) {
+    std::string error;
+    OutputFile wav;
+    if (!wav.open(o.wavPath, o.format, o.render.sampleRate, &error)) return failWith(kUsageOrSetup, error);
+    RenderStats stats;
+    bool written = true;
+    {
+        ProgressLine line(o.render.sampleRate);
+        auto sink = [&](const float* l, const float* r, VstInt32 n) {
+            written = wav.write(l, r, (size_t)n, &error);
+            return written;
+        };
+        auto progress = [&](uint64_t done, uint64_t total) {
+            if (!o.quiet) line.update(done, total);
+        };
+        render(sink, &stats, progress);
+    }
+    if (!written || !wav.commit(&error)) return failWith(kUsageOrSetup, error);
+
+    if (!o.quiet) {
+        double rate = o.render.sampleRate;
+        std::printf("qelt-render: %s -> %s\n", o.midiPath.c_str(), o.wavPath.c_str());
+        std::printf("  duration %.2f s (%llu frames at %u Hz, block %d, %s)\n", stats.frames / rate,
+                    (unsigned long long)stats.frames, (unsigned)o.render.sampleRate, (int)o.render.blockSize,
+                    wav.sampleDescription());
+        std::printf("  peak %s, RMS %s%s\n", dbfs(stats.peak).c_str(), dbfs(stats.rms()).c_str(),
+                    stats.peak == 0 ? " (silent)" : "");
+        std::printf("  events %llu sent, %llu at or beyond a block end, at most %u in one block; "
+                    "%u system exclusive and meta events skipped\n",
+                    (unsigned long long)stats.eventsSent, (unsigned long long)stats.eventsBeyondBlockEnd,
+                    (unsigned)stats.mostEventsInBlock, (unsigned)song.skippedEvents);
+        std::printf("  tail %.2f s%s\n", (stats.frames - stats.songFrames) / rate,
+                    stats.tailCut ? ", cut at the limit before the output fell silent (--tail)" : " until silence");
+        std::fflush(stdout);
+    }
+    if (wav.clippedSamples())
+        std::fprintf(stderr, "qelt-render: warning: %llu samples beyond full scale were clipped\n",
+                     (unsigned long long)wav.clippedSamples());
+    if (stats.nonFiniteSamples) {
+        std::fprintf(stderr, "qelt-render: the plug-in produced %llu non-finite samples (written as 0)\n",
+                     (unsigned long long)stats.nonFiniteSamples);
+        return kNonFinite;
+    }
+    return 0;
+}
+
+#ifdef QELT_RENDER_LV2
+// An LV2 bundle: its control inputs are the parameters; it has no editor
+// the renderer can show.
+int renderThroughLv2(const RenderOptions& o, const MidiSong& song) {
+    std::string error;
+    Lv2RenderHost host;
+    if (!host.start(o.plugin, o.render.sampleRate, o.render.blockSize, &error)) return failWith(kUsageOrSetup, error);
+    if (!host.applyParameters(o.params, &error)) return failWith(kUsageOrSetup, error);
+    if (o.listParams) {
+        Lv2Instance* p = host.instance();
+        for (size_t i = 0; i < p->controlCount(); i++)
+            std::printf("%3u  %-12s %.4f  (%s)\n", (unsigned)i, p->controlName(i).c_str(), p->control(i),
+                        p->controlSymbol(i).c_str());
+        std::fflush(stdout);
+    }
+    if (!o.shotPath.empty()) return failWith(kUsageOrSetup, o.plugin + ": --shot shows VST 2.4 editors only");
+    if (o.midiPath.empty()) return 0;
+    return renderToFile(o, song, [&](const BlockSink& sink, RenderStats* stats, const RenderProgress& progress) {
+        host.render(song, o.render, sink, stats, progress);
+        host.stop();
+    });
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,6 +163,9 @@ int main(int argc, char** argv) {
         }
     }
 
+#ifdef QELT_RENDER_LV2
+    if (isLv2BundlePath(o.plugin)) return renderThroughLv2(o, song);
+#endif
     PluginLibrary library;
     if (!library.load(o.plugin, &error)) return failWith(kUsageOrSetup, error);
     VstEntryProc entry = library.entry("VSTPluginMain");
@@ -116,48 +197,8 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     if (o.midiPath.empty()) return 0;
-
-    OutputFile wav;
-    if (!wav.open(o.wavPath, o.format, o.render.sampleRate, &error)) return failWith(kUsageOrSetup, error);
-    RenderStats stats;
-    bool written = true;
-    {
-        ProgressLine line(o.render.sampleRate);
-        auto sink = [&](const float* l, const float* r, VstInt32 n) {
-            written = wav.write(l, r, (size_t)n, &error);
-            return written;
-        };
-        auto progress = [&](uint64_t done, uint64_t total) {
-            if (!o.quiet) line.update(done, total);
-        };
-        host.render(song, o.render, sink, &stats, progress);
-    }
-    host.stop();
-    if (!written || !wav.commit(&error)) return failWith(kUsageOrSetup, error);
-
-    if (!o.quiet) {
-        double rate = o.render.sampleRate;
-        std::printf("qelt-render: %s -> %s\n", o.midiPath.c_str(), o.wavPath.c_str());
-        std::printf("  duration %.2f s (%llu frames at %u Hz, block %d, %s)\n", stats.frames / rate,
-                    (unsigned long long)stats.frames, (unsigned)o.render.sampleRate, (int)o.render.blockSize,
-                    wav.sampleDescription());
-        std::printf("  peak %s, RMS %s%s\n", dbfs(stats.peak).c_str(), dbfs(stats.rms()).c_str(),
-                    stats.peak == 0 ? " (silent)" : "");
-        std::printf("  events %llu sent, %llu at or beyond a block end, at most %u in one block; "
-                    "%u system exclusive and meta events skipped\n",
-                    (unsigned long long)stats.eventsSent, (unsigned long long)stats.eventsBeyondBlockEnd,
-                    (unsigned)stats.mostEventsInBlock, (unsigned)song.skippedEvents);
-        std::printf("  tail %.2f s%s\n", (stats.frames - stats.songFrames) / rate,
-                    stats.tailCut ? ", cut at the limit before the output fell silent (--tail)" : " until silence");
-        std::fflush(stdout);
-    }
-    if (wav.clippedSamples())
-        std::fprintf(stderr, "qelt-render: warning: %llu samples beyond full scale were clipped\n",
-                     (unsigned long long)wav.clippedSamples());
-    if (stats.nonFiniteSamples) {
-        std::fprintf(stderr, "qelt-render: the plug-in produced %llu non-finite samples (written as 0)\n",
-                     (unsigned long long)stats.nonFiniteSamples);
-        return kNonFinite;
-    }
-    return 0;
+    return renderToFile(o, song, [&](const BlockSink& sink, RenderStats* stats, const RenderProgress& progress) {
+        host.render(song, o.render, sink, stats, progress);
+        host.stop();
+    });
 }

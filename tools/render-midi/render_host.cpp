@@ -95,22 +95,21 @@ std::vector<std::string> RenderHost::parameterNames() {
     return names;
 }
 
-bool RenderHost::applyParameters(const std::vector<ParamSetting>& settings, std::string* error) {
-    if (!plugin) return false;
-    std::vector<std::string> names = parameterNames();
-    std::vector<std::pair<VstInt32, float>> resolved;
+bool resolveParameters(const std::vector<std::string>& names, const std::vector<ParamSetting>& settings,
+                       std::vector<std::pair<int32_t, float>>* resolved, std::string* error) {
+    resolved->clear();
     for (const ParamSetting& s : settings) {
-        VstInt32 index = -1;
+        int32_t index = -1;
         if (isIndex(s.key)) {
             index = std::atoi(s.key.c_str());
-            if (index >= (VstInt32)names.size()) {
+            if (index >= (int32_t)names.size()) {
                 *error = "parameter index " + s.key + " is out of range (the plug-in has " +
                          std::to_string(names.size()) + ")";
                 return false;
             }
         } else {
             for (size_t i = 0; i < names.size() && index < 0; i++)
-                if (trimmedLower(names[i]) == trimmedLower(s.key)) index = (VstInt32)i;
+                if (trimmedLower(names[i]) == trimmedLower(s.key)) index = (int32_t)i;
             if (index < 0) {
                 std::string known;
                 for (const std::string& n : names) known += (known.empty() ? "" : ", ") + n;
@@ -118,17 +117,70 @@ bool RenderHost::applyParameters(const std::vector<ParamSetting>& settings, std:
                 return false;
             }
         }
-        resolved.push_back({index, s.value});
+        resolved->push_back({index, s.value});
     }
+    return true;
+}
+
+bool RenderHost::applyParameters(const std::vector<ParamSetting>& settings, std::string* error) {
+    if (!plugin) return false;
+    std::vector<std::pair<int32_t, float>> resolved;
+    if (!resolveParameters(parameterNames(), settings, &resolved, error)) return false;
     for (const auto& r : resolved) plugin->setParameter(r.first, r.second);
     return true;
 }
+
+namespace {
+
+// A VST 2.4 instance's blocks: the events through effProcessEvents when
+// there are any, then processReplacing into cleared buffers.
+class VstBlockPlayer final : public BlockPlayer {
+public:
+    VstBlockPlayer(PluginInstance& plugin, VstInt32 blockSize) : plugin(plugin) {
+        AEffect* effect = plugin.record();
+        // Every declared input gets silence and every declared output a buffer
+        // of its own: a plug-in may read or write all of them.
+        inputs.assign(effect->numInputs, std::vector<float>(blockSize, 0.f));
+        outputs.assign(effect->numOutputs, std::vector<float>(blockSize, 0.f));
+        for (auto& b : inputs) in.push_back(b.data());
+        for (auto& b : outputs) out.push_back(b.data());
+        in.push_back(nullptr);
+    }
+
+    void playBlock(const std::vector<BlockMessage>& messages, int32_t frames, const float** left,
+                   const float** right) override {
+        if (!messages.empty()) {
+            events.clear();
+            for (const BlockMessage& m : messages) events.add(m.frame, m.bytes[0], m.bytes[1], m.bytes[2]);
+            plugin.dispatch(effProcessEvents, 0, 0, events.get());
+        }
+        for (auto& b : outputs) std::fill(b.begin(), b.end(), 0.f);
+        AEffect* effect = plugin.record();
+        effect->processReplacing(effect, in.data(), out.data(), frames);
+        *left = out[0];
+        *right = out.size() > 1 ? out[1] : out[0];
+    }
+
+private:
+    PluginInstance& plugin;
+    std::vector<std::vector<float>> inputs, outputs;
+    std::vector<float*> in, out;
+    MidiEventBlock events;
+};
+
+}  // namespace
 
 bool RenderHost::render(const MidiSong& song, const RenderSettings& settings, const BlockSink& sink,
                         RenderStats* stats, const RenderProgress& progress) {
     *stats = RenderStats();
     if (!plugin || !plugin->record()) return false;
-    AEffect* effect = plugin->record();
+    VstBlockPlayer player(*plugin, settings.blockSize);
+    return renderSong(song, settings, player, sink, stats, progress);
+}
+
+bool renderSong(const MidiSong& song, const RenderSettings& settings, BlockPlayer& player, const BlockSink& sink,
+                RenderStats* stats, const RenderProgress& progress) {
+    *stats = RenderStats();
     const VstInt32 n = settings.blockSize;
     const double r = settings.sampleRate;
 
@@ -143,36 +195,24 @@ bool RenderHost::render(const MidiSong& song, const RenderSettings& settings, co
     const int64_t silenceFrames = std::max<int64_t>(1, frameAt(settings.silenceSeconds, r));
     const int64_t tailFrames = std::max<int64_t>(0, frameAt(settings.maxTailSeconds, r));
 
-    // Every declared input gets silence and every declared output a buffer of
-    // its own: a plug-in may read or write all of them.
-    std::vector<std::vector<float>> inputs(effect->numInputs, std::vector<float>(n, 0.f));
-    std::vector<std::vector<float>> outputs(effect->numOutputs, std::vector<float>(n, 0.f));
-    std::vector<float*> in, out;
-    for (auto& b : inputs) in.push_back(b.data());
-    for (auto& b : outputs) out.push_back(b.data());
-    in.push_back(nullptr);
-    const float* left = out[0];
-    const float* right = out.size() > 1 ? out[1] : out[0];
-
-    MidiEventBlock events;
+    std::vector<BlockMessage> messages;
     size_t next = 0;
     int64_t silentRun = 0;
     for (int64_t at = 0;; at += n) {
-        events.clear();
+        messages.clear();
         while (next < frames.size() && frames[next] < at + n) {
             const MidiMessage& m = song.messages[next];
             int64_t delta = frames[next] - at;
             if (delta >= n) stats->eventsBeyondBlockEnd++;
-            events.add((VstInt32)delta, m.bytes[0], m.bytes[1], m.size > 2 ? m.bytes[2] : 0);
+            messages.push_back(BlockMessage{(int32_t)delta,
+                                            {m.bytes[0], m.bytes[1], m.size > 2 ? m.bytes[2] : (uint8_t)0},
+                                            (uint8_t)(m.size < 3 ? m.size : 3)});
             next++;
         }
-        if (events.size()) {
-            plugin->dispatch(effProcessEvents, 0, 0, events.get());
-            stats->eventsSent += events.size();
-            stats->mostEventsInBlock = std::max(stats->mostEventsInBlock, events.size());
-        }
-        for (auto& b : outputs) std::fill(b.begin(), b.end(), 0.f);
-        effect->processReplacing(effect, in.data(), out.data(), n);
+        stats->eventsSent += messages.size();
+        stats->mostEventsInBlock = std::max(stats->mostEventsInBlock, messages.size());
+        const float *left = nullptr, *right = nullptr;
+        player.playBlock(messages, n, &left, &right);
 
         float blockPeak = 0;
         for (VstInt32 i = 0; i < n; i++) {

@@ -48,6 +48,35 @@ using BlockSink = std::function<bool(const float*, const float*, VstInt32)>;
 // Told after each block: frames done, frames of the song without its tail.
 using RenderProgress = std::function<void(uint64_t, uint64_t)>;
 
+// A MIDI message of a block, at its frame from the block's start.
+struct BlockMessage {
+    int32_t frame;
+    uint8_t bytes[3];
+    uint8_t size;
+};
+
+// An instrument as the render loop plays it, whatever its format.
+class BlockPlayer {
+public:
+    // Hands the block's messages (with none, nothing is handed) and renders
+    // `frames` frames; left and right stay valid until the next call.
+    virtual void playBlock(const std::vector<BlockMessage>& messages, int32_t frames, const float** left,
+                           const float** right) = 0;
+
+protected:
+    ~BlockPlayer() = default;
+};
+
+// The song played block by block, every message at its exact frame, then a
+// tail until the output falls silent (bounded).
+bool renderSong(const MidiSong& song, const RenderSettings& settings, BlockPlayer& player, const BlockSink& sink,
+                RenderStats* stats, const RenderProgress& progress = nullptr);
+
+// The settings as (index, value) pairs against the plug-in's parameter names;
+// false with a reason when one of them names no parameter.
+bool resolveParameters(const std::vector<std::string>& names, const std::vector<ParamSetting>& settings,
+                       std::vector<std::pair<int32_t, float>>* resolved, std::string* error);
+
 class RenderHost {
 public:
     RenderHost();

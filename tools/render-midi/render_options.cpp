@@ -26,7 +26,8 @@ bool wholeNumber(const std::string& text, double low, double high, double* value
 const char* renderUsage() {
     return "usage: qelt-render --plugin LIBRARY [options] SONG.mid OUT.wav\n"
            "       qelt-render --plugin LIBRARY --shot PICTURE.bmp [--list-params] [SONG.mid OUT.wav]\n"
-           "  --plugin LIBRARY    a VST 2.4 instrument: a Windows DLL, or a Linux .so natively\n"
+           "  --plugin LIBRARY    a VST 2.4 instrument: a Windows DLL, or a Linux .so natively;\n"
+           "                      on Linux also an LV2 bundle (a .lv2 folder), through lilv\n"
            "  --rate HZ           sample rate, 8000 to 384000 (44100)\n"
            "  --block FRAMES      block size, 1 to 16384 (512)\n"
            "  --format F          float (32-bit float; 24-bit in FLAC) or pcm16 (float)\n"

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Installs the Debian packages the builds and tests need; skips what is present.
 #   install-deps.sh          everything: native, Linux, both Windows widths, fuzzing
-#   install-deps.sh linux    only what the Linux plug-in and its renderer need
+#   install-deps.sh linux    only what the Linux plug-ins (VST and LV2) and the renderer need
 set -e
-COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core"
-TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev"
+COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
+lv2-dev liblilv-dev"
+TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine32:i386 wine64"
 FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"

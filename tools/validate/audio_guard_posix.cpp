@@ -74,21 +74,25 @@ int64_t liveAllocations() { return live.load(); }
 
 }  // namespace audioguard
 
+// Shown to the plug-ins whatever the build's default visibility: a hidden
+// definition would leave the plug-in calling the C library's own, unseen.
+#define QELT_INTERPOSED __attribute__((visibility("default")))
+
 extern "C" {
 
-void* malloc(size_t size) {
+QELT_INTERPOSED void* malloc(size_t size) {
     void* p = __libc_malloc(size);
     if (p) allocated("malloc");
     return p;
 }
 
-void* calloc(size_t count, size_t size) {
+QELT_INTERPOSED void* calloc(size_t count, size_t size) {
     void* p = __libc_calloc(count, size);
     if (p) allocated("calloc");
     return p;
 }
 
-void* realloc(void* old, size_t size) {
+QELT_INTERPOSED void* realloc(void* old, size_t size) {
     void* p = __libc_realloc(old, size);
     if (!old && p) live.fetch_add(1, std::memory_order_relaxed);
     if (old && !size) live.fetch_sub(1, std::memory_order_relaxed);  // freed
@@ -96,7 +100,7 @@ void* realloc(void* old, size_t size) {
     return p;
 }
 
-void free(void* p) {
+QELT_INTERPOSED void free(void* p) {
     if (p) {
         live.fetch_sub(1, std::memory_order_relaxed);
         if (insideAudioCall) violation(allocationsInside, "free");
@@ -104,19 +108,19 @@ void free(void* p) {
     __libc_free(p);
 }
 
-void* memalign(size_t alignment, size_t size) {
+QELT_INTERPOSED void* memalign(size_t alignment, size_t size) {
     void* p = __libc_memalign(alignment, size);
     if (p) allocated("memalign");
     return p;
 }
 
-void* aligned_alloc(size_t alignment, size_t size) {
+QELT_INTERPOSED void* aligned_alloc(size_t alignment, size_t size) {
     void* p = __libc_memalign(alignment, size);
     if (p) allocated("aligned_alloc");
     return p;
 }
 
-int posix_memalign(void** out, size_t alignment, size_t size) {
+QELT_INTERPOSED int posix_memalign(void** out, size_t alignment, size_t size) {
     void* p = __libc_memalign(alignment, size);
     if (!p) return 12;  // ENOMEM
     allocated("posix_memalign");
@@ -126,7 +130,7 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
 
 #define QELT_INTERPOSE_LOCK(name, signature, arguments) \
     static int(*real_##name) signature = nullptr;       \
-    int name signature {                                \
+    QELT_INTERPOSED int name signature {                \
         locked(#name);                                  \
         return next(real_##name, #name) arguments;      \
     }

@@ -11,6 +11,11 @@ VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, 
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
+std::unique_ptr<AudioPlayer> newPlayer(const Settings& s) {
+    if (s.makeLv2Player) return s.makeLv2Player(s);
+    return std::unique_ptr<AudioPlayer>(new Instance(s.entry));
+}
+
 Instance::Instance(VstEntryProc entry) { effect = entry ? entry(quietHost) : nullptr; }
 
 VstIntPtr Instance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
@@ -70,7 +75,7 @@ std::string format(const char* pattern, ...) {
     return text;
 }
 
-CheckResult checkAudioCallsRealTime() {
+CheckResult checkAudioCallsRealTime(const char* calls) {
     CheckResult r{"real time", Outcome::kPassed, ""};
     if (!audioguard::watching()) {
         r.outcome = Outcome::kSkipped;
@@ -78,10 +83,8 @@ CheckResult checkAudioCallsRealTime() {
         return r;
     }
     audioguard::Violations v = audioguard::violations();
-    r.detail = format(
-        "%lld allocator calls, %lld locks inside processEvents, processReplacing and the audio\n"
-        "                          thread's setParameter (watched: %s)",
-        (long long)v.allocations, (long long)v.locks, audioguard::watchedCalls());
+    r.detail = format("%lld allocator calls, %lld locks inside %s (watched: %s)", (long long)v.allocations,
+                      (long long)v.locks, calls, audioguard::watchedCalls());
     if (v.allocations || v.locks) {
         r.outcome = Outcome::kFailed;
         r.detail += format(" (first: %s)", v.first ? v.first : "?");

@@ -83,13 +83,13 @@ Action actionAt(int64_t k) {
 }
 
 struct Run {
-    Instance& plugin;
+    AudioPlayer& plugin;
     OutputScan scan;
     std::vector<float> left, right;
     MidiEventBlock midi;
     int64_t frames = 0, calls = 0, events = 0, automation = 0;
 
-    explicit Run(Instance& p) : plugin(p), left(kLargestBlock), right(kLargestBlock) {}
+    explicit Run(AudioPlayer& p) : plugin(p), left(kLargestBlock), right(kLargestBlock) {}
 
     // Frames [at, at + n): the block's events at their offsets, then the render.
     void block(int64_t at, VstInt32 n, bool withActions) {
@@ -179,10 +179,10 @@ CheckResult checkRenderMatrix(const Settings& s) {
     std::vector<std::string> failures;
     for (float rate : kRates) {
         for (const BlockPlan& plan : kPlans) {
-            Instance plugin(s.entry);
-            if (!plugin.ok()) return {r.name, Outcome::kFailed, "the entry gave no instance"};
-            plugin.start(rate, kLargestBlock);
-            Run run(plugin);
+            std::unique_ptr<AudioPlayer> plugin = newPlayer(s);
+            if (!plugin->ok()) return {r.name, Outcome::kFailed, "the plug-in gave no instance"};
+            plugin->start(rate, kLargestBlock);
+            Run run(*plugin);
             const int64_t playFrames = (int64_t)(s.playSeconds * rate);
             size_t next = 0;
             int64_t at = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,35 @@ struct CheckResult {
     std::string detail;  // what ran, or why it failed or was skipped
 };
 
+class AudioPlayer;
+
 struct Settings {
     VstEntryProc entry = nullptr;
     int lifecycleCycles = 1000;
     double playSeconds = 0.3;  // per rate and block plan, before the notes end
+    // An LV2 bundle instead of a VST entry (Linux): its players come from here.
+    std::string lv2Bundle;
+    std::unique_ptr<AudioPlayer> (*makeLv2Player)(const Settings&) = nullptr;
 };
+
+// An instance as the audio checks drive it, whatever its format: started,
+// then the audio thread's calls, each watched for allocations and locks.
+// Events reach the instrument with its next render.
+class AudioPlayer {
+public:
+    virtual ~AudioPlayer() = default;
+    virtual bool ok() const = 0;
+    // Rate, largest block, switched on.
+    virtual void start(float rate, VstInt32 maxBlock) = 0;
+    virtual void events(VstEvents* block) = 0;
+    virtual void render(float* left, float* right, VstInt32 frames) = 0;
+    // A parameter, or a key (21 and up) pressed by any value but 0.
+    virtual void setParameterOnAudioThread(VstInt32 index, float value) = 0;
+};
+
+// The player of the plug-in under test: a VST instance from the entry, or
+// an LV2 instance of the bundle.
+std::unique_ptr<AudioPlayer> newPlayer(const Settings& s);
 
 // A quiet host: answers the version, logs nothing, allocates nothing and
 // takes no lock, so that whatever the audio calls do is the plug-in's own.
@@ -30,24 +55,24 @@ VstIntPtr VSTCALLBACK quietHost(AEffect* effect, VstInt32 opcode, VstInt32 index
                                 float opt);
 
 // One instance created through the entry; closed when it goes.
-class Instance {
+class Instance final : public AudioPlayer {
 public:
     explicit Instance(VstEntryProc entry);
-    ~Instance() { close(); }
+    ~Instance() override { close(); }
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
 
     AEffect* effect = nullptr;
-    bool ok() const { return effect != nullptr; }
+    bool ok() const override { return effect != nullptr; }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0);
     // Open, rate, largest block, switched on.
-    void start(float rate, VstInt32 maxBlock);
+    void start(float rate, VstInt32 maxBlock) override;
     void close();
 
     // The audio thread's calls, each watched for allocations and locks.
-    void events(VstEvents* block);
-    void render(float* left, float* right, VstInt32 frames);
-    void setParameterOnAudioThread(VstInt32 index, float value);
+    void events(VstEvents* block) override;
+    void render(float* left, float* right, VstInt32 frames) override;
+    void setParameterOnAudioThread(VstInt32 index, float value) override;
 };
 
 // Non-finite and subnormal samples seen.
@@ -66,6 +91,15 @@ CheckResult checkParametersFromTwoThreads(const Settings& s);
 CheckResult checkEditorWhileRendering(const Settings& s);
 CheckResult checkCreateDestroyCycles(const Settings& s);
 CheckResult checkStateRoundTrip(const Settings& s);
-CheckResult checkAudioCallsRealTime();
+// `calls` names the audio calls watched, for the summary.
+CheckResult checkAudioCallsRealTime(const char* calls);
+
+// The LV2 bundle's own checks (Linux): what its host saves and restores, and
+// many instances made and destroyed.
+std::unique_ptr<AudioPlayer> makeLv2Player(const Settings& s);
+// Name, URI and controls; an error when the bundle or its plug-in fails to load.
+std::string describeLv2Plugin(const Settings& s, std::string* error);
+CheckResult checkLv2CreateDestroyCycles(const Settings& s);
+CheckResult checkLv2StateRoundTrip(const Settings& s);
 
 }  // namespace validate

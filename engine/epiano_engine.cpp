@@ -1,17 +1,12 @@
-// Construction, switching on, and the hand-over of changes to the audio thread.
-#include "engine/qelt_epiano.h"
+// Construction, the sample rate, and the hand-over of changes to the audio thread.
+#include "engine/epiano_engine.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "engine/instrument_editor.h"
+EpianoEngine::EpianoEngine(const EngineSamples& samples) { construct(samples); }
 
-QeltEpiano::QeltEpiano(audioMasterCallback audioMaster, const EngineSamples& samples)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParams) {
-    construct(&samples, nullptr);
-}
-
-void QeltEpiano::construct(const EngineSamples* given, EngineSamples (*source)()) {
+void EpianoEngine::construct(const EngineSamples& set) {
     std::memset(events, 0, sizeof(events));
     std::memset(zones, 0, sizeof(zones));
     std::memset(voices, 0, sizeof(voices));
@@ -31,28 +26,14 @@ void QeltEpiano::construct(const EngineSamples* given, EngineSamples (*source)()
     requestedRate.store(engineRate, std::memory_order_relaxed);
     outputVolume = 1.f;
 
-    // A failed allocation throws; the factory turns that into "no instance".
-    programs.reset(new EpianoProgram[kNumPrograms]);
-    EpianoProgram& p = programs[0];
+    EpianoProgram& p = currentProgram;
     std::memset(&p, 0, sizeof(p));
-    std::strcpy(p.name, "Default");
-    p.param[kSustain] = 0.5f;
-    p.param[kTreble] = 0.5f;
-    p.param[kLfoDepth] = 0.5f;
-    p.param[kLfoRate] = 0.65f;
+    std::strcpy(p.name, kDefaultProgramName);
+    for (int i = 0; i < kNumParams; i++) p.param[i] = kParameters[i].defaultValue;
     p.param[kVolume] = outputVolume;
     for (int i = 0; i < kNumParams; i++) shownValues[i].store(p.param[i], std::memory_order_relaxed);
-    selectProgram();
+    applyProgram();
 
-    if (audioMaster) {
-        setNumInputs(0);
-        setNumOutputs(2);
-        canProcessReplacing(true);
-        isSynth(true);
-        setUniqueID(fourCharCode('Q', 'Z', 'E', 'P'));
-    }
-
-    EngineSamples set = given ? *given : source();
     for (int i = 0; i < kNumSamples; i++) samples[i] = set.data[i];
     buildSampleZones(zones, set.info);
 
@@ -69,52 +50,43 @@ void QeltEpiano::construct(const EngineSamples* given, EngineSamples (*source)()
     outputVolume = 1.f;
 
     recalculate();
-
-    // Registered through the base as well, so the record's editor flag
-    // follows whether there is one.
-    setEditor(createInstrumentEditor(this));
 }
 
-QeltEpiano::~QeltEpiano() {}
-
-// Switching on: the rate reaches the audio thread with the next block, so a
-// block being rendered never sees it change under its voices.
-void QeltEpiano::resume() {
-    float rate = getSampleRate();
-    if (std::isfinite(rate) && rate >= kMinSampleRate) {
-        requestedRate.store(rate, std::memory_order_relaxed);
-        queueChange(EngineChange::kSampleRate, 0, rate);
-    }
-    wantEvents(1);
+// The rate reaches the audio thread with the next block, so a block being
+// rendered never sees it change under its voices.
+void EpianoEngine::setSampleRate(float rate) {
+    if (!std::isfinite(rate) || rate < kMinSampleRate) return;
+    requestedRate.store(rate, std::memory_order_relaxed);
+    queueChange(EngineChange::kSampleRate, 0, rate);
 }
 
-void QeltEpiano::queueChange(EngineChange::Kind kind, int32_t index, float value) {
+void EpianoEngine::queueChange(EngineChange::Kind kind, int32_t index, float value) {
     // A full queue (a host that never renders) loses the change itself; the
     // audio thread then takes the current values as a whole instead.
     if (!changes.push(EngineChange{kind, index, value})) resyncNeeded.store(true, std::memory_order_release);
 }
 
-void QeltEpiano::applyPendingChanges() {
+void EpianoEngine::applyPendingChanges() {
     EngineChange change;
     while (changes.pop(change)) applyChange(change);
     if (resyncNeeded.load(std::memory_order_acquire) && resyncNeeded.exchange(false, std::memory_order_acq_rel)) {
-        for (int i = 0; i < kNumParams; i++) programs[0].param[i] = shownValues[i].load(std::memory_order_relaxed);
+        for (int i = 0; i < kNumParams; i++) currentProgram.param[i] = shownValues[i].load(std::memory_order_relaxed);
         applySampleRate(requestedRate.load(std::memory_order_relaxed));
         recalculate();
     }
 }
 
-void QeltEpiano::applyChange(const EngineChange& change) {
+void EpianoEngine::applyChange(const EngineChange& change) {
     switch (change.kind) {
         case EngineChange::kParameter:
-            programs[0].param[change.index] = change.value;
+            currentProgram.param[change.index] = change.value;
             recalculate();
             break;
         case EngineChange::kKey:
             playNote(change.index, (int32_t)change.value, false);
             break;
         case EngineChange::kProgram:
-            selectProgram();
+            applyProgram();
             break;
         case EngineChange::kSampleRate:
             applySampleRate(change.value);
@@ -124,15 +96,15 @@ void QeltEpiano::applyChange(const EngineChange& change) {
 
 // Sounding notes keep their pitch in Hz: each takes the step a note start of
 // its key would get at the new rate. Position and level go on unchanged.
-void QeltEpiano::applySampleRate(float rate) {
+void EpianoEngine::applySampleRate(float rate) {
     engineRate = rate;
     reciprocalRate = 1.f / rate;
-    output.setLfoRate(programs[0].param[kLfoRate], reciprocalRate);
+    output.setLfoRate(currentProgram.param[kLfoRate], reciprocalRate);
     for (int32_t i = 0; i < activeVoices; i++)
         voices[i].step = noteStep(voices[i].key, zones[voices[i].sampleIndex].rootKey, reciprocalRate);
 }
 
-void QeltEpiano::emptyQueue() {
+void EpianoEngine::emptyQueue() {
     events[0].deltaFrames = kEventQueueEnd;
     queuedEvents = 0;
 }

@@ -1,22 +1,16 @@
-// The render call: segments between the queued offsets, the voice mix and the
-// output stage.
-//
-// The mix is built voice by voice over a stretch of frames rather than frame
-// by frame: every frame still adds its voices in index order to a sum that
-// starts at 0, so the result is the same to the bit, and each voice's state
-// stays in registers for the whole stretch. SSE2 only: both builds have it.
+// The voice mix as it was before voices ran in groups: one voice after the
+// other, four frames per SSE2 register, its level one multiply after the
+// other. Kept beside the benchmark as the yardstick the new mix is timed
+// against in the same run; the product does not link it.
+#include "bench/engine/reference_mix.h"
+
 #include <emmintrin.h>
 
 #include <cstring>
 
-#include "engine/qelt_epiano.h"
-
 namespace {
 
-constexpr int32_t kMixFrames = 256;
-
 constexpr int32_t kGroupStepLimit = 1 << 28;  // four steps stay far inside 32 bits
-
 // Sign-extends 16-bit lanes 0..3 (low) or 4..7 (high) to 32 bits.
 inline __m128i widenLow(__m128i x) { return _mm_srai_epi32(_mm_unpacklo_epi16(x, x), 16); }
 inline __m128i widenHigh(__m128i x) { return _mm_srai_epi32(_mm_unpackhi_epi16(x, x), 16); }
@@ -103,40 +97,9 @@ void mixVoice(Voice& voice, const int16_t* s, float* mixLeft, float* mixRight, i
 
 }  // namespace
 
-void QeltEpiano::renderFrames(float* left, float* right, int32_t frames) {
-    float mixLeft[kMixFrames], mixRight[kMixFrames];
-    while (frames > 0) {
-        int32_t n = frames < kMixFrames ? frames : kMixFrames;
-        std::memset(mixLeft, 0, sizeof(float) * n);
-        std::memset(mixRight, 0, sizeof(float) * n);
-        for (int32_t i = 0; i < activeVoices; i++) mixVoice(voices[i], samples[voices[i].sampleIndex], mixLeft, mixRight, n);
-        output.processBlock(mixLeft, mixRight, n, outputVolume, left, right);
-        if (left) left += n;
-        if (right) right += n;
-        frames -= n;
-    }
-}
-
-void QeltEpiano::processReplacing(float** /*inputs*/, float** outputs, VstInt32 sampleFrames) {
-    applyPendingChanges();
-    float* left = outputs ? outputs[0] : nullptr;
-    float* right = outputs ? outputs[1] : nullptr;
-    int32_t done = 0;
-    if (sampleFrames > 0) {
-        for (int32_t e = 0;; e++) {
-            // Past the last triple (or at a terminator) the block runs to its end.
-            bool isEvent = e < queuedEvents && events[e].deltaFrames != kEventQueueEnd;
-            int32_t end = isEvent && events[e].deltaFrames < sampleFrames ? events[e].deltaFrames : sampleFrames;
-            if (end > done) {
-                renderFrames(left ? left + done : nullptr, right ? right + done : nullptr, end - done);
-                done = end;
-            }
-            if (done >= sampleFrames) break;
-            if (activeVoices == 0 && programs[0].param[kLfoDepth] > 0.5f) output.resetPhase();
-            playNote(events[e].note, events[e].velocity, true);
-        }
-    }
-    output.flush();
-    removeDeadVoices();
-    emptyQueue();
+void referenceMix(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
+                  float* mixRight) {
+    std::memset(mixLeft, 0, sizeof(float) * frames);
+    std::memset(mixRight, 0, sizeof(float) * frames);
+    for (int32_t i = 0; i < count; i++) mixVoice(voices[i], samples[voices[i].sampleIndex], mixLeft, mixRight, frames);
 }

@@ -1,7 +1,7 @@
 // How the instrument describes itself to the host.
 #include <cstring>
 
-#include "engine/qelt_epiano.h"
+#include "plugin/qelt_epiano.h"
 
 bool QeltEpiano::getEffectName(char* name) {
     std::strcpy(name, "Qelt ePiano");

@@ -1,22 +1,22 @@
 // Note start and release, and the removal of voices that have died away.
 #include <cmath>
 
-#include "engine/instrument_editor.h"
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 
 namespace {
 float exponential(float x) { return (float)std::exp((double)x); }
 }  // namespace
 
-void QeltEpiano::playNote(VstInt32 note, VstInt32 velocity, bool notifyEditor) {
-    if (notifyEditor && editor && note >= 21 && note <= 108) notifyEditorParameter(editor, note, (float)velocity);
+void EpianoEngine::playNote(int32_t note, int32_t velocity, bool notifyObserver) {
+    if (notifyObserver && observer && note >= kLowestKey && note <= kHighestKey)
+        observer->engineValueChanged(note, (float)velocity);
     if (velocity > 0)
         startNote(note, velocity);
     else
         releaseNote(note);
 }
 
-void QeltEpiano::startNote(int32_t note, int32_t velocity) {
+void EpianoEngine::startNote(int32_t note, int32_t velocity) {
     int32_t chosen;
     if (activeVoices < maxVoices) {
         chosen = activeVoices++;
@@ -54,20 +54,20 @@ void QeltEpiano::startNote(int32_t note, int32_t velocity) {
     v.decay = exponential(-(exponential(0.03f * (float)held - 2.f) * reciprocalRate));
 }
 
-void QeltEpiano::releaseNote(int32_t note) {
+void EpianoEngine::releaseNote(int32_t note) {
     for (Voice& v : voices) {
         if (v.note != note) continue;
         if (sustainPedal) {
             v.note = kHeldNote;
         } else {
-            float sustain = programs[0].param[kSustain];
+            float sustain = currentProgram.param[kSustain];
             v.decay = exponential(-(exponential(6.f + 0.01f * (float)note - 5.f * sustain) * reciprocalRate));
         }
     }
 }
 
 // The last active voice fills the hole; it is looked at again next block.
-void QeltEpiano::removeDeadVoices() {
+void EpianoEngine::removeDeadVoices() {
     for (int32_t i = 0; i < activeVoices; i++) {
         if (voices[i].level < 0.0001f) {
             activeVoices--;

@@ -3,24 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/instrument_editor.h"
-#include "engine/qelt_epiano.h"
+#include "engine/epiano_engine.h"
 
 namespace {
 
-const char* const kParameterNames[kNumParams] = {"Sustain", "Treble", "LFO depth", "LFO Rate", "Volume"};
-
-constexpr VstInt32 kFirstKeyIndex = 21;
-constexpr VstInt32 kKeyIndexLimit = 128;  // 128 is the pedal's internal key
 constexpr int kDisplayLength = 8;
 
-bool isParameter(VstInt32 index) { return index >= 0 && index < kNumParams; }
+bool isParameter(int32_t index) { return index >= 0 && index < kNumParams; }
 
 }  // namespace
 
-// Values are visible to getParameter at once; the audio thread applies them
-// in the order they were set at its next block.
-void QeltEpiano::setParameter(VstInt32 index, float value) {
+void EpianoEngine::setParameter(int32_t index, float value) {
     if (isParameter(index)) {
         if (!std::isfinite(value)) return;  // would poison the filter states for good
         shownValues[index].store(value, std::memory_order_relaxed);
@@ -30,61 +23,46 @@ void QeltEpiano::setParameter(VstInt32 index, float value) {
     } else {
         return;
     }
-    notifyEditorParameter(editor, index, value);
+    if (observer) observer->engineValueChanged(index, value);
 }
 
-float QeltEpiano::getParameter(VstInt32 index) {
+float EpianoEngine::getParameter(int32_t index) const {
     if (isParameter(index)) return shownValues[index].load(std::memory_order_relaxed);
     return 0.f;
 }
 
-void QeltEpiano::setProgram(VstInt32 program) {
-    curProgram = program;
-    queueChange(EngineChange::kProgram, program, 0.f);
-}
+void EpianoEngine::selectProgram() { queueChange(EngineChange::kProgram, 0, 0.f); }
 
-// There is one program; the caller has made it current (the base's index is
-// the host's business and stays 0). Selecting it starts afresh: what sounds
-// stops at once, while the notes queued for this block still play.
-void QeltEpiano::selectProgram() {
+// Selecting the program starts afresh: what sounds stops at once, while the
+// notes queued for this block still play.
+void EpianoEngine::applyProgram() {
     silenceVoices();
     recalculate();
 }
 
-void QeltEpiano::silenceVoices() {
+void EpianoEngine::silenceVoices() {
     for (Voice& v : voices) {
         v.level = 0.f;
         v.decay = 0.99f;
     }
 }
 
-void QeltEpiano::setProgramName(char* name) {
-    std::strncpy(programs[0].name, name, kProgramNameSize - 1);
-    programs[0].name[kProgramNameSize - 1] = 0;
+void EpianoEngine::setProgramName(const char* name) {
+    std::strncpy(currentProgram.name, name, kProgramNameSize - 1);
+    currentProgram.name[kProgramNameSize - 1] = 0;
 }
 
-void QeltEpiano::getProgramName(char* name) { std::strcpy(name, programs[0].name); }
+void EpianoEngine::getProgramName(char* name) const { std::strcpy(name, currentProgram.name); }
 
-bool QeltEpiano::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char* text) {
-    if (index != 0) return false;
-    std::strcpy(text, programs[0].name);
-    return true;
+void EpianoEngine::parameterName(int32_t index, char* text) {
+    if (isParameter(index)) std::strcpy(text, kParameters[index].name);
 }
 
-void QeltEpiano::getParameterName(VstInt32 index, char* text) {
-    if (isParameter(index)) std::strcpy(text, kParameterNames[index]);
+void EpianoEngine::parameterLabel(int32_t index, char* label) {
+    std::strcpy(label, isParameter(index) ? kParameters[index].label : "%");
 }
 
-void QeltEpiano::getParameterLabel(VstInt32 index, char* label) {
-    if (index == kLfoRate)
-        std::strcpy(label, "Hz");
-    else if (index == kVolume)
-        std::strcpy(label, "dB");
-    else
-        std::strcpy(label, "%");
-}
-
-void QeltEpiano::getParameterDisplay(VstInt32 index, char* text) {
+void EpianoEngine::parameterDisplay(int32_t index, char* text) const {
     char buffer[64];
     buffer[0] = 0;
     float v = getParameter(index);
@@ -120,8 +98,8 @@ void QeltEpiano::getParameterDisplay(VstInt32 index, char* text) {
 
 // Sounding voices and the queued notes are left alone: a knob turned while a
 // chord rings changes the sound, not the notes.
-void QeltEpiano::recalculate() {
-    const EpianoProgram& p = programs[0];
+void EpianoEngine::recalculate() {
+    const EpianoProgram& p = currentProgram;
     output.setTreble(p.param[kTreble], reciprocalRate);
     output.setLfoDepth(p.param[kLfoDepth]);
     maxVoices = kMaxVoices;

@@ -1,5 +1,0 @@
-#include "engine/instrument_editor.h"
-
-AEffEditor* createInstrumentEditor(AudioEffect*) { return nullptr; }
-
-void notifyEditorParameter(AEffEditor*, VstInt32, float) {}

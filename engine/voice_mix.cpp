@@ -1,0 +1,31 @@
+// The mix on SSE2, which every processor the instrument runs on has, and the
+// choice of AVX2 where the processor has that too.
+#include "engine/voice_mix.h"
+
+#include "engine/voice_mix_kernel.h"
+
+namespace {
+
+// A test of a flag that the runtime library set when the program or the
+// plug-in was loaded (the processor's and the system's support both).
+bool processorHasAvx2() { return __builtin_cpu_supports("avx2"); }
+
+}  // namespace
+
+bool mixPathAvailable(MixPath path) {
+    __builtin_cpu_init();  // (may be asked before the runtime library's own start-up ran)
+    return path == MixPath::Sse2 || processorHasAvx2();
+}
+
+void mixVoicesOn(MixPath path, Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames,
+                 float* mixLeft, float* mixRight) {
+    if (path == MixPath::Avx2)
+        mixVoicesAvx2(voices, samples, count, frames, mixLeft, mixRight);
+    else
+        mixAll<Sse2Lanes>(voices, samples, count, frames, mixLeft, mixRight);
+}
+
+void mixVoices(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,
+               float* mixRight) {
+    mixVoicesOn(processorHasAvx2() ? MixPath::Avx2 : MixPath::Sse2, voices, samples, count, frames, mixLeft, mixRight);
+}

@@ -1,0 +1,41 @@
+// What the LV2 plug-in is to a host: its URI, its ports in index order, its
+// preset and its UI. The DSP glue and the generator of the bundle's descriptions
+// both read this header, and the control ports come from kParameters, so a
+// port's index, symbol, name and default are stated once.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/epiano_program.h"
+
+// Ours for good: hosts keep it in their sessions.
+constexpr const char* kLv2PluginUri = "urn:qelt:epiano";
+constexpr const char* kLv2DefaultPresetUri = "urn:qelt:epiano:preset:default";
+constexpr const char* kLv2UiUri = "urn:qelt:epiano:ui";
+
+enum class Lv2PortKind { kMidiInput, kAudioOutput, kControlInput, kNotifyOutput };
+
+// The ports: the host's MIDI, the stereo output, a control per parameter in
+// the table's order, and the notes played, for the UI.
+constexpr uint32_t kLv2MidiInPort = 0;
+constexpr uint32_t kLv2LeftOutPort = 1;
+constexpr uint32_t kLv2RightOutPort = 2;
+constexpr uint32_t kLv2FirstControlPort = 3;
+constexpr uint32_t kLv2NotifyPort = kLv2FirstControlPort + kNumParams;
+constexpr uint32_t kLv2PortCount = kLv2NotifyPort + 1;
+
+struct Lv2PortInfo {
+    Lv2PortKind kind;
+    const char* symbol;
+    const char* name;
+    float defaultValue;  // control ports
+};
+
+constexpr Lv2PortInfo lv2Port(uint32_t index) {
+    if (index == kLv2MidiInPort) return {Lv2PortKind::kMidiInput, "midi_in", "MIDI in", 0.f};
+    if (index == kLv2LeftOutPort) return {Lv2PortKind::kAudioOutput, "out_left", "Left", 0.f};
+    if (index == kLv2RightOutPort) return {Lv2PortKind::kAudioOutput, "out_right", "Right", 0.f};
+    if (index == kLv2NotifyPort) return {Lv2PortKind::kNotifyOutput, "notes_out", "Notes played", 0.f};
+    const ParameterInfo& p = kParameters[index - kLv2FirstControlPort];
+    return {Lv2PortKind::kControlInput, p.symbol, p.name, p.defaultValue};
+}

@@ -1,0 +1,303 @@
+// The LV2 bundle as a host finds it through lilv: what the plug-in says it
+// is, its ports and features, its preset, and its instance playing MIDI at
+// the events' frames, reporting the notes it plays, and taking bad input
+// from a host without harm.
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/midi/midi.h>
+#include <lv2/presets/presets.h>
+#include <lv2/urid/urid.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/epiano_engine.h"
+#include "tools/lv2host/lv2_host.h"
+
+namespace {
+
+constexpr const char* kPluginUri = "urn:qelt:epiano";
+constexpr const char* kPresetUri = "urn:qelt:epiano:preset:default";
+constexpr double kRate = 48000;
+
+std::string text(const LilvNode* node) { return node ? lilv_node_as_string(node) : std::string(); }
+
+std::set<std::string> texts(const LilvNodes* nodes) {
+    std::set<std::string> out;
+    LILV_FOREACH(nodes, i, nodes) out.insert(text(lilv_nodes_get(nodes, i)));
+    return out;
+}
+
+// The texts of a collection the caller owns, which is freed.
+std::set<std::string> takeTexts(LilvNodes* nodes) {
+    std::set<std::string> out = texts(nodes);
+    lilv_nodes_free(nodes);
+    return out;
+}
+
+Lv2Midi midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
+    Lv2Midi m;
+    m.frame = frame;
+    m.size = (status & 0xF0) == 0xC0 ? 2 : 3;
+    m.bytes[0] = status;
+    m.bytes[1] = data1;
+    m.bytes[2] = data2;
+    return m;
+}
+
+class Lv2Bundle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        ASSERT_TRUE(world.loadBundle(QELT_LV2_BUNDLE, &why)) << why;
+        plugin = world.plugin();
+    }
+
+    std::unique_ptr<Lv2Instance> instance(uint32_t maxBlock = 4096, uint32_t atomCapacity = 65536) {
+        Lv2Instance::Setup setup;
+        setup.sampleRate = kRate;
+        setup.maxBlock = maxBlock;
+        setup.atomOutputCapacity = atomCapacity;
+        std::string why;
+        auto made = Lv2Instance::create(world, setup, &why);
+        EXPECT_TRUE(made) << why;
+        return made;
+    }
+
+    // Plays `events` (frames from the start) in blocks of `block` for `frames` frames; left then right.
+    static std::vector<float> play(Lv2Instance& p, const std::vector<Lv2Midi>& events, uint32_t block,
+                                   uint32_t frames) {
+        std::vector<float> left, right;
+        size_t next = 0;
+        for (uint32_t at = 0; at < frames; at += block) {
+            uint32_t n = std::min(block, frames - at);
+            std::vector<Lv2Midi> due;
+            for (; next < events.size() && events[next].frame < at + n; next++) {
+                due.push_back(events[next]);
+                due.back().frame -= at;
+            }
+            p.run(due, n);
+            left.insert(left.end(), p.output(0), p.output(0) + n);
+            right.insert(right.end(), p.output(1), p.output(1) + n);
+        }
+        left.insert(left.end(), right.begin(), right.end());
+        return left;
+    }
+
+    Lv2World world;
+    const LilvPlugin* plugin = nullptr;
+};
+
+TEST_F(Lv2Bundle, IsTheInstrumentWithItsNameClassAndFeatures) {
+    EXPECT_EQ(text(lilv_plugin_get_uri(plugin)), kPluginUri);
+    LilvNode* name = lilv_plugin_get_name(plugin);
+    EXPECT_EQ(text(name), "Qelt ePiano");
+    lilv_node_free(name);
+    EXPECT_EQ(text(lilv_plugin_class_get_uri(lilv_plugin_get_class(plugin))), LV2_CORE__InstrumentPlugin);
+    EXPECT_EQ(takeTexts(lilv_plugin_get_required_features(plugin)), std::set<std::string>{LV2_URID__map});
+    EXPECT_EQ(takeTexts(lilv_plugin_get_optional_features(plugin)), std::set<std::string>{LV2_CORE__hardRTCapable});
+    EXPECT_EQ(takeTexts(lilv_plugin_get_extension_data(plugin)), std::set<std::string>{});
+}
+
+// The ports in index order. The controls' defaults are compared with a fresh
+// engine's values, so that equal values sound the same in every format.
+TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
+    struct Expected {
+        const char* symbol;
+        const char* name;
+        std::set<std::string> classes;
+        bool midi;
+    };
+    const std::set<std::string> atomIn = {LV2_CORE__InputPort, LV2_ATOM__AtomPort},
+                                atomOut = {LV2_CORE__OutputPort, LV2_ATOM__AtomPort},
+                                audioOut = {LV2_CORE__OutputPort, LV2_CORE__AudioPort},
+                                controlIn = {LV2_CORE__InputPort, LV2_CORE__ControlPort};
+    const Expected expected[] = {
+        {"midi_in", "MIDI in", atomIn, true},         {"out_left", "Left", audioOut, false},
+        {"out_right", "Right", audioOut, false},      {"sustain", "Sustain", controlIn, false},
+        {"treble", "Treble", controlIn, false},       {"lfo_depth", "LFO depth", controlIn, false},
+        {"lfo_rate", "LFO Rate", controlIn, false},   {"volume", "Volume", controlIn, false},
+        {"notes_out", "Notes played", atomOut, true},
+    };
+    ASSERT_EQ(lilv_plugin_get_num_ports(plugin), std::size(expected));
+    EpianoEngine fresh;
+    LilvNode* midiEvent = lilv_new_uri(world.world(), LV2_MIDI__MidiEvent);
+    LilvNode* sequence = lilv_new_uri(world.world(), LV2_ATOM__Sequence);
+    LilvNode* bufferType = lilv_new_uri(world.world(), LV2_ATOM__bufferType);
+    int control = 0;
+    for (uint32_t i = 0; i < std::size(expected); i++) {
+        SCOPED_TRACE(expected[i].symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, i);
+        EXPECT_EQ(text(lilv_port_get_symbol(plugin, port)), expected[i].symbol);
+        LilvNode* name = lilv_port_get_name(plugin, port);
+        EXPECT_EQ(text(name), expected[i].name);
+        lilv_node_free(name);
+        EXPECT_EQ(texts(lilv_port_get_classes(plugin, port)), expected[i].classes);
+        EXPECT_EQ(lilv_port_supports_event(plugin, port, midiEvent), expected[i].midi);
+        if (expected[i].midi) {
+            EXPECT_EQ(takeTexts(lilv_port_get_value(plugin, port, bufferType)),
+                      std::set<std::string>{LV2_ATOM__Sequence});
+        }
+        if (expected[i].classes == controlIn) {
+            LilvNode *def, *min, *max;
+            lilv_port_get_range(plugin, port, &def, &min, &max);
+            ASSERT_TRUE(def && min && max);
+            EXPECT_EQ(lilv_node_as_float(def), fresh.getParameter(control));
+            EXPECT_EQ(lilv_node_as_float(min), 0.f);
+            EXPECT_EQ(lilv_node_as_float(max), 1.f);
+            char engineName[16] = {};
+            EpianoEngine::parameterName(control, engineName);
+            EXPECT_EQ(expected[i].name, std::string(engineName)) << "the VST parameter's name";
+            lilv_node_free(def);
+            lilv_node_free(min);
+            lilv_node_free(max);
+            control++;
+        }
+    }
+    EXPECT_EQ(control, kNumParams);
+    lilv_node_free(midiEvent);
+    lilv_node_free(sequence);
+    lilv_node_free(bufferType);
+}
+
+// The preset is found as a host finds it (related to the plug-in), and
+// applying it over other values gives the default sound.
+TEST_F(Lv2Bundle, TheDefaultPresetRestoresTheProgramsSound) {
+    LilvNode* presetClass = lilv_new_uri(world.world(), LV2_PRESETS__Preset);
+    EXPECT_EQ(takeTexts(lilv_plugin_get_related(plugin, presetClass)), std::set<std::string>{kPresetUri});
+    lilv_node_free(presetClass);
+
+    const std::vector<Lv2Midi> phrase = {midi(100, 0x90, 60, 100), midi(100, 0x90, 67, 30), midi(9000, 0xB0, 1, 90),
+                                         midi(20000, 0x80, 60, 0)};
+    auto reference = instance();
+    std::vector<float> defaults = play(*reference, phrase, 512, 30000);
+
+    auto moved = instance();
+    for (size_t i = 0; i < moved->controlCount(); i++) moved->setControl(i, 0.1f + 0.2f * (float)i);
+    std::vector<float> other = play(*moved, phrase, 512, 30000);
+    EXPECT_NE(other, defaults) << "the moved controls change the sound";
+    std::string why;
+    ASSERT_TRUE(moved->applyPreset(kPresetUri, &why)) << why;
+    EpianoEngine fresh;
+    for (size_t i = 0; i < moved->controlCount(); i++) EXPECT_EQ(moved->control(i), fresh.getParameter((int32_t)i));
+    moved->deactivate();
+    moved->activate();  // starts over, as a host does before a new take
+    EXPECT_EQ(play(*moved, phrase, 512, 30000), defaults);
+}
+
+// A note at any frame of any block starts there: silence up to its frame,
+// sound from it, whatever the block size.
+TEST_F(Lv2Bundle, NotesStartAtTheirFramesInsideBlocksOfAnySize) {
+    const uint32_t blocks[] = {1, 7, 512, 4096};
+    const uint32_t onsets[] = {0, 1, 6, 511, 513, 4095, 4099, 10000};
+    for (uint32_t block : blocks) {
+        for (uint32_t onset : onsets) {
+            SCOPED_TRACE("block " + std::to_string(block) + ", note at " + std::to_string(onset));
+            auto p = instance(block);
+            std::vector<float> out = play(*p, {midi(onset, 0x90, 69, 110)}, block, onset + 64);
+            const uint32_t frames = onset + 64;
+            size_t first = frames;
+            for (size_t i = 0; i < frames && first == frames; i++)
+                if (out[i] != 0.f || out[frames + i] != 0.f) first = i;
+            EXPECT_EQ(first, onset) << "the first frame that sounds";
+        }
+    }
+}
+
+// The notes output carries what the instrument plays: keys of the 88, with
+// their velocities, and 0 on release; never past the host's buffer.
+TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysWithinItsCapacity) {
+    auto p = instance();
+    p->run({midi(0, 0x90, 60, 100), midi(3, 0x90, 108, 1), midi(5, 0x90, 20, 90), midi(7, 0x80, 60, 64),
+            midi(9, 0xB0, 64, 127)},
+           64);
+    ASSERT_TRUE(p->outputsInBounds());
+    std::vector<std::vector<uint8_t>> seen;
+    for (const Lv2Midi& m : p->midiOut()) seen.push_back({m.bytes[0], m.bytes[1], m.bytes[2]});
+    const std::vector<std::vector<uint8_t>> played = {{0x90, 60, 100}, {0x90, 108, 1}, {0x80, 60, 0}};
+    EXPECT_EQ(seen, played) << "key 20 is off the keyboard; the pedal is no key";
+    p->run({}, 64);
+    EXPECT_TRUE(p->midiOut().empty()) << "each run starts an empty sequence";
+
+    const uint32_t capacities[] = {0, 8, 16, 40, 100};
+    for (uint32_t capacity : capacities) {
+        SCOPED_TRACE("capacity " + std::to_string(capacity));
+        auto small = instance(512, capacity);
+        std::vector<Lv2Midi> chord;
+        for (uint8_t key = 40; key < 80; key++) chord.push_back(midi(key, 0x90, key, 80));
+        small->run(chord, 512);
+        EXPECT_TRUE(small->outputsInBounds());
+        EXPECT_LE(small->midiOut().size() * 24 + 16, std::max<size_t>(capacity, 16));
+        EXPECT_NE(small->output(0)[500], 0.f) << "the chord plays whether reported or not";
+    }
+}
+
+// What a careless host may hand over: no instance without the URID map or at
+// a rate the engine cannot play, and from run no crash and nothing but
+// finite samples.
+TEST_F(Lv2Bundle, BadInputFromAHostGetsASafeAnswer) {
+    const double rates[] = {0, -44100, 999, NAN, INFINITY, 1e300};
+    for (double rate : rates) {
+        LilvInstance* refused = lilv_plugin_instantiate(plugin, rate, world.urids.features());
+        EXPECT_EQ(refused, nullptr) << "rate " << rate;
+        if (refused) lilv_instance_free(refused);
+    }
+    const LV2_Feature* none[] = {nullptr};
+    EXPECT_EQ(lilv_plugin_instantiate(plugin, kRate, none), nullptr) << "without urid:map";
+
+    LilvInstance* bare = lilv_plugin_instantiate(plugin, kRate, world.urids.features());
+    ASSERT_NE(bare, nullptr);
+    lilv_instance_activate(bare);
+    lilv_instance_run(bare, 256);  // no port connected
+    for (uint32_t port = 0; port < 64; port++) lilv_instance_connect_port(bare, port, nullptr);
+    lilv_instance_run(bare, 0);
+    lilv_instance_deactivate(bare);
+    lilv_instance_free(bare);
+
+    auto p = instance(512);
+    const float values[] = {NAN, INFINITY, -INFINITY, -5.f, 7.f, 1e30f};
+    std::vector<Lv2Midi> messy = {midi(4000, 0x90, 60, 127),  // past the block: taken at its end
+                                  midi(0, 0x90, 200, 200),    // data bytes with the top bit set
+                                  midi(0, 0xF0, 1, 2),        // system messages
+                                  midi(0, 0xC0, 5, 0),        // a program that is not there
+                                  midi(0, 0x45, 1, 2)};       // no status byte
+    Lv2Midi empty = midi(0, 0x90, 0, 0);
+    empty.size = 0;
+    messy.push_back(empty);
+    for (float value : values) {
+        for (size_t i = 0; i < p->controlCount(); i++) p->setControl(i, value);
+        p->run(messy, 512);
+        for (size_t c = 0; c < 2; c++)
+            for (uint32_t f = 0; f < 512; f++) ASSERT_TRUE(std::isfinite(p->output(c)[f])) << "control value " << value;
+    }
+    // The note sent past a block's end was played at its last frame.
+    for (size_t i = 0; i < p->controlCount(); i++) p->setControl(i, 0.5f);
+    auto q = instance(512);
+    q->run({midi(9999, 0x90, 60, 100)}, 512);
+    EXPECT_EQ(q->output(0)[510], 0.f);
+    EXPECT_NE(q->output(0)[511], 0.f);
+}
+
+// A control's new value applies from the start of the run that sees it,
+// and a run that sees no change changes nothing.
+TEST_F(Lv2Bundle, AControlChangeAppliesFromTheRunThatSeesIt) {
+    const std::vector<Lv2Midi> chord = {midi(0, 0x90, 48, 100), midi(0, 0x90, 55, 100)};
+    auto steady = instance(256);
+    auto turned = instance(256);
+    std::vector<float> a = play(*steady, chord, 256, 2048);
+    std::vector<float> b = play(*turned, chord, 256, 2048);
+    ASSERT_EQ(a, b);
+    const size_t volume = kVolume;
+    steady->run({}, 256);
+    turned->setControl(volume, 0.5f);
+    turned->run({}, 256);
+    for (uint32_t f = 0; f < 256; f++) {
+        ASSERT_NE(steady->output(0)[f], 0.f);
+        EXPECT_EQ(turned->output(0)[f], 0.5f * steady->output(0)[f]) << "frame " << f;
+    }
+}
+
+}  // namespace
