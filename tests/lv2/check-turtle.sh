@@ -1,10 +1,10 @@
 #!/bin/sh
 # Every Turtle file of an LV2 bundle parses (serdi, which fails on an error)
-# and validates (sord_validate) against every specification bundle installed
-# in the LV2 system folder. sord_validate leaves out a file it cannot parse
+# and validates (sord_validate) against every vocabulary bundle installed in
+# the LV2 system folder. sord_validate leaves out a file it cannot parse
 # and may then say nothing, hence the parse first; and it only knows the
-# vocabularies it is given, hence every specification's files.
-#   check-turtle.sh BUNDLE [SPECIFICATIONS-FOLDER]
+# vocabularies it is given, hence every vocabulary's files.
+#   check-turtle.sh BUNDLE [VOCABULARIES-FOLDER]
 bundle="$1"
 system="${2:-/usr/lib/lv2}"
 for tool in serdi sord_validate; do
@@ -23,14 +23,14 @@ for f in $files; do
     fi
 done
 
-# The specification bundles: those whose manifest declares a specification or an ontology.
-specs=""
+# The vocabulary bundles: those whose manifest declares an LV2 vocabulary or an ontology.
+vocabularies=""
 for manifest in "$system"/*.lv2/manifest.ttl; do
-    grep -Eq 'lv2:Specification|owl:Ontology' "$manifest" && specs="$specs $(ls "$(dirname "$manifest")"/*.ttl)"
+    grep -Eq 'lv2:Specification|owl:Ontology' "$manifest" && vocabularies="$vocabularies $(ls "$(dirname "$manifest")"/*.ttl)"
 done
-[ -n "$specs" ] || { echo "no specification bundles in $system (lv2-dev)"; exit 1; }
+[ -n "$vocabularies" ] || { echo "no vocabulary bundles in $system (lv2-dev)"; exit 1; }
 # shellcheck disable=SC2086 # lists of file names without spaces
-report=$(sord_validate $specs $files 2>&1)
+report=$(sord_validate $vocabularies $files 2>&1)
 rc=$?
 echo "$report" | tail -n 20
 case "$report" in
@@ -38,5 +38,5 @@ case "$report" in
     *) status=1 ;;
 esac
 case "$report" in *"error reading"*|*"Skipping"*) echo "a file was left out of the validation"; status=1 ;; esac
-[ $status = 0 ] && echo "valid: $(echo $files | wc -w) files against $(echo $specs | wc -w) specification files"
+[ $status = 0 ] && echo "valid: $(echo $files | wc -w) files against $(echo $vocabularies | wc -w) vocabulary files"
 exit $status

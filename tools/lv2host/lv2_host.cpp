@@ -63,9 +63,10 @@ const LilvNode* Lv2World::node(const char* uri) {
     return nodes[uri] = lilv_new_uri(lilv, uri);
 }
 
-// The specification bundles on LV2_PATH (lilv's default path without it):
-// those whose manifest declares a specification or an ontology.
-void Lv2World::loadSpecifications() {
+// The vocabulary bundles on LV2_PATH (lilv's default path without it): those
+// whose manifest declares a vocabulary of LV2's or an ontology. Each one's
+// data files are then read, so lilv knows the classes and port types.
+void Lv2World::loadVocabularies() {
     const char* home = std::getenv("HOME");
     const char* set = std::getenv("LV2_PATH");
     std::string path = set && *set ? set : std::string(home ? home : "") + "/.lv2:/usr/local/lib/lv2:/usr/lib/lv2";
@@ -90,11 +91,16 @@ void Lv2World::loadSpecifications() {
         }
         closedir(dir);
     }
-    lilv_world_load_specifications(lilv);
+    const LilvNode* kinds[] = {node(LV2_CORE__Specification), node("http://www.w3.org/2002/07/owl#Ontology")};
+    for (const LilvNode* kind : kinds) {
+        LilvNodes* vocabularies = lilv_world_find_nodes(lilv, nullptr, node(LILV_NS_RDF "type"), kind);
+        LILV_FOREACH(nodes, i, vocabularies) lilv_world_load_resource(lilv, lilv_nodes_get(vocabularies, i));
+        lilv_nodes_free(vocabularies);
+    }
     lilv_world_load_plugin_classes(lilv);
 }
 
-// Only the given bundle and the specifications: a copy of the same plug-in
+// Only the given bundle and the vocabularies: a copy of the same plug-in
 // installed elsewhere (its triples would mix with these) must not stand in
 // for the one under test.
 bool Lv2World::loadBundle(const std::string& path, std::string* error) {
@@ -106,7 +112,7 @@ bool Lv2World::loadBundle(const std::string& path, std::string* error) {
     std::string folder = real;
     std::free(real);
     if (folder.back() != '/') folder += '/';
-    loadSpecifications();
+    loadVocabularies();
     if (access((folder + "manifest.ttl").c_str(), R_OK) != 0) {
         *error = path + ": not an LV2 bundle (no readable manifest.ttl)";
         return false;

@@ -1,5 +1,5 @@
 // A small LV2 host on lilv, finding and driving a plug-in as hosts do: the
-// bundle loaded beside the installed specifications, URIs mapped, every port
+// bundle loaded beside the installed vocabularies, URIs mapped, every port
 // connected, and blocks run with MIDI events at their frames. Used by the
 // renderer and the tests.
 #pragma once
@@ -53,7 +53,7 @@ public:
     Lv2World(const Lv2World&) = delete;
     Lv2World& operator=(const Lv2World&) = delete;
 
-    // Loads the specification bundles installed on LV2_PATH and the bundle at
+    // Loads the vocabulary bundles installed on LV2_PATH and the bundle at
     // `path` (a folder), and no other, and finds its plug-in: the first one
     // whose data the bundle holds.
     bool loadBundle(const std::string& path, std::string* error);
@@ -65,7 +65,7 @@ public:
     UridMap urids;
 
 private:
-    void loadSpecifications();
+    void loadVocabularies();
     LilvWorld* lilv;
     const LilvPlugin* found = nullptr;
     std::map<std::string, LilvNode*> nodes;
