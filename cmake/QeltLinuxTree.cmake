@@ -19,11 +19,18 @@ function(qelt_add_linux_plugin)
     if(NOT editor_library)
         set(editor_library qelt_no_editor)
     endif()
-    set(map ${CMAKE_SOURCE_DIR}/plugin/linux/exports.map)
     add_library(Qelt-epiano SHARED ${CMAKE_SOURCE_DIR}/plugin/plugin_entry.cpp
                 ${CMAKE_SOURCE_DIR}/plugin/linux/main_entry.cpp)
-    set_target_properties(Qelt-epiano PROPERTIES PREFIX "" OUTPUT_NAME Qelt-epiano LINK_DEPENDS ${map})
+    set_target_properties(Qelt-epiano PROPERTIES OUTPUT_NAME Qelt-epiano)
     target_link_libraries(Qelt-epiano PRIVATE qelt_vst_instrument qelt_vst_adapter ${editor_library} ${product_parts})
-    target_link_options(Qelt-epiano PRIVATE -static-libstdc++ -static-libgcc -Wl,--version-script=${map}
+    qelt_link_self_contained(Qelt-epiano ${CMAKE_SOURCE_DIR}/plugin/linux/exports.map)
+endfunction()
+
+# How every Linux plug-in binary is linked: the C++ runtime inside, every
+# symbol resolved, only what the version script `map` names exported, and
+# nothing needed that it does not use.
+function(qelt_link_self_contained target map)
+    set_target_properties(${target} PROPERTIES PREFIX "" LINK_DEPENDS ${map})
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--version-script=${map}
                         -Wl,--no-undefined -Wl,--as-needed $<$<CONFIG:Release>:-s>)
 endfunction()
