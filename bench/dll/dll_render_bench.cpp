@@ -9,11 +9,17 @@
 // run, its runs taking turns with this build's, so that load on the machine
 // falls on both alike; the last column is its time over this build's.
 //
+// With --demo, it plays the whole demo phrase instead (demo-phrase.mid beside
+// the program) as the renderer makes the demo, the tail included, in blocks
+// of 64 and 512 frames, and prints the real-time factor: seconds of audio per
+// second of the plug-in's own calls (events and render) in the best run, and
+// beside it the same over the whole render, the host's work included.
+//
 // Google Benchmark has no Windows build among the Debian packages, so this
 // program times with the performance counter itself, in the same terms as
 // bench/engine/qelt-engine-bench, which measures the same engine natively.
 //
-//   qelt-dll-bench [--reference OTHER.dll] [RUNS]
+//   qelt-dll-bench [--demo] [--reference OTHER.dll] [RUNS]
 //   (Qelt-epiano.dll beside the program; run under Wine)
 #include <windows.h>
 
@@ -25,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/render-midi/render_host.h"
 #include "tools/vsthost/plugin_library.h"
 
 namespace {
@@ -37,6 +44,7 @@ constexpr long kFramesPerRun = 1024000;      // about 23 s of audio
 constexpr long kRestrikeFrames = 5 * 44100;  // low keys ring for over ten seconds
 constexpr int kFirstKeyParameter = 21;
 constexpr int kDefaultRuns = 5;
+constexpr VstInt32 kDemoBlockSizes[] = {64, 512};
 
 double now() {
     static LARGE_INTEGER frequency = [] {
@@ -97,14 +105,105 @@ double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float**
     return times[times.size() / 2] * (double)times.size();
 }
 
+// The demo phrase beside the program.
+bool readDemo(MidiSong* song) {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    std::string file(path, length);
+    file = file.substr(0, file.find_last_of("\\/") + 1) + "demo-phrase.mid";
+    FILE* in = std::fopen(file.c_str(), "rb");
+    if (!in) {
+        std::fprintf(stderr, "%s: cannot read\n", file.c_str());
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    for (int c; (c = std::fgetc(in)) != EOF;) bytes.push_back((uint8_t)c);
+    std::fclose(in);
+    MidiFileError error;
+    if (parseMidiFile(bytes, song, &error)) return true;
+    std::fprintf(stderr, "%s: %s\n", file.c_str(), error.message.c_str());
+    return false;
+}
+
+// Adds up the time of the plug-in's own calls.
+struct CallClock final : PluginCallWatch {
+    double start = 0, seconds = 0;
+    void entering() override { start = now(); }
+    void left() override { seconds += now() - start; }
+};
+
+// One render of the song through a fresh instance: the seconds of the
+// plug-in's calls and of the whole render, and the frames it made. False
+// when the instance does not start.
+struct DemoRun {
+    double calls = 0, whole = 0;
+    uint64_t frames = 0;
+};
+bool timeDemo(const PluginLibrary& library, const MidiSong& song, VstInt32 blockFrames, DemoRun* run) {
+    RenderSettings settings;
+    settings.blockSize = blockFrames;
+    RenderHost host;
+    std::string why;
+    if (!host.start(library.entry(), settings.sampleRate, blockFrames, &why)) {
+        std::fprintf(stderr, "the instrument refused to start: %s\n", why.c_str());
+        return false;
+    }
+    CallClock clock;
+    host.watchCalls(&clock);
+    RenderStats stats;
+    double start = now();
+    host.render(song, settings, [](const float*, const float*, VstInt32) { return true; }, &stats);
+    run->whole = now() - start;
+    run->calls = clock.seconds;
+    run->frames = stats.frames;
+    return true;
+}
+
+int benchDemo(const Loaded& build, const Loaded* reference, int runs) {
+    MidiSong song;
+    if (!readDemo(&song)) return 1;
+    std::printf("%d-bit DLL, the demo phrase, best of %d runs%s\n", (int)(8 * sizeof(void*)), runs,
+                reference ? ", beside the reference" : "");
+    std::printf("%-7s %8s %16s %10s", "frames", "seconds", "real-time factor", "with host");
+    if (reference) std::printf(" %16s %10s %6s", "reference factor", "with host", "ratio");
+    std::printf("\n");
+    for (VstInt32 frames : kDemoBlockSizes) {
+        // The best run of each, by the plug-in's calls and by the whole render.
+        DemoRun best{1e30, 1e30, 0}, bestReference{1e30, 1e30, 0};
+        for (int run = 0; run < runs; run++) {
+            for (int which = 0; which < (reference ? 2 : 1); which++) {
+                DemoRun r;
+                if (!timeDemo(which ? reference->library : build.library, song, frames, &r)) return 1;
+                DemoRun& b = which ? bestReference : best;
+                b.calls = std::min(b.calls, r.calls);
+                b.whole = std::min(b.whole, r.whole);
+                b.frames = r.frames;
+            }
+        }
+        const double audio = (double)best.frames / kSampleRate;
+        std::printf("%-7d %8.3f %16.1f %10.1f", (int)frames, audio, audio / best.calls, audio / best.whole);
+        if (reference) {
+            const double referenceAudio = (double)bestReference.frames / kSampleRate;
+            std::printf(" %16.1f %10.1f %6.2f", referenceAudio / bestReference.calls, referenceAudio / bestReference.whole,
+                        (audio / best.calls) / (referenceAudio / bestReference.calls));
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int runs = kDefaultRuns;
     std::string referencePath;
+    bool demo = false;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--reference") && i + 1 < argc)
             referencePath = argv[++i];
+        else if (!std::strcmp(argv[i], "--demo"))
+            demo = true;
         else
             runs = std::atoi(argv[i]);
     }
@@ -113,6 +212,7 @@ int main(int argc, char** argv) {
     if (!build.load("Qelt-epiano.dll")) return 1;
     const bool compare = !referencePath.empty();
     if (compare && !reference.load(referencePath)) return 1;
+    if (demo) return benchDemo(build, compare ? &reference : nullptr, runs);
     std::vector<float> left(kLargestBlock), right(kLargestBlock);
     float* outputs[2] = {left.data(), right.data()};
     std::vector<double> times;

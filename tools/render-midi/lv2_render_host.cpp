@@ -41,9 +41,16 @@ bool isLv2BundlePath(const std::string& path) {
 }
 
 bool Lv2RenderHost::start(const std::string& bundle, uint32_t sampleRate, int32_t blockSize, std::string* error) {
-    stop();
-    world.reset(new Lv2World());
-    if (!world->loadBundle(bundle, error)) return false;
+    plugin.reset();
+    if (!world || bundle != loadedBundle) {  // (a new instance of the same bundle keeps the world)
+        stop();
+        world.reset(new Lv2World());
+        if (!world->loadBundle(bundle, error)) {
+            world.reset();
+            return false;
+        }
+        loadedBundle = bundle;
+    }
     Lv2Instance::Setup setup;
     setup.sampleRate = sampleRate;
     setup.maxBlock = (uint32_t)blockSize;
@@ -82,4 +89,5 @@ bool Lv2RenderHost::render(const MidiSong& song, const RenderSettings& settings,
 void Lv2RenderHost::stop() {
     plugin.reset();
     world.reset();
+    loadedBundle.clear();
 }

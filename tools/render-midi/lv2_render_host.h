@@ -15,7 +15,8 @@ bool isLv2BundlePath(const std::string& path);
 
 class Lv2RenderHost {
 public:
-    // Loads the bundle and instantiates its plug-in at the rate, for blocks of `blockSize`.
+    // Loads the bundle and instantiates its plug-in at the rate, for blocks of
+    // `blockSize`; started again on the same bundle, a fresh instance.
     bool start(const std::string& bundle, uint32_t sampleRate, int32_t blockSize, std::string* error);
     // The control inputs' names, in port order: what --param's indices count.
     std::vector<std::string> parameterNames() const;
@@ -28,5 +29,6 @@ public:
 
 private:
     std::unique_ptr<Lv2World> world;
+    std::string loadedBundle;
     std::unique_ptr<Lv2Instance> plugin;
 };

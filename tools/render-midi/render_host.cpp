@@ -136,7 +136,7 @@ namespace {
 // there are any, then processReplacing into cleared buffers.
 class VstBlockPlayer final : public BlockPlayer {
 public:
-    VstBlockPlayer(PluginInstance& plugin, VstInt32 blockSize) : plugin(plugin) {
+    VstBlockPlayer(PluginInstance& plugin, VstInt32 blockSize, PluginCallWatch* watch) : plugin(plugin), watch(watch) {
         AEffect* effect = plugin.record();
         // Every declared input gets silence and every declared output a buffer
         // of its own: a plug-in may read or write all of them.
@@ -149,20 +149,22 @@ public:
 
     void playBlock(const std::vector<BlockMessage>& messages, int32_t frames, const float** left,
                    const float** right) override {
-        if (!messages.empty()) {
-            events.clear();
-            for (const BlockMessage& m : messages) events.add(m.frame, m.bytes[0], m.bytes[1], m.bytes[2]);
-            plugin.dispatch(effProcessEvents, 0, 0, events.get());
-        }
+        events.clear();
+        for (const BlockMessage& m : messages) events.add(m.frame, m.bytes[0], m.bytes[1], m.bytes[2]);
+        VstEvents* block = messages.empty() ? nullptr : events.get();
         for (auto& b : outputs) std::fill(b.begin(), b.end(), 0.f);
+        if (watch) watch->entering();
+        if (block) plugin.dispatch(effProcessEvents, 0, 0, block);
         AEffect* effect = plugin.record();
         effect->processReplacing(effect, in.data(), out.data(), frames);
+        if (watch) watch->left();
         *left = out[0];
         *right = out.size() > 1 ? out[1] : out[0];
     }
 
 private:
     PluginInstance& plugin;
+    PluginCallWatch* watch;
     std::vector<std::vector<float>> inputs, outputs;
     std::vector<float*> in, out;
     MidiEventBlock events;
@@ -174,7 +176,7 @@ bool RenderHost::render(const MidiSong& song, const RenderSettings& settings, co
                         RenderStats* stats, const RenderProgress& progress) {
     *stats = RenderStats();
     if (!plugin || !plugin->record()) return false;
-    VstBlockPlayer player(*plugin, settings.blockSize);
+    VstBlockPlayer player(*plugin, settings.blockSize, callWatch);
     return renderSong(song, settings, player, sink, stats, progress);
 }
 

@@ -77,6 +77,18 @@ bool renderSong(const MidiSong& song, const RenderSettings& settings, BlockPlaye
 bool resolveParameters(const std::vector<std::string>& names, const std::vector<ParamSetting>& settings,
                        std::vector<std::pair<int32_t, float>>* resolved, std::string* error);
 
+// Told on the rendering thread just before and just after the plug-in's own
+// calls of each block, so that a benchmark can time the plug-in apart from
+// the host's work.
+class PluginCallWatch {
+public:
+    virtual void entering() = 0;
+    virtual void left() = 0;
+
+protected:
+    ~PluginCallWatch() = default;
+};
+
 class RenderHost {
 public:
     RenderHost();
@@ -95,6 +107,7 @@ public:
     void stop();
 
     PluginInstance* instance() { return plugin.get(); }
+    void watchCalls(PluginCallWatch* watch) { callWatch = watch; }
     RecordingHost host;
     // Set while an editor window is open: resizes its client area to (width, height).
     std::function<bool(int, int)> resizeEditorWindow;
@@ -102,6 +115,7 @@ public:
 private:
     VstIntPtr answer(const HostCall& call);
     std::unique_ptr<PluginInstance> plugin;
+    PluginCallWatch* callWatch = nullptr;
     uint32_t rate = 44100;
     VstInt32 block = 512;
 };
