@@ -7,8 +7,15 @@
 namespace {
 
 // A test of a flag that the runtime library set when the program or the
-// plug-in was loaded (the processor's and the system's support both).
-bool processorHasAvx2() { return __builtin_cpu_supports("avx2"); }
+// plug-in was loaded (the processor's and the system's support both). The
+// AVX2 mix is built only where it does no harm (engine/CMakeLists.txt).
+bool processorHasAvx2() {
+#ifdef QELT_MIX_AVX2
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
 
 }  // namespace
 
@@ -19,10 +26,11 @@ bool mixPathAvailable(MixPath path) {
 
 void mixVoicesOn(MixPath path, Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames,
                  float* mixLeft, float* mixRight) {
-    if (path == MixPath::Avx2)
-        mixVoicesAvx2(voices, samples, count, frames, mixLeft, mixRight);
-    else
-        mixAll<Sse2Lanes>(voices, samples, count, frames, mixLeft, mixRight);
+#ifdef QELT_MIX_AVX2
+    if (path == MixPath::Avx2) return mixVoicesAvx2(voices, samples, count, frames, mixLeft, mixRight);
+#endif
+    (void)path;
+    mixAll<Sse2Lanes>(voices, samples, count, frames, mixLeft, mixRight);
 }
 
 void mixVoices(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames, float* mixLeft,

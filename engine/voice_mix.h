@@ -17,12 +17,14 @@ QELT_AUDIO_THREAD void mixVoices(Voice* voices, const int16_t* const* samples, i
                                  float* mixLeft, float* mixRight);
 
 // The instruction sets the mix runs on. mixVoices takes AVX2 where the
-// processor has it, SSE2 otherwise; tests and benchmarks may name one.
+// processor has it and the build has that path (64-bit builds), SSE2
+// otherwise; tests and benchmarks may name one.
 enum class MixPath { Sse2, Avx2 };
 bool mixPathAvailable(MixPath path);
 QELT_AUDIO_THREAD void mixVoicesOn(MixPath path, Voice* voices, const int16_t* const* samples, int32_t count,
                                    int32_t frames, float* mixLeft, float* mixRight);
 
-// The AVX2 mix (voice_mix_avx2.cpp); call only where mixPathAvailable says so.
+// The AVX2 mix (voice_mix_avx2.cpp, 64-bit builds); call only where
+// mixPathAvailable says so.
 QELT_AUDIO_THREAD void mixVoicesAvx2(Voice* voices, const int16_t* const* samples, int32_t count, int32_t frames,
                                      float* mixLeft, float* mixRight);

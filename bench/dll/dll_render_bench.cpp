@@ -1,9 +1,9 @@
 // Render cost of the product DLL of this build's width, loaded through its
 // exported entry as a host loads it: 1, 8 and 32 voices sounding, in blocks
 // of 64, 512 and 4096 frames. Prints nanoseconds per voice-frame and the
-// share of one core the case takes at 44.1 kHz, from the median block of a
-// run and the best of several runs (the least disturbed by other work on the
-// machine).
+// share of one core the case takes at 44.1 kHz, from the median batch of
+// 4096 frames of a run and the best of several runs (the least disturbed by
+// other work on the machine).
 //
 // With --reference, a second DLL (an earlier build, say) is timed in the same
 // run, its runs taking turns with this build's, so that load on the machine
@@ -41,6 +41,7 @@ constexpr int kVoiceCounts[] = {1, 8, 32};
 constexpr VstInt32 kBlockSizes[] = {64, 512, 4096};
 constexpr VstInt32 kLargestBlock = 4096;
 constexpr long kFramesPerRun = 1024000;      // about 23 s of audio
+constexpr long kBatchFrames = 4096;          // timed together
 constexpr long kRestrikeFrames = 5 * 44100;  // low keys ring for over ten seconds
 constexpr int kFirstKeyParameter = 21;
 constexpr int kDefaultRuns = 5;
@@ -81,25 +82,28 @@ struct Loaded {
 };
 
 // Seconds processReplacing takes over one run with `voices` keys held: the
-// median block's time, times the blocks, so that a block the system
-// interrupted (the clock is the wall clock) does not count.
+// median batch's time, times the batches, so that a batch the system
+// interrupted (the clock is the wall clock) does not count. A batch is the
+// blocks of kBatchFrames frames: one 64-frame block alone takes a few clock
+// ticks under Wine.
 double timeRun(PluginInstance& plugin, int voices, VstInt32 blockFrames, float** outputs, std::vector<double>& times) {
     auto strike = [&] {
         plugin.dispatch(effSetProgram, 0, 0);  // selecting the program silences every note
         for (int i = 0; i < voices; i++) plugin.setParameter(kFirstKeyParameter + i, 1.f);
     };
     AEffect* e = plugin.record();
+    const long blocksPerBatch = std::max(1L, kBatchFrames / blockFrames);
     times.clear();
     long sinceStrike = kRestrikeFrames;
-    for (long done = 0; done < kFramesPerRun; done += blockFrames) {
+    for (long done = 0; done < kFramesPerRun; done += blocksPerBatch * blockFrames) {
         if (sinceStrike >= kRestrikeFrames) {
             strike();
             sinceStrike = 0;
         }
         double start = now();
-        e->processReplacing(e, nullptr, outputs, blockFrames);
+        for (long b = 0; b < blocksPerBatch; b++) e->processReplacing(e, nullptr, outputs, blockFrames);
         times.push_back(now() - start);
-        sinceStrike += blockFrames;
+        sinceStrike += blocksPerBatch * blockFrames;
     }
     std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
     return times[times.size() / 2] * (double)times.size();
@@ -216,7 +220,7 @@ int main(int argc, char** argv) {
     std::vector<float> left(kLargestBlock), right(kLargestBlock);
     float* outputs[2] = {left.data(), right.data()};
     std::vector<double> times;
-    times.reserve(kFramesPerRun / kBlockSizes[0]);
+    times.reserve(kFramesPerRun / kBatchFrames + 1);
 
     std::printf("%d-bit DLL, best of %d runs of %ld frames%s%s\n", (int)(8 * sizeof(void*)), runs, kFramesPerRun,
                 compare ? ", beside " : "", referencePath.c_str());
