@@ -30,7 +30,7 @@ constexpr uint8_t kVelocity = 100;
 constexpr long kSilenceFrames = 8192;  // a program change's fade is over long before this
 
 // Times the plug-in's own run: the watch is told just around it.
-class RunClock final : public Lv2RunWatch {
+class RunClock final : public PluginCallWatch {
 public:
     void entering() override { start = std::chrono::steady_clock::now(); }
     void left() override { seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }

@@ -89,11 +89,7 @@ MidiSong demoSong(benchmark::State& state) {
 }
 
 // Seconds of the plug-in's own calls, and of the whole render around them.
-class CallClock final : public PluginCallWatch
-#ifdef QELT_PLUGIN_LIBRARY
-    , public Lv2RunWatch
-#endif
-{
+class CallClock final : public PluginCallWatch {
 public:
     using Clock = std::chrono::steady_clock;
     void entering() override { callStart = Clock::now(); }

@@ -104,16 +104,7 @@ TEST_F(X11Input, DraggingTheVolumeKnobChangesTheSoundAndAutomatesTheHost) {
     ASSERT_GT(loud, 0.01f);
     rig.host.clear();
 
-    // Circular dragging: the press at the top turns the knob to the middle,
-    // the pointer then goes round to the left (a sixth of the sweep).
-    const Rect knob = knobRect(4);
-    rig.moveTo(knob.centerX(), knob.top);
-    rig.idle(1);
-    rig.button(true);
-    rig.idle(1);
-    rig.glide(knob.centerX(), knob.top, knob.left, knob.centerY(), 12);
-    rig.button(false);
-    rig.idle();
+    rig.dragKnobRoundToTheLeft(knobRect(4));
 
     expectOneFramedGesture(4);
     std::vector<HostGesture> seen = gesturesOf(rig.host);

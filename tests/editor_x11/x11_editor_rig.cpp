@@ -223,6 +223,16 @@ void EditorWindowRig::glide(int fromX, int fromY, int toX, int toY, int steps) {
     }
 }
 
+void EditorWindowRig::dragKnobRoundToTheLeft(const Rect& knob) {
+    moveTo(knob.centerX(), knob.top);
+    idle(1);
+    button(true);
+    idle(1);
+    glide(knob.centerX(), knob.top, knob.left, knob.centerY(), 12);
+    button(false);
+    idle();
+}
+
 std::vector<HostGesture> gesturesOf(const RecordingHost& host) {
     std::vector<HostGesture> found;
     for (const HostCall& call : host.calls())

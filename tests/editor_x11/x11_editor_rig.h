@@ -99,6 +99,9 @@ public:
     void shift(bool down);
     // Moves in `steps` even steps, an idle pass after each.
     void glide(int fromX, int fromY, int toX, int toY, int steps);
+    // Circular dragging: the press at the knob's top turns it to the middle,
+    // the pointer then goes round to the left (a sixth of the sweep).
+    void dragKnobRoundToTheLeft(const Rect& knob);
 
 protected:
     // One idle call of the host to its editor.

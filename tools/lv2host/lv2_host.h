@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/plugin_call_watch.h"
+
 // A MIDI message of up to three bytes at a frame of the block.
 struct Lv2Midi {
     uint32_t frame = 0;
@@ -71,17 +73,6 @@ private:
     std::map<std::string, LilvNode*> nodes;
 };
 
-// Told on the running thread just before and just after the plug-in's run
-// (a validator marks the audio call with it; the host's own work stays out).
-class Lv2RunWatch {
-public:
-    virtual void entering() = 0;
-    virtual void left() = 0;
-
-protected:
-    ~Lv2RunWatch() = default;
-};
-
 // One instance with every port connected to a buffer of its own.
 class Lv2Instance {
 public:
@@ -125,7 +116,7 @@ public:
     // text), and such a text restored.
     std::string saveState();
     bool restoreState(const std::string& saved, std::string* error);
-    void watchRuns(Lv2RunWatch* watch) { runWatch = watch; }
+    void watchRuns(PluginCallWatch* watch) { runWatch = watch; }
 
     LilvInstance* instance() const { return lilvInstance; }
     const Setup& setup() const { return settings; }
@@ -154,6 +145,6 @@ private:
     std::vector<size_t> controls, audioOutputs;
     std::vector<Lv2Midi> written;
     bool inBounds = true;
-    Lv2RunWatch* runWatch = nullptr;
+    PluginCallWatch* runWatch = nullptr;
     LV2_URID sequenceType, chunkType, midiEventType, floatType, doubleType, intType;
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/plugin_call_watch.h"
 #include "tools/render-midi/midi_file.h"
 #include "tools/vsthost/vst_host.h"
 
@@ -76,18 +77,6 @@ bool renderSong(const MidiSong& song, const RenderSettings& settings, BlockPlaye
 // false with a reason when one of them names no parameter.
 bool resolveParameters(const std::vector<std::string>& names, const std::vector<ParamSetting>& settings,
                        std::vector<std::pair<int32_t, float>>* resolved, std::string* error);
-
-// Told on the rendering thread just before and just after the plug-in's own
-// calls of each block, so that a benchmark can time the plug-in apart from
-// the host's work.
-class PluginCallWatch {
-public:
-    virtual void entering() = 0;
-    virtual void left() = 0;
-
-protected:
-    ~PluginCallWatch() = default;
-};
 
 class RenderHost {
 public:

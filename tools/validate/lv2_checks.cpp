@@ -34,7 +34,7 @@ Lv2World* world(const std::string& bundle, std::string* error) {
 
 // The bundle's plug-in, instantiated at start. Events and key presses wait
 // for the next run; control values are seen by it, as LV2 has them.
-class Lv2Player final : public AudioPlayer, private Lv2RunWatch {
+class Lv2Player final : public AudioPlayer, private PluginCallWatch {
 public:
     explicit Lv2Player(const Settings& s) : lilv(world(s.lv2Bundle, nullptr)) {}
     ~Lv2Player() override = default;
