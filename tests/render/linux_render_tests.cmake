@@ -15,7 +15,7 @@ add_dependencies(render_demo_test Qelt-epiano)
 
 qelt_add_gtest(render_sound_file_test SOURCES sound_file_test.cpp LIBS qelt_sound_file TIMEOUT 120)
 
-add_test(NAME render_cli_native
+qelt_add_test(NAME render_cli_native
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/cli-test.sh $<TARGET_FILE:qelt-render>
                  $<TARGET_FILE:impulse-instrument> $<TARGET_FILE:impulse-plain> render)
 set_tests_properties(render_cli_native PROPERTIES TIMEOUT 300)
@@ -23,13 +23,13 @@ set_tests_properties(render_cli_native PROPERTIES TIMEOUT 300)
 # The same samples through the .so as through the LV2 bundle, and as through
 # the Windows DLLs when this tree is told where the Windows builds are (make
 # test does).
-add_test(NAME render_lv2_same_as_so
+qelt_add_test(NAME render_lv2_same_as_so
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
                  $<TARGET_FILE:Qelt-epiano> ${CMAKE_BINARY_DIR}/Qelt-epiano.lv2)
 set_tests_properties(render_lv2_same_as_so PROPERTIES TIMEOUT 300)
 set(QELT_WINDOWS_TREES "" CACHE STRING "Windows build trees whose DLLs the .so must sound the same as")
 if(QELT_WINDOWS_TREES)
-    add_test(NAME render_same_as_windows
+    qelt_add_test(NAME render_same_as_windows
              COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
                      $<TARGET_FILE:Qelt-epiano> ${QELT_WINDOWS_TREES})
     set_tests_properties(render_same_as_windows PROPERTIES TIMEOUT 900)

@@ -117,6 +117,23 @@ controls, tremolo, block 4096|$work/controls.mid|--param 2=0.9 --param 3=0.3 --b
 # Every case on every build must be found the same: a case that did not run,
 # or a build that is not there, fails the test as a difference does. The
 # renders get no standard input, so none of them can eat the list of cases.
+# A 32-bit DLL is left out, by name, where this machine runs no 32-bit code;
+# at least one build must be left to compare with.
+n=$#
+while [ $n -gt 0 ]; do
+    build="$1"
+    shift
+    n=$((n - 1))
+    case "$build" in /*) ;; *) build="$root/$build" ;; esac
+    case "$build" in *.lv2|*.lv2/) ;; *)
+        if [ -f "$build/Qelt-epiano.dll" ] && [ "$("$root/tools/pe-width/pe-width.sh" "$build/Qelt-epiano.dll")" = 32 ] &&
+            ! why=$("$root/tools/setup/runs-32bit.sh" --reason); then
+            echo "skipped: the 32-bit DLL ($build): $why"
+            continue
+        fi ;;
+    esac
+    set -- "$@" "$build"
+done
 [ $# -gt 0 ] || { echo "FAILED: no build to compare with"; exit 1; }
 expected=$(($(printf '%s\n' "$cases" | grep -c .) * $#))
 passes=0
@@ -136,7 +153,6 @@ other() {
     esac
 }
 for build in "$@"; do
-    case "$build" in /*) ;; *) build="$root/$build" ;; esac
     case "$build" in
         *.lv2|*.lv2/) [ -f "$build/manifest.ttl" ] || { failed "$build is not built"; continue; } ;;
         *) [ -f "$build/Qelt-epiano.dll" ] || { failed "$build/Qelt-epiano.dll is not built"; continue; } ;;

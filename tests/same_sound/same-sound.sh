@@ -3,17 +3,27 @@
 # parameter, pedal, wheel, rate changes, uneven blocks) and the bundled demo
 # are played through both and compared byte for byte, as are the parameter
 # display texts. With a third tree (native), its session must match too.
+# Where this machine runs no 32-bit code, the 64-bit DLL and the native build
+# are compared alone, and the 32-bit DLL is named as skipped.
 # With --lv2, the Linux tree's program plays the session as far as LV2 can
 # take it (a fresh instance per rate, no keys through parameters) through
 # the .so and through the LV2 bundle, and the two are compared.
+# With --linux32, a static 32-bit Linux build of the session program (the
+# 32-bit DLL's arithmetic, natively or under qemu-i386-static) plays the
+# session and the demo, and both must equal the native tree's.
 #   same-sound.sh WIN32-TREE WIN64-TREE [NATIVE-TREE]
 #   same-sound.sh --lv2 QELT-SESSION-RENDER BUNDLE
+#   same-sound.sh --linux32 QELT-SESSION-RENDER NATIVE-TREE
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 lv2_session=
+linux32_session=
 if [ "$1" = --lv2 ]; then
     lv2_session="$2"
     bundle="$3"
+elif [ "$1" = --linux32 ]; then
+    linux32_session="$2"
+    native="$3"
 else
     win32="$1"
     win64="$2"
@@ -29,11 +39,11 @@ fail() {
 }
 
 # session NAME PROGRAM...: plays the session into $work/NAME.raw and .txt
-# (only .raw with --portable or --lv2, which have no display texts).
+# (only .raw with --portable, --lv2 or --song, which have no display texts).
 session() {
     name="$1"
     shift
-    case " $* " in *" --portable "*|*" --lv2 "*) texts= ;; *) texts="$work/$name.txt" ;; esac
+    case " $* " in *" --portable "*|*" --lv2 "*|*" --song "*) texts= ;; *) texts="$work/$name.txt" ;; esac
     # shellcheck disable=SC2086 # no texts: no argument
     if summary=$("$@" "$work/$name.raw" $texts); then
         summary=$(printf '%s' "$summary" | tr -d '\r')  # Windows programs end lines with CR LF
@@ -83,31 +93,68 @@ if [ -n "$lv2_session" ]; then
     exit
 fi
 
-for exe in "$win32/qelt-session-render.exe" "$win64/qelt-session-render.exe"; do
+if [ -n "$linux32_session" ]; then
+    program="$native/tests/same_sound/qelt-session-render"
+    [ -x "$program" ] || { echo "FAILED: $program is not built (make native)"; exit 1; }
+    run32="$root/tests/support/run-i386.sh"
+    "$root/tools/setup/runs-32bit.sh" >/dev/null || echo "the 32-bit programs run under qemu-i386-static"
+    demo="$root/tools/render-midi/demo/demo-phrase.mid"
+    session linux32 "$run32" "$linux32_session"
+    session native "$program"
+    same "session through the 32-bit and the native build" "$work/linux32.raw" "$work/native.raw"
+    same "parameter texts of the 32-bit and the native build" "$work/linux32.txt" "$work/native.txt"
+    session demo32 "$run32" "$linux32_session" --song "$demo"
+    session demo "$program" --song "$demo"
+    same "demo through the 32-bit and the native build" "$work/demo32.raw" "$work/demo.raw"
+    echo "$passes of 3 identical, $failures failed"
+    [ $failures = 0 ] && [ $passes = 3 ]
+    exit
+fi
+
+# The 32-bit DLL only where this machine runs 32-bit code; elsewhere the
+# comparisons leave it out by name and the 64-bit DLL stands in for it.
+if why=$("$root/tools/setup/runs-32bit.sh" --reason); then
+    widths="32 64"
+else
+    widths=64
+    echo "skipped: the 32-bit DLL ($win32): $why"
+fi
+for width in $widths; do
+    eval exe=\$win$width/qelt-session-render.exe
     [ -f "$exe" ] || { echo "$exe is not built (make win32 win64)"; exit 1; }
 done
 
-expected=3
-[ -n "$native" ] && expected=5
-session win32 "$root/tests/support/run-wine.sh" "$win32/qelt-session-render.exe"
+expected=0
+reference=win${widths%% *}
+if [ "$widths" = "32 64" ]; then
+    session win32 "$root/tests/support/run-wine.sh" "$win32/qelt-session-render.exe"
+    expected=3
+fi
 session win64 "$root/tests/support/run-wine.sh" "$win64/qelt-session-render.exe"
-same "session through the 32- and 64-bit DLLs" "$work/win32.raw" "$work/win64.raw"
-same "parameter texts of the 32- and 64-bit DLLs" "$work/win32.txt" "$work/win64.txt"
+if [ "$widths" = "32 64" ]; then
+    same "session through the 32- and 64-bit DLLs" "$work/win32.raw" "$work/win64.raw"
+    same "parameter texts of the 32- and 64-bit DLLs" "$work/win32.txt" "$work/win64.txt"
+fi
 if [ -n "$native" ]; then
+    expected=$((expected + 2))
     session native "$native/tests/same_sound/qelt-session-render"
-    same "session through the native build and the 32-bit DLL" "$work/win32.raw" "$work/native.raw"
-    same "parameter texts of the native build and the 32-bit DLL" "$work/win32.txt" "$work/native.txt"
+    same "session through the native build and the ${reference#win}-bit DLL" "$work/$reference.raw" "$work/native.raw"
+    same "parameter texts of the native build and the ${reference#win}-bit DLL" "$work/$reference.txt" \
+        "$work/native.txt"
 fi
 
-demo="$root/tools/render-midi/demo/demo-phrase.mid"
-for width in 32 64; do
-    eval tree=\$win$width
-    QELT_WIN32="$win32" QELT_WIN64="$win64" "$root/tools/render-midi/qelt-render" \
-        --plugin "$tree/Qelt-epiano.dll" "$demo" "$work/demo$width.wav" >"$work/demo$width.out" 2>&1 </dev/null ||
-        { fail "demo through the $width-bit DLL: $(cat "$work/demo$width.out")"; continue; }
-    case "$(cat "$work/demo$width.out")" in *"(silent)"*) fail "demo through the $width-bit DLL is silent" ;; esac
-done
-same "demo through the 32- and 64-bit DLLs" "$work/demo32.wav" "$work/demo64.wav"
+if [ "$widths" = "32 64" ]; then
+    demo="$root/tools/render-midi/demo/demo-phrase.mid"
+    for width in 32 64; do
+        eval tree=\$win$width
+        QELT_WIN32="$win32" QELT_WIN64="$win64" "$root/tools/render-midi/qelt-render" \
+            --plugin "$tree/Qelt-epiano.dll" "$demo" "$work/demo$width.wav" >"$work/demo$width.out" 2>&1 </dev/null ||
+            { fail "demo through the $width-bit DLL: $(cat "$work/demo$width.out")"; continue; }
+        case "$(cat "$work/demo$width.out")" in *"(silent)"*) fail "demo through the $width-bit DLL is silent" ;; esac
+    done
+    same "demo through the 32- and 64-bit DLLs" "$work/demo32.wav" "$work/demo64.wav"
+fi
 
+[ $expected -gt 0 ] || { echo "FAILED: nothing to compare the 64-bit DLL with (no native tree given)"; exit 1; }
 echo "$passes of $expected identical, $failures failed"
 [ $failures = 0 ] && [ $passes = $expected ]

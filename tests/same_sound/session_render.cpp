@@ -8,6 +8,7 @@
 //   qelt-session-render OUT.raw OUT.txt
 //   qelt-session-render --portable OUT.raw        (Linux plug-in tree)
 //   qelt-session-render --lv2 BUNDLE OUT.raw      (Linux plug-in tree)
+//   qelt-session-render --song SONG.mid OUT.raw
 //
 // OUT.raw: the output, interleaved left/right 32-bit floats. OUT.txt: the
 // parameter display texts over a sweep of values. Prints frames, peak and the
@@ -18,6 +19,8 @@
 // (LV2 takes the rate at instantiation) and no keys through the parameter
 // entry (a VST 2 thing); --lv2 plays that through the bundle's plug-in, with
 // the parameters as its control ports, so the two outputs must be the same.
+// --song plays a MIDI file as the renderer does (44.1 kHz, 512-frame blocks,
+// the tail until silence): the demo, for builds that have no renderer.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +30,7 @@
 
 #include "tests/same_sound/session_instrument.h"
 #include "tests/support/plugin_under_test.h"
+#include "tools/render-midi/render_host.h"
 
 namespace {
 
@@ -176,19 +180,76 @@ std::unique_ptr<SessionInstrument> makeInstrument(const char* bundle, float rate
     return made;
 }
 
+// Writes left/right interleaved as 32-bit floats and prints frames, peak and
+// the count of non-finite samples; false when the file cannot be written.
+bool writeRaw(const std::vector<float>& left, const std::vector<float>& right, const char* path) {
+    size_t frames = left.size();
+    std::vector<float> interleaved(2 * frames);
+    double peak = 0;
+    size_t nonFinite = 0;
+    for (size_t i = 0; i < frames; i++) {
+        interleaved[2 * i] = left[i];
+        interleaved[2 * i + 1] = right[i];
+        for (float x : {left[i], right[i]}) {
+            if (!std::isfinite(x))
+                nonFinite++;
+            else
+                peak = std::fmax(peak, std::fabs(x));
+        }
+    }
+    FILE* out = std::fopen(path, "wb");
+    bool written = out && std::fwrite(interleaved.data(), sizeof(float), interleaved.size(), out) == interleaved.size();
+    if (out && std::fclose(out) != 0) written = false;
+    if (written)
+        std::printf("frames %llu peak %.6f non-finite %llu\n", (unsigned long long)frames, peak,
+                    (unsigned long long)nonFinite);
+    return written;
+}
+
+int playSong(const char* songPath, const char* rawPath) {
+    MidiSong song;
+    MidiFileError error;
+    if (!readMidiFile(songPath, &song, &error)) {
+        std::fprintf(stderr, "%s: byte %lld: %s\n", songPath, (long long)error.offset, error.message.c_str());
+        return 1;
+    }
+    VstEntryProc entry = pluginEntry();
+    RenderHost host;
+    std::string why;
+    if (!entry || !host.start(entry, 44100, kAnnouncedBlockSize, &why)) {
+        std::fprintf(stderr, "the instrument could not be started%s%s\n", why.empty() ? "" : ": ", why.c_str());
+        return 1;
+    }
+    std::vector<float> left, right;
+    auto keep = [&](const float* l, const float* r, VstInt32 frames) {
+        left.insert(left.end(), l, l + frames);
+        right.insert(right.end(), r, r + frames);
+        return true;
+    };
+    RenderStats stats;
+    if (!host.render(song, RenderSettings(), keep, &stats)) return 1;
+    host.stop();
+    if (!writeRaw(left, right, rawPath)) {
+        std::fprintf(stderr, "cannot write %s\n", rawPath);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const char* bundle = nullptr;
     bool portable = false;
+    if (args.size() == 3 && args[0] == "--song") return playSong(argv[2], argv[3]);
     if (args.size() == 2 && args[0] == "--portable") {
         portable = true;
     } else if (args.size() == 3 && args[0] == "--lv2") {
         portable = true;
         bundle = argv[2];
     } else if (args.size() != 2 || args[0].compare(0, 2, "--") == 0) {
-        std::fprintf(stderr, "usage: %s OUT.raw OUT.txt | --portable OUT.raw | --lv2 BUNDLE OUT.raw\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUT.raw OUT.txt | --portable OUT.raw | --lv2 BUNDLE OUT.raw | --song SONG.mid OUT.raw\n", argv[0]);
         return 1;
     }
     const char* rawPath = argv[argc - (portable ? 1 : 2)];
@@ -219,28 +280,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    size_t frames = session.left.size();
-    std::vector<float> interleaved(2 * frames);
-    double peak = 0;
-    size_t nonFinite = 0;
-    for (size_t i = 0; i < frames; i++) {
-        interleaved[2 * i] = session.left[i];
-        interleaved[2 * i + 1] = session.right[i];
-        for (float x : {session.left[i], session.right[i]}) {
-            if (!std::isfinite(x))
-                nonFinite++;
-            else
-                peak = std::fmax(peak, std::fabs(x));
-        }
-    }
-    FILE* out = std::fopen(rawPath, "wb");
-    bool written = out && std::fwrite(interleaved.data(), sizeof(float), interleaved.size(), out) == interleaved.size();
-    if (out && std::fclose(out) != 0) written = false;
+    bool written = writeRaw(session.left, session.right, rawPath);
     if (!written || (!portable && !writeDisplayTexts(*plugin, argv[2]))) {
         std::fprintf(stderr, "cannot write %s%s%s\n", rawPath, portable ? "" : " or ", portable ? "" : argv[2]);
         return 1;
     }
-    std::printf("frames %llu peak %.6f non-finite %llu\n", (unsigned long long)frames, peak,
-                (unsigned long long)nonFinite);
     return 0;
 }

@@ -3,7 +3,10 @@
 # its window as build/editor.bmp and build/editor.png; with --docs also as the
 # README's picture, docs/editor.png.
 #
-#   tools/editor-picture/make-editor-picture.sh [--docs] [WIN32-TREE]   (default build/win32)
+#   tools/editor-picture/make-editor-picture.sh [--docs] [WINDOWS-TREE]   (default build/win64)
+#
+# Both widths draw the same picture; the 64-bit DLL runs on every x86-64
+# machine, also where the kernel runs no 32-bit code.
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 docs=no
@@ -11,7 +14,7 @@ if [ "$1" = "--docs" ]; then
     docs=yes
     shift
 fi
-tree="${1:-build/win32}"
+tree="${1:-build/win64}"
 case "$tree" in /*) ;; *) tree="$root/$tree" ;; esac
 out="$root/build"
 mkdir -p "$out"
@@ -21,10 +24,12 @@ set -- "$root/tools/render-midi/qelt-render" --plugin "$tree/Qelt-epiano.dll" --
 # The window needs a display; without one a virtual one stands in. A Wine
 # session still running from an earlier step (the demo render, with no
 # display) would be joined and could not open windows: wait for it to end.
-WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" timeout 30 wineserver -w 2>/dev/null || true
+for prefix in "${WINEPREFIX:-$root/build/wineprefix}" "$root/build/wineprefix64"; do
+    WINEPREFIX="$prefix" timeout 30 wineserver -w 2>/dev/null || true
+done
 [ -n "$DISPLAY" ] || set -- xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
 QELT_WIN32="$tree" QELT_WIN64="$tree" "$@" || {
-    echo "make-editor-picture: the editor could not be shot" >&2
+    echo "make-editor-picture: the editor of $tree/Qelt-epiano.dll could not be shot (status $?)" >&2
     exit 1
 }
 python3 "$here/bmp_to_png.py" "$out/editor.bmp" "$out/editor.png" || exit 1

@@ -2,12 +2,23 @@
 # Installs the Debian packages the builds and tests need; skips what is present.
 #   install-deps.sh          everything: native, Linux, both Windows widths, fuzzing
 #   install-deps.sh linux    only what the Linux plug-ins (VST and LV2) and the renderer need
+#
+# 32-bit Wine (wine32:i386) only where this machine runs 32-bit code: on a
+# kernel without it, its packages' install scripts fail with "Exec format
+# error" and nothing could use it. The 32-bit arithmetic check needs no
+# 32-bit Wine: it builds a static 32-bit Linux program (g++-multilib) and runs
+# it natively or under qemu-i386-static.
 set -e
+here=$(cd "$(dirname "$0")" && pwd)
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
 lv2-dev liblilv-dev"
-TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev"
+TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile
+g++-multilib libc6-dev-i386 qemu-user-static"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-wine wine32:i386 wine64"
+wine wine64"
+if "$here/runs-32bit.sh" >/dev/null; then
+    WINDOWS="$WINDOWS wine32:i386"
+fi
 FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"
 case "${1:-all}" in
     linux) PKGS="$COMMON" ;;
