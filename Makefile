@@ -31,7 +31,7 @@ PREFIX ?= /usr/local
 .PHONY: win64 test-win64
 .PHONY: linux linux-deps linux-tree test-linux install install-user
 .PHONY: fuzz fuzz-build test-fuzz
-.PHONY: linux32 test-linux32 test-summary
+.PHONY: linux32 test-linux32 vm-deps test-win32-vm
 
 all: deps dll linux-tree demo editor-picture
 
@@ -95,12 +95,12 @@ test-native: native
 # Windows programs run under Wine; the ones that open windows need a display.
 # A Wine session left from an earlier step is bound to another display (or
 # none): it is let end first, so the tests start one on their own display.
-# Where the machine runs no 32-bit code they are reported as skipped; the
-# output is kept for the run's closing lines.
+# Where the machine runs no 32-bit code they run in a small virtual machine
+# (tools/win32-vm; QELT_WIN32_VM=0 leaves it out), and where none can be had
+# they are reported as skipped. The output is kept for the run's closing lines.
 test-win32: win32
 	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
-	cd $(WIN32) && set -o pipefail && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS) \
-		| tee ctest-output.txt
+	JOBS=$(JOBS) tests/support/win32-suite.sh $(WIN32)
 
 # The same programs built for 64-bit Windows, under 64-bit Wine in a prefix of
 # their own (build/wineprefix64), and the two DLLs' sound compared.
@@ -172,6 +172,15 @@ install-user: $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl
 
 $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl &:
 	@$(MAKE) --no-print-directory linux
+
+# The 32-bit Windows suite in the small virtual machine (Debian's kernel, which
+# runs 32-bit code, under qemu's software emulation), on any machine; the
+# image is kept in ~/.cache/qelt-epiano/win32-vm.
+vm-deps:
+	@tools/setup/install-deps.sh vm
+
+test-win32-vm: win32 vm-deps
+	@tools/win32-vm/win32-vm.sh $(WIN32)
 
 # The 32-bit arithmetic without Wine: the engine and the session renderer as a
 # static 32-bit Linux program with the 32-bit DLL's floating-point flags, run

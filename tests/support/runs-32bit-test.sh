@@ -7,7 +7,8 @@
 #   programs and the scripts that start them are skipped (status 77, one
 #   reason), the renderer refuses a 32-bit DLL in one line, and 32-bit Linux
 #   programs still run, under qemu-i386-static;
-# - the closing lines of a run count the skipped tests.
+# - the closing lines of a run count the skipped tests, or say that the
+#   virtual machine ran them.
 #   runs-32bit-test.sh PROGRAM32
 program="$1"
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -66,6 +67,12 @@ printf '%s\n' "67% tests passed, 0 tests failed out of 3" "The following tests d
 "$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
 check "the run's closing lines count the skipped tests" says "$work/summary" "^32-bit Windows: 2 of 3 tests skipped"
 check "and say why" says "$work/summary" "$reason"
+printf '%s\n' "win32-vm: no virtual machine: making the image needs root (debootstrap)" >>"$work/ctest"
+"$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
+check "and why no virtual machine ran them" says "$work/summary" "No virtual machine.*needs root"
+printf '%s\n' "100% tests passed, 0 tests failed out of 29" "win32-vm: 894 s in the virtual machine" >"$work/ctest"
+"$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
+check "or that they ran in the virtual machine" says "$work/summary" "the 29 tests of build/win32 ran in a virtual machine (894 s)"
 
 echo "$passes passed, $failures failed"
 [ $failures = 0 ]

@@ -2,10 +2,11 @@
 # Installs the Debian packages the builds and tests need; skips what is present.
 #   install-deps.sh          everything: native, Linux, both Windows widths, fuzzing
 #   install-deps.sh linux    only what the Linux plug-ins (VST and LV2) and the renderer need
+#   install-deps.sh vm       what the 32-bit Windows suite's virtual machine needs (make test-win32-vm)
 #
 # 32-bit Wine (wine32:i386) only where this machine runs 32-bit code: on a
 # kernel without it, its packages' install scripts fail with "Exec format
-# error" and nothing could use it. The 32-bit arithmetic check needs no
+# error" and nothing here could use it. The 32-bit arithmetic check needs no
 # 32-bit Wine: it builds a static 32-bit Linux program (g++-multilib) and runs
 # it natively or under qemu-i386-static.
 set -e
@@ -16,14 +17,20 @@ TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libs
 g++-multilib libc6-dev-i386 qemu-user-static"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64"
+FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"
+# Where the kernel runs no 32-bit code, the 32-bit Windows suite runs in a
+# small virtual machine instead (tools/win32-vm).
+VM="debootstrap qemu-system-x86 e2fsprogs"
 if "$here/runs-32bit.sh" >/dev/null; then
     WINDOWS="$WINDOWS wine32:i386"
+elif [ "${QELT_WIN32_VM:-1}" != 0 ]; then
+    WINDOWS="$WINDOWS $VM"
 fi
-FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"
 case "${1:-all}" in
     linux) PKGS="$COMMON" ;;
+    vm) PKGS="$VM" ;;
     all) PKGS="$COMMON $TESTING $WINDOWS $FUZZING" ;;
-    *) echo "usage: $0 [all|linux]" >&2; exit 1 ;;
+    *) echo "usage: $0 [all|linux|vm]" >&2; exit 1 ;;
 esac
 need=""
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
