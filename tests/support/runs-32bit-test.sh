@@ -34,7 +34,7 @@ if answer=$(QELT_RUN_WIN32= "$root/tools/setup/runs-32bit.sh"); then
 else
     echo "this machine: $answer"
     check "a no: the 32-bit program cannot start (status $direct)" test "$direct" = 126
-    check "a no gives the reason" test "$answer" = "no: $reason (a 32-bit test program could not run: status 126)"
+    check "a no gives the reason" test "$answer" = "no: $reason (a 32-bit test program could not run: Exec format error)"
 fi
 
 export QELT_RUN_WIN32=0

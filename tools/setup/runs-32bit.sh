@@ -27,19 +27,34 @@ fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-# In the build folder rather than /tmp, which may be mounted noexec.
-dir="${QELT_PROBE_DIR:-$root/build}"
-mkdir -p "$dir" 2>/dev/null && [ -w "$dir" ] || dir="${TMPDIR:-/tmp}"
-probe=$(mktemp "$dir/.qelt-i386-probe.XXXXXX") || answer no "cannot write the 32-bit probe program into $dir"
-trap 'rm -f "$probe"' EXIT
-printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000' >"$probe"
-printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000' >>"$probe"
-printf '\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000' >>"$probe"
-printf '\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010' >>"$probe"
-printf '\000\200\004\010\140\000\000\000\140\000\000\000\005\000\000\000' >>"$probe"
-printf '\000\020\000\000\270\001\000\000\000\273\052\000\000\000\315\200' >>"$probe"
-chmod 755 "$probe"
-"$probe" 2>/dev/null
-status=$?
-[ $status = 42 ] && answer yes
-answer no "this machine runs no 32-bit x86 code (a 32-bit test program could not run: status $status)"
+# try DIR: writes the probe there and runs it; sets status and error.
+try() {
+    mkdir -p "$1" 2>/dev/null && [ -w "$1" ] || return 1
+    probe=$(mktemp "$1/.qelt-i386-probe.XXXXXX") || return 1
+    {
+        printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000'
+        printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000'
+        printf '\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000'
+        printf '\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010'
+        printf '\000\200\004\010\140\000\000\000\140\000\000\000\005\000\000\000'
+        printf '\000\020\000\000\270\001\000\000\000\273\052\000\000\000\315\200'
+    } >"$probe"
+    chmod 755 "$probe"
+    error=$( ("$probe") 2>&1)
+    status=$?
+    rm -f "$probe"
+    return 0
+}
+# The build folder first: /tmp may be mounted noexec. A folder where programs
+# may not run at all says nothing about 32-bit code: the next one is tried.
+for dir in "${QELT_PROBE_DIR:-$root/build}" "${TMPDIR:-/tmp}" /dev/shm "$HOME"; do
+    try "$dir" || continue
+    [ $status = 42 ] && answer yes
+    case "$error" in *"Exec format error"*|*"exec format error"*) break ;; esac
+done
+[ -n "${status:-}" ] || answer no "the 32-bit test program could not be written anywhere"
+case "$error" in
+    *"Exec format error"*|*"exec format error"*)
+        answer no "this machine runs no 32-bit x86 code (a 32-bit test program could not run: Exec format error)" ;;
+esac
+answer no "this machine runs no 32-bit x86 code (a 32-bit test program could not run: status $status${error:+: $error})"
