@@ -70,7 +70,8 @@ check "and say why" says "$work/summary" "$reason"
 printf '%s\n' "win32-vm: no virtual machine: making the image needs root (debootstrap)" >>"$work/ctest"
 "$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
 check "and why no virtual machine ran them" says "$work/summary" "No virtual machine.*needs root"
-printf '%s\n' "100% tests passed, 0 tests failed out of 29" "win32-vm: 894 s in the virtual machine" >"$work/ctest"
+printf '\033[0;32m100%% tests passed\033[0;0m, 0 tests failed\033[0;0m out of 29\r\nwin32-vm: 894 s in the virtual machine\n' \
+    >"$work/ctest"
 "$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
 check "or that they ran in the virtual machine" says "$work/summary" "the 29 tests of build/win32 ran in a virtual machine (894 s)"
 
