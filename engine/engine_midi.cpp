@@ -14,13 +14,13 @@ constexpr int32_t kNoteOff = 0x80, kNoteOn = 0x90, kControlChange = 0xB0, kProgr
 void EpianoEngine::queueNoteEvent(int32_t deltaFrames, int32_t note, int32_t velocity) {
     if (queuedEvents >= kMaxQueuedEvents) {
         // Full: a note-on gives way, and a release takes the place of the last
-        // queued note-on. With no note-on queued, a release of every key is
-        // already there and this one would change nothing.
+        // queued note-on, or else of a release that changes nothing.
         if (velocity > 0) return;
-        int32_t lastNoteOn = queuedEvents - 1;
-        while (lastNoteOn >= 0 && events[lastNoteOn].velocity <= 0) lastNoteOn--;
-        if (lastNoteOn < 0) return;
-        removeQueuedEvent(lastNoteOn);
+        int32_t victim = queuedEvents - 1;
+        while (victim >= 0 && events[victim].velocity <= 0) victim--;
+        if (victim < 0) victim = redundantRelease(deltaFrames, note);
+        if (victim < 0) return;  // this release is the one that changes nothing
+        removeQueuedEvent(victim);
     }
     int32_t at = queuedEvents;
     while (at > 0 && events[at - 1].deltaFrames > deltaFrames) at--;
@@ -28,6 +28,28 @@ void EpianoEngine::queueNoteEvent(int32_t deltaFrames, int32_t note, int32_t vel
     events[at] = NoteEvent{deltaFrames, note, velocity};
     queuedEvents++;
     events[queuedEvents].deltaFrames = kEventQueueEnd;
+}
+
+// With only releases queued, a second release of a key (or a second pedal-up)
+// behind the first changes nothing: the first has released the key's voices
+// or handed them to the pedal, which keeps its state for the whole render,
+// and a pedal-up with the pedal up leaves nothing held for a later one. The
+// queue holds more entries than there are keys and the pedal, so a full one
+// always has such a release. Returns its index, or -1 when the release of
+// `note` at `deltaFrames` is itself the redundant one.
+int32_t EpianoEngine::redundantRelease(int32_t deltaFrames, int32_t note) const {
+    for (int32_t i = 0; i < queuedEvents && events[i].deltaFrames <= deltaFrames; i++)
+        if (events[i].note == note) return -1;
+    for (int32_t i = 0; i < queuedEvents; i++)
+        if (events[i].note == note) return i;  // behind the new one, which takes its place
+    bool released[kHeldNote + 1] = {};
+    for (int32_t i = 0; i < queuedEvents; i++) {
+        int32_t key = events[i].note;
+        if (key < 0 || key > kHeldNote) continue;
+        if (released[key]) return i;
+        released[key] = true;
+    }
+    return -1;
 }
 
 void EpianoEngine::removeQueuedEvent(int32_t at) {

@@ -35,6 +35,7 @@ void EpianoEngine::construct(const EngineSamples& set) {
     applyProgram();
 
     for (int i = 0; i < kNumSamples; i++) samples[i] = set.data[i];
+    sampleInfo = set.info;
     buildSampleZones(zones, set.info);
 
     for (Voice& v : voices) {
@@ -50,6 +51,18 @@ void EpianoEngine::construct(const EngineSamples& set) {
     outputVolume = 1.f;
 
     recalculate();
+}
+
+// A new instance's state in place: the object, and any pointer a host or an
+// editor holds to it, stay valid; the recordings and the observer stay too.
+// Not while a block renders.
+void EpianoEngine::reset() {
+    const int16_t* recordings[kNumSamples];
+    std::memcpy(recordings, samples, sizeof(samples));
+    EngineChange stale;
+    while (changes.pop(stale)) {
+    }
+    construct(EngineSamples{recordings, sampleInfo});
 }
 
 // The rate reaches the audio thread with the next block, so a block being

@@ -66,6 +66,9 @@ public:
     void parameterDisplay(int32_t index, char* text) const;
     // Set once, before the instance plays; null for none.
     void setObserver(EngineObserver* observer) { this->observer = observer; }
+    // Back to a new engine's state, in place (a host's re-activation); not
+    // while a block renders.
+    void reset();
 
     // Audio side, one block after the other: the changes of other threads,
     // then the block's MIDI messages at their frames, then the render. A
@@ -73,8 +76,9 @@ public:
     // their frame.
     QELT_AUDIO_THREAD void applyPendingChanges();
     QELT_AUDIO_THREAD void midiMessage(int32_t frame, uint8_t status, uint8_t data1, uint8_t data2);
-    // Either buffer may be null; nothing happens for frames <= 0 but the
-    // block's end (dead voices removed, the queue emptied).
+    // Either buffer may be null. With frames <= 0 only the other threads'
+    // changes are applied: the queued notes wait for the next block's first
+    // frame.
     QELT_AUDIO_THREAD void render(float* left, float* right, int32_t frames);
 
     // The engine's own operations; audio thread only once the host runs it.
@@ -103,6 +107,7 @@ private:
     QELT_AUDIO_THREAD void queueChange(EngineChange::Kind kind, int32_t index, float value);
     QELT_AUDIO_THREAD void queueNoteEvent(int32_t deltaFrames, int32_t note, int32_t velocity);
     QELT_AUDIO_THREAD void removeQueuedEvent(int32_t at);
+    QELT_AUDIO_THREAD int32_t redundantRelease(int32_t deltaFrames, int32_t note) const;
     QELT_AUDIO_THREAD void controlChange(int32_t frame, int32_t controller, int32_t value);
     QELT_AUDIO_THREAD void startNote(int32_t note, int32_t velocity);
     QELT_AUDIO_THREAD void releaseNote(int32_t note);
@@ -121,6 +126,7 @@ private:
     int32_t activeVoices;
     int32_t maxVoices;
     const int16_t* samples[kNumSamples];
+    const SampleInfo* sampleInfo;
     float panSpread;
     int32_t sustainPedal;
     float outputVolume;

@@ -62,9 +62,13 @@ Lv2Epiano::Lv2Epiano(float rate, LV2_URID_Map* map)
     startEngine();
 }
 
-// A fresh engine: what a new instance would be, with no history.
+// The engine as a new instance has it, with no history. It is made once and
+// reset in place afterwards, so no pointer to it ever goes stale.
 void Lv2Epiano::startEngine() {
-    engine.reset(new EpianoEngine());
+    if (engine)
+        engine->reset();
+    else
+        engine.reset(new EpianoEngine());
     engine->setSampleRate(rate);
     engine->setObserver(this);
     for (int i = 0; i < kNumParams; i++) applied[i] = engine->getParameter(i);

@@ -89,6 +89,32 @@ TEST_F(Midi, IntakesMergeInFrameOrderAndAFullQueueKeepsTheReleases) {
     for (int i = 0; i < e->voiceCount(); i++) EXPECT_LT(e->voice(i).decay, 0.9995f) << "voice " << i << " rings on";
 }
 
+TEST_F(Midi, EventsOfABlockWithoutFramesWaitForTheNextBlocksFirstFrame) {
+    MidiList chord;
+    for (int key : {60, 64}) chord.add(0, 0x90, key, 100);
+    renderBlock(*e, 64, &chord);
+    float level = e->voice(0).level, heldDecay = e->voice(0).decay;
+    MidiList release;
+    release.add(30, 0x80, 60, 0);
+    release.add(10, 0x90, 67, 90);
+    release.add(40, 0xB0, 64, 0);  // a pedal-up queues a release too
+    for (int frames : {0, -5}) {
+        renderBlock(*e, frames, &release);
+        EXPECT_EQ(e->voiceCount(), 2) << "nothing plays in a block without frames";
+        EXPECT_EQ(e->voice(0).level, level);
+        EXPECT_EQ(e->voice(0).decay, heldDecay);
+    }
+    ASSERT_EQ(queued(), 6) << "both blocks' events wait";
+    for (int i = 0; i < 6; i++) EXPECT_EQ(e->eventQueue()[i].deltaFrames, 0);
+    EXPECT_EQ(e->eventQueue()[0].note, 67) << "in their order";
+    MidiList next = noteOn(0, 72, 100);
+    renderBlock(*e, 16, &next);
+    EXPECT_EQ(queued(), 0);
+    ASSERT_EQ(e->voiceCount(), 5) << "60 and 64 from before, 67 twice, then 72";
+    EXPECT_LT(e->voice(0).decay, heldDecay) << "key 60 released at the first frame";
+    EXPECT_EQ(e->voice(4).note, 72);
+}
+
 TEST_F(Midi, ModulationWheelSetsTheDepthAboveSix) {
     MidiList six;
     six.add(0, 0xB0, 1, 6);
@@ -140,7 +166,7 @@ TEST_F(Midi, PedalValue63IsUp64IsDownAndSostenutoActsTheSame) {
         ASSERT_EQ(queued(), 1);
         EXPECT_EQ(e->eventQueue()[0].note, kHeldNote);
         EXPECT_EQ(e->eventQueue()[0].deltaFrames, 3);
-        renderBlock(*e, 0);
+        renderBlock(*e, 4);
     }
 }
 

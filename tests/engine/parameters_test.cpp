@@ -207,3 +207,38 @@ TEST(Programs, SelectingTheProgramSilencesAndRederives) {
 }
 
 }  // namespace
+
+// A reset in place (a host's re-activation) leaves nothing of what was
+// played, set or still waiting: the same object then sounds as a new engine.
+TEST(Programs, AResetSoundsAsANewEngineInPlace) {
+    auto used = synth::makeEngine();
+    const EpianoEngine* const address = used.get();
+    MidiList history;
+    history.add(0, 0xB0, 64, 127);
+    history.add(0, 0xB0, 1, 90);
+    history.add(0, 0xB0, 7, 30);
+    for (int key : {40, 52, 64, 76}) history.add(5, 0x90, key, 110);
+    used->setParameter(kTreble, 0.9f);
+    used->setParameter(kLfoDepth, 0.2f);
+    used->setSampleRate(48000.f);
+    renderBlock(*used, 700, &history);
+    history.messages.resize(4);  // queued and waiting, as are these changes
+    sendMidi(*used, history);
+    used->setParameter(kVolume, 0.1f);
+    used->setProgramName("played");
+    used->reset();
+    ASSERT_EQ(used.get(), address);
+    auto fresh = synth::makeEngine();
+    MidiList phrase;
+    for (int key : {45, 57, 69}) phrase.add(3, 0x90, key, 100);
+    phrase.add(200, 0x80, 57, 0);
+    for (int b = 0; b < 4; b++) {
+        Stereo a = renderBlock(*used, 256, b ? nullptr : &phrase), f = renderBlock(*fresh, 256, b ? nullptr : &phrase);
+        ASSERT_EQ(std::memcmp(a.left.data(), f.left.data(), 256 * 4), 0) << "block " << b;
+        ASSERT_EQ(std::memcmp(a.right.data(), f.right.data(), 256 * 4), 0) << "block " << b;
+    }
+    for (int i = 0; i < kNumParams; i++) EXPECT_EQ(used->getParameter(i), fresh->getParameter(i));
+    char name[kProgramNameSize];
+    used->getProgramName(name);
+    EXPECT_STREQ(name, "Default");
+}

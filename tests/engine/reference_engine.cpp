@@ -81,7 +81,8 @@ void ReferenceEngine::note(int32_t key, int32_t velocity) {
     }
 }
 
-// Stable by frame: random playing never comes near the queue's capacity.
+// Stable by frame, and without a limit: the engine's queue must sound the
+// same as this one whenever it gives way only to releases that change nothing.
 void ReferenceEngine::enqueue(int32_t frame, int32_t key, int32_t velocity) {
     size_t at = queue.size();
     while (at > 0 && queue[at - 3] > frame) at -= 3;
@@ -112,6 +113,10 @@ void ReferenceEngine::processEvents(const MidiList& events) {
 }
 
 void ReferenceEngine::process(float* left, float* right, int32_t frames) {
+    if (frames <= 0) {  // nothing plays; the events wait for the next block's first frame
+        for (size_t e = 0; e < queue.size(); e += 3) queue[e] = 0;
+        return;
+    }
     size_t e = 0;
     for (int32_t f = 0; f < frames; f++) {
         while (e < queue.size() && queue[e] <= f) {

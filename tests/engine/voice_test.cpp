@@ -114,9 +114,6 @@ TEST_F(Voices, LevelCurveAndKeyPlacement) {
     block.add(0, 0x90, 21, 1);
     block.add(0, 0x90, 5, 64);  // below the keyboard: placed as key 21
     block.add(0, 0x90, 30, 64);
-    renderBlock(*e, 0, &block);
-    renderBlock(*e, 0, &block);  // (a 0-frame block applies nothing)
-    EXPECT_EQ(e->voiceCount(), 0);
     renderBlock(*e, 1, &block);
     ASSERT_EQ(e->voiceCount(), 4);
     const Voice& top = e->voice(0);
@@ -167,12 +164,14 @@ TEST_F(Voices, DeadVoicesAreRemovedAtBlockEndByMovingTheLast) {
     EXPECT_EQ(e->voiceCount(), 4);
     e->selectProgram();  // silences all: levels 0, removed at the end of the next block
     renderBlock(*e, 0);
-    // A 0-frame block still removes dead voices; each pass skips the voice it
-    // moved into a hole, so four dead voices take three blocks to clear.
+    EXPECT_EQ(e->voiceCount(), 4) << "a block without frames changes nothing";
+    renderBlock(*e, 1);
+    // Each pass skips the voice it moved into a hole, so four dead voices
+    // take three blocks to clear.
     EXPECT_EQ(e->voiceCount(), 2);
-    renderBlock(*e, 0);
+    renderBlock(*e, 1);
     EXPECT_EQ(e->voiceCount(), 1);
-    renderBlock(*e, 0);
+    renderBlock(*e, 1);
     EXPECT_EQ(e->voiceCount(), 0);
     // One pass moves the last voice into a hole without examining it again.
     MidiList two;

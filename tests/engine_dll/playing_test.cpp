@@ -152,6 +152,32 @@ TEST(Playing, AThousandEventsInOneLongBlockAllApply) {
     EXPECT_LT(peakOf(tail), 1e-4) << "every note was released";
 }
 
+// Releases a host hands over in ways that once lost them: with a block of no
+// frames (the next block plays them at its first frame), and behind a flood
+// of pedal-ups or repeated note-offs that fills the queue. The chord must be
+// silent a second later.
+TEST(Playing, NoReleaseIsLostWhateverCarriesIt) {
+    enum Carrier { kZeroFrameBlock, kPedalUpFlood, kNoteOffFlood };
+    for (Carrier carrier : {kZeroFrameBlock, kPedalUpFlood, kNoteOffFlood}) {
+        SCOPED_TRACE(carrier == kZeroFrameBlock ? "a block of no frames"
+                     : carrier == kPedalUpFlood ? "2048 pedal-ups first" : "2048 note-offs of another key first");
+        HostedPlugin p;
+        ASSERT_TRUE(startPlugin(p));
+        MidiEventBlock chord;
+        for (int key : {61, 65, 68}) chord.add(0, 0x90, key, 100);
+        Take t = play(p, 512, &chord);
+        ASSERT_GT(peakOf(t), 0.01);
+        MidiEventBlock release;
+        for (int i = 0; carrier != kZeroFrameBlock && i < 2048; i++)
+            release.add(i * 3, carrier == kPedalUpFlood ? 0xB0 : 0x80, carrier == kPedalUpFlood ? 64 : 40, 0);
+        for (int key : {61, 65, 68}) release.add(8000, 0x80, key, 0);
+        p.plugin->render(&release, carrier == kZeroFrameBlock ? 0 : 8192, t.left, t.right);
+        Take after = play(p, 44100);
+        Take tail{std::vector<float>(after.left.end() - 4410, after.left.end()), std::vector<float>(4410)};
+        EXPECT_LT(peakOf(tail), 1e-4) << "the chord rings on";
+    }
+}
+
 TEST(Playing, KeyOnTheParameterEntryEqualsAMidiNoteOn) {
     HostedPlugin viaParameter, viaMidi;
     ASSERT_TRUE(startPlugin(viaParameter));

@@ -9,6 +9,7 @@
 #include <lv2/presets/presets.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -203,6 +204,49 @@ TEST_F(Lv2Bundle, NotesStartAtTheirFramesInsideBlocksOfAnySize) {
             for (size_t i = 0; i < frames && first == frames; i++)
                 if (out[i] != 0.f || out[frames + i] != 0.f) first = i;
             EXPECT_EQ(first, onset) << "the first frame that sounds";
+        }
+    }
+}
+
+// LV2 allows run() with no frames. MIDI handed over with it waits for the
+// next run's first frame: a chord released, or freed by a pedal-up, there
+// dies away as from a run of 512; a note-on there sounds from that frame.
+TEST_F(Lv2Bundle, MidiInARunOfNoFramesPlaysAtTheNextRunsFirstFrame) {
+    struct Case {
+        const char* what;
+        bool chord, underPedal;  // a chord sounding before, its keys let go under the pedal
+        std::vector<Lv2Midi> atZero;
+        bool soundsAfter;  // a second later
+    };
+    std::vector<Lv2Midi> releases;
+    for (uint8_t key : {61, 65, 68}) releases.push_back(midi(100, 0x80, key, 0));
+    const Case cases[] = {
+        {"note-offs", true, false, releases, false},
+        {"a pedal-up after note-offs under the pedal", true, true, {midi(0, 0xB0, 64, 0)}, false},
+        {"a note-on", false, false, {midi(300, 0x90, 80, 100)}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto p = instance();
+        std::vector<Lv2Midi> before = {midi(0, 0xB0, 64, c.underPedal ? 127 : 0)};
+        for (uint8_t key : {61, 65, 68}) {
+            if (c.chord) before.push_back(midi(0, 0x90, key, 100));
+            if (c.underPedal) before.push_back(midi(10, 0x80, key, 0));
+        }
+        play(*p, before, 512, 512);
+        p->run(c.atZero, 0);
+        p->run({}, 1);
+        if (!c.chord) {
+            EXPECT_NE(p->output(0)[0], 0.f) << "the note sounds from the next run's first frame";
+        }
+        std::vector<float> after = play(*p, {}, 512, (uint32_t)kRate);
+        float tail = 0.f;
+        for (uint32_t i = (uint32_t)kRate - 4800; i < (uint32_t)kRate; i++)
+            tail = std::max({tail, std::fabs(after[i]), std::fabs(after[(uint32_t)kRate + i])});
+        if (c.soundsAfter) {
+            EXPECT_GT(tail, 1e-4f) << "the new note";
+        } else {
+            EXPECT_LT(tail, 1e-4f) << "the chord rings on";
         }
     }
 }
