@@ -29,7 +29,7 @@ PREFIX ?= /usr/local
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
 .PHONY: win64 test-win64
-.PHONY: linux linux-deps linux-tree test-linux install install-user
+.PHONY: linux linux-deps linux-tree linux-products test-linux install install-user
 .PHONY: fuzz fuzz-build test-fuzz
 .PHONY: linux32 test-linux32 vm-deps test-win32-vm
 
@@ -152,26 +152,29 @@ linux-tree: deps
 test-linux: linux-tree $(patsubst build/%,%,$(LINUX_SAME_AS))
 	cd $(LINUX) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
 
+# What the installs take: the plug-ins brought up to date from the sources
+# (cmake rebuilds what changed). Where there is no Linux tree yet it is
+# configured as `make linux` does; one made by `make` keeps its tests.
+linux-products: linux-deps
+	@[ -f $(LINUX)/CMakeCache.txt ] || $(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
+	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 qelt-render
+
 # Where Linux hosts look for plug-ins: $(PREFIX)/lib/vst and $(PREFIX)/lib/lv2
-# for everyone, ~/.vst and ~/.lv2 for one user. Builds the plug-ins first when
-# they are not there. The bundle is replaced as a whole, so no file of an
-# older one stays behind.
-install: $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl
+# for everyone, ~/.vst and ~/.lv2 for one user. The bundle is replaced as a
+# whole, so no file of an older one stays behind.
+install: linux-products
 	install -d $(DESTDIR)$(PREFIX)/lib/vst
 	install -m 644 $(LINUX)/Qelt-epiano.so $(DESTDIR)$(PREFIX)/lib/vst/Qelt-epiano.so
 	rm -rf $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
 	install -d $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2/
 
-install-user: $(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl
+install-user: linux-products
 	install -d $(HOME)/.vst
 	install -m 644 $(LINUX)/Qelt-epiano.so $(HOME)/.vst/Qelt-epiano.so
 	rm -rf $(HOME)/.lv2/Qelt-epiano.lv2
 	install -d $(HOME)/.lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(HOME)/.lv2/Qelt-epiano.lv2/
-
-$(LINUX)/Qelt-epiano.so $(LV2_BUNDLE)/manifest.ttl &:
-	@$(MAKE) --no-print-directory linux
 
 # The 32-bit Windows suite in the small virtual machine (Debian's kernel, which
 # runs 32-bit code, under qemu's software emulation), on any machine; the
