@@ -9,6 +9,7 @@
 #include "engine/epiano_engine.h"
 #include "plugin/audioeffectx.h"
 #include "plugin/vst_editor_host.h"
+#include "release_version.h"
 
 class QeltEpiano : public AudioEffectX, private EngineObserver {
 public:
@@ -38,7 +39,8 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    VstInt32 getVendorVersion() override { return 1; }
+    // The release's major number: 1 since the first release, as hosts know it.
+    VstInt32 getVendorVersion() override { return kReleaseMajor; }
     VstInt32 canDo(char* text) override;
 
     EpianoEngine& engine() { return *core; }

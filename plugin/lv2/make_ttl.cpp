@@ -15,6 +15,7 @@
 #include <string>
 
 #include "plugin/lv2/lv2_description.h"
+#include "release_version.h"
 
 namespace {
 
@@ -147,6 +148,8 @@ int main(int argc, char** argv) {
     const std::string bundle = argv[1];
     const std::map<std::string, std::string> values = {
         {"PLUGIN_URI", kLv2PluginUri},
+        {"MINOR_VERSION", std::to_string(kReleaseMinor)},
+        {"MICRO_VERSION", std::to_string(kReleaseMicro)},
         {"PRESET_URI", kLv2DefaultPresetUri},
         {"BINARY", argv[2]},
         {"UI_URI", kLv2UiUri},
