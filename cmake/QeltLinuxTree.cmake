@@ -33,4 +33,30 @@ function(qelt_link_self_contained target map)
     set_target_properties(${target} PROPERTIES PREFIX "" LINK_DEPENDS ${map})
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc -Wl,--version-script=${map}
                         -Wl,--no-undefined -Wl,--as-needed $<$<CONFIG:Release>:-s>)
+    qelt_link_for_older_glibc(${target})
+endfunction()
+
+# Linked here, the binaries would need glibc 2.36; these wraps let them load
+# on 2.31 (Debian 11, Ubuntu 20.04) as well: plugin/linux/older_glibc.cpp
+# binds each name to a version 2.31 has. libpthread and libdl are named
+# because 2.31 keeps some of those symbols there (newer glibc has stubs).
+add_library(qelt_older_glibc OBJECT ${CMAKE_SOURCE_DIR}/plugin/linux/older_glibc.cpp)
+add_library(qelt_older_glibc_main OBJECT ${CMAKE_SOURCE_DIR}/plugin/linux/older_glibc_main.cpp)
+set(QELT_OLDER_GLIBC_WRAPS pthread_once __pthread_key_create pthread_key_create pthread_key_delete
+    pthread_getspecific pthread_setspecific pthread_create pthread_join pthread_detach dlopen dlsym dlclose dlerror
+    stat fstat64 __libc_single_threaded arc4random _dl_find_object)
+function(qelt_link_for_older_glibc target)
+    get_target_property(type ${target} TYPE)
+    set(wraps ${QELT_OLDER_GLIBC_WRAPS})
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:qelt_older_glibc>)
+    if(type STREQUAL "EXECUTABLE")
+        list(APPEND wraps __libc_start_main)
+        # 2.31's systems carry an older C++ runtime, so a program takes its own.
+        target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+        target_sources(${target} PRIVATE $<TARGET_OBJECTS:qelt_older_glibc_main>)
+    endif()
+    list(TRANSFORM wraps PREPEND "--wrap=")
+    list(JOIN wraps "," wrap_list)
+    target_link_options(${target} PRIVATE "LINKER:${wrap_list}"
+                        "LINKER:--push-state,--no-as-needed,-l:libpthread.so.0,-l:libdl.so.2,--pop-state")
 endfunction()
