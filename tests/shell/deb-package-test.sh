@@ -20,7 +20,7 @@ work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 
 version=$(cat "$source/VERSION")
-name="qelt-epiano_${version}_amd64.deb"
+name="qelt-epiano_${version}_$(dpkg --print-architecture).deb"
 for run in first second; do
     "$source/tools/package/make-deb.sh" "$tree" "$work/$run" >"$work/out" 2>&1 ||
         { echo "FAILED: make-deb.sh ($run run):"; cat "$work/out"; exit 1; }
