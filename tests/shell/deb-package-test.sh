@@ -28,8 +28,11 @@ for run in first second; do
 done
 deb="$work/first/$name"
 echo "$name: $(wc -c <"$deb") bytes"
-cmp "$deb" "$work/second/$name" >/dev/null && echo "made twice: the same bytes" ||
+if cmp "$deb" "$work/second/$name" >/dev/null; then
+    echo "made twice: the same bytes"
+else
     failed "made twice, the packages differ"
+fi
 
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || failed "Version is $(dpkg-deb -f "$deb" Version), not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -41,10 +44,13 @@ done
 
 # mode, owner and path of every entry; every time stamp the last commit's
 dpkg-deb -c "$deb" | awk '{print $1, $2, $6}' >"$work/contents"
-grep -v '^#' "$source/tests/shell/deb-contents.txt" | diff -u - "$work/contents" >"$work/diff" &&
-    echo "contents: $(wc -l <"$work/contents") entries as listed" ||
-    { failed "the contents differ from deb-contents.txt:"; cat "$work/diff"; }
-stamp=$(TZ=UTC date -d "@$(git -C "$source" log -1 --format=%ct)" '+%Y-%m-%d %H:%M')
+if grep -v '^#' "$source/tests/shell/deb-contents.txt" | diff -u - "$work/contents" >"$work/diff"; then
+    echo "contents: $(wc -l <"$work/contents") entries as listed"
+else
+    failed "the contents differ from deb-contents.txt:"
+    cat "$work/diff"
+fi
+stamp=$(TZ=UTC date -d "@${SOURCE_DATE_EPOCH:-$(git -C "$source" log -1 --format=%ct)}" '+%Y-%m-%d %H:%M')
 others=$(TZ=UTC dpkg-deb -c "$deb" | awk -v s="$stamp" '$4 " " $5 != s {print $6}')
 [ -z "$others" ] || failed "not stamped $stamp: $others"
 
@@ -60,9 +66,11 @@ for plugin in vst/Qelt-epiano.so lv2/Qelt-epiano.lv2; do
     summary=$("$installed" --plugin "$work/root/usr/lib/$plugin" "$demo" "$work/installed.wav" 2>&1) ||
         { failed "$plugin installed: $summary"; continue; }
     case "$summary" in *"(silent)"*) failed "$plugin installed plays silence"; continue ;; esac
-    cmp "$work/tree.wav" "$work/installed.wav" >/dev/null &&
-        echo "the demo through the installed $plugin: $(wc -c <"$work/installed.wav") bytes as the tree's" ||
+    if cmp "$work/tree.wav" "$work/installed.wav" >/dev/null; then
+        echo "the demo through the installed $plugin: $(wc -c <"$work/installed.wav") bytes as the tree's"
+    else
         failed "the demo through the installed $plugin differs from the tree's"
+    fi
 done
 
 # lintian's errors and warnings fail the test; its notes are shown.
