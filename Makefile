@@ -29,7 +29,7 @@ PREFIX ?= /usr/local
 
 .PHONY: all deps native bitmaps samples win32 dll demo editor-picture docs-picture test test-native test-win32 test-tsan test-asan clean
 .PHONY: win64 test-win64
-.PHONY: linux linux-deps linux-tree linux-products test-linux install install-user
+.PHONY: linux linux-deps linux-tree linux-products test-linux install install-user deb
 .PHONY: fuzz fuzz-build test-fuzz
 .PHONY: linux32 test-linux32 vm-deps test-win32-vm
 
@@ -175,6 +175,14 @@ install-user: linux-products
 	rm -rf $(HOME)/.lv2/Qelt-epiano.lv2
 	install -d $(HOME)/.lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(HOME)/.lv2/Qelt-epiano.lv2/
+
+# The Debian package build/qelt-epiano_VERSION_ARCH.deb of the plug-ins and the
+# renderer (tools/package/make-deb.sh), packed from the products as the
+# sources now make them. Its packages are asked for after the build's, not
+# beside them: two apt-get runs at once would fight over the lock.
+deb: linux-products
+	@tools/setup/install-deps.sh deb
+	@tools/package/make-deb.sh $(LINUX) build
 
 # The 32-bit Windows suite in the small virtual machine (Debian's kernel, which
 # runs 32-bit code, under qemu's software emulation), on any machine; the

@@ -2,6 +2,7 @@
 # Installs the Debian packages the builds and tests need; skips what is present.
 #   install-deps.sh          everything: native, Linux, both Windows widths, fuzzing
 #   install-deps.sh linux    only what the Linux plug-ins (VST and LV2) and the renderer need
+#   install-deps.sh deb      what `make deb` needs: the Linux packages and dpkg-dev
 #   install-deps.sh vm       what the 32-bit Windows suite's virtual machine needs (make test-win32-vm)
 #
 # 32-bit Wine (wine32:i386) only where this machine runs 32-bit code: on a
@@ -13,10 +14,12 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
 lv2-dev liblilv-dev"
-TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile
+TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile lintian
 g++-multilib libc6-dev-i386 qemu-user-static"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64"
+# dpkg-shlibdeps and dpkg-gencontrol for `make deb` (the tests check it with lintian).
+PACKAGING="dpkg-dev"
 FUZZING="clang libfuzzer-14-dev libclang-rt-14-dev"
 # Where the kernel runs no 32-bit code, the 32-bit Windows suite runs in a
 # small virtual machine instead (tools/win32-vm).
@@ -28,9 +31,10 @@ elif [ "${QELT_WIN32_VM:-1}" != 0 ]; then
 fi
 case "${1:-all}" in
     linux) PKGS="$COMMON" ;;
+    deb) PKGS="$COMMON $PACKAGING" ;;
     vm) PKGS="$VM" ;;
-    all) PKGS="$COMMON $TESTING $WINDOWS $FUZZING" ;;
-    *) echo "usage: $0 [all|linux|vm]" >&2; exit 1 ;;
+    all) PKGS="$COMMON $TESTING $WINDOWS $FUZZING $PACKAGING" ;;
+    *) echo "usage: $0 [all|linux|deb|vm]" >&2; exit 1 ;;
 esac
 need=""
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
