@@ -11,8 +11,11 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <cstdlib>
 #include <set>
+#include <sstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -97,6 +100,25 @@ TEST(OlderGlibc, RandomWordsAndFileSizes) {
     EXPECT_TRUE(S_ISREG(info.st_mode));
     close(fd);
     unlink(path);
+}
+
+// QELT_LOADS="FILE:ENTRY ...": each binary loads here with every symbol
+// bound at once, and shows its entry.
+TEST(OlderGlibc, ProductsLoadHere) {
+    const char* loads = std::getenv("QELT_LOADS");
+    if (!loads) GTEST_SKIP() << "skipped: QELT_LOADS names no binaries";
+    std::istringstream list(loads);
+    std::string item;
+    int loaded = 0;
+    while (list >> item) {
+        const std::string file = item.substr(0, item.rfind(':')), entry = item.substr(item.rfind(':') + 1);
+        void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        EXPECT_NE(dlsym(library, entry.c_str()), nullptr) << file << " has no " << entry;
+        dlclose(library);
+        loaded++;
+    }
+    EXPECT_GT(loaded, 0);
 }
 
 int main(int argc, char** argv) {

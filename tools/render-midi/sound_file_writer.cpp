@@ -53,6 +53,9 @@ bool SoundFileWriter::open(const std::string& path, SampleFormat format, uint32_
         temporary.clear();  // nothing was created
         return false;
     }
+    // A float WAV's PEAK chunk carries the time of writing: without it, the
+    // same song renders to the same bytes every time.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     floats.assign(2 * kChunkFrames, 0.f);
     ints.assign(2 * kChunkFrames, 0);
     return true;

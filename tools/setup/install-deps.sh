@@ -14,7 +14,7 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
 lv2-dev liblilv-dev"
-TESTING="googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile lintian
+TESTING="debootstrap googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile lintian
 g++-multilib libc6-dev-i386 qemu-user-static"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64"

@@ -39,20 +39,12 @@ packages="linux-image-amd64 initramfs-tools kmod udev python3 python3-pefile cma
 recipe="1 $packages wine32:i386"
 stamp=$(printf '%s' "$recipe" | cksum | cut -d' ' -f1)
 
-# The Debian mirror this machine's apt uses.
-mirror() {
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] && sed -n 's/^URIs: *\([^ ]*debian\/*\)$/\1/p' "$f"
-    done | head -n 1
-    [ -f /etc/apt/sources.list ] && sed -n 's/^deb  *\(http[^ ]*debian\/*\)  *bookworm .*/\1/p' /etc/apt/sources.list | head -n 1
-}
-
 make_image() {
     [ "$(id -u)" = 0 ] || fail "making the image needs root (debootstrap)"
     for tool in debootstrap mke2fs qemu-system-x86_64; do
         command -v "$tool" >/dev/null || fail "$tool is missing (tools/setup/install-deps.sh vm)"
     done
-    url=$(mirror | head -n 1)
+    url=$("$root/tools/setup/debian-mirror.sh" | head -n 1)
     [ -n "$url" ] || fail "no Debian mirror found in this machine's apt sources"
     work="$cache/root"
     rm -rf "$work" "$cache/image.ext4" "$cache/stamp"
