@@ -38,6 +38,7 @@ void EpianoEngine::selectProgram() { queueChange(EngineChange::kProgram, 0, 0.f)
 void EpianoEngine::applyProgram() {
     silenceVoices();
     recalculate();
+    if (observer) observer->engineNotesStopped();
 }
 
 void EpianoEngine::silenceVoices() {

@@ -52,7 +52,11 @@ std::string portDescription(uint32_t index) {
             out << indent << "a lv2:" << (port.kind == Lv2PortKind::kMidiInput ? "InputPort" : "OutputPort")
                 << ", atom:AtomPort ;\n"
                 << indent << "atom:bufferType atom:Sequence ;\n"
-                << indent << "atom:supports midi:MidiEvent ;\n"
+                << indent << "atom:supports "
+                << (port.kind == Lv2PortKind::kMidiInput
+                        ? std::string("midi:MidiEvent")
+                        : "<" + std::string(kLv2KeyStateUri) + ">, <" + kLv2AllKeysUpUri + ">")
+                << " ;\n"
                 << indent << "lv2:designation lv2:control ;\n";
             break;
         case Lv2PortKind::kAudioOutput:
@@ -153,6 +157,8 @@ int main(int argc, char** argv) {
         {"PRESET_URI", kLv2DefaultPresetUri},
         {"BINARY", argv[2]},
         {"UI_URI", kLv2UiUri},
+        {"KEY_STATE_URI", kLv2KeyStateUri},
+        {"ALL_KEYS_UP_URI", kLv2AllKeysUpUri},
         {"UI_BINARY", argv[3]},
         {"UI_NOTIFICATIONS", uiNotifications()},
         {"PRESET_LABEL", kDefaultProgramName},
