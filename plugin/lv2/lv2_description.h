@@ -43,6 +43,11 @@ struct Lv2PortInfo {
     float defaultValue;  // control ports
 };
 
+// The unit of a control port's value; null for none.
+constexpr const char* lv2UnitUri(ParameterUnit unit) {
+    return unit == ParameterUnit::kGainFactor ? "http://lv2plug.in/ns/extensions/units#coef" : nullptr;
+}
+
 constexpr Lv2PortInfo lv2Port(uint32_t index) {
     if (index == kLv2MidiInPort) return {Lv2PortKind::kMidiInput, "midi_in", "MIDI in", 0.f};
     if (index == kLv2LeftOutPort) return {Lv2PortKind::kAudioOutput, "out_left", "Left", 0.f};

@@ -41,6 +41,23 @@ std::string quoted(const char* text) {
     return out + "\"";
 }
 
+// A control's unit, where its value has one, and its named positions, each
+// named by the parameter's text and label there.
+std::string controlFacts(const ParameterInfo& parameter) {
+    const char* indent = "        ";
+    std::string out;
+    if (const char* unit = lv2UnitUri(parameter.unit)) out += indent + std::string("units:unit <") + unit + "> ;\n";
+    for (int i = 0; i < parameter.namedPositionCount; i++) {
+        const float value = parameter.namedPositions[i];
+        char text[kParameterTextSize];
+        parameterText((int32_t)(&parameter - kParameters), value, text);
+        out += indent + std::string("lv2:scalePoint [\n") + indent + "    a lv2:ScalePoint ;\n" + indent +
+               "    rdfs:label " + quoted((std::string(text) + " " + parameter.label).c_str()) + " ;\n" + indent +
+               "    rdf:value " + decimal(value) + "\n" + indent + "] ;\n";
+    }
+    return out;
+}
+
 std::string portDescription(uint32_t index) {
     const Lv2PortInfo port = lv2Port(index);
     std::ostringstream out;
@@ -66,7 +83,8 @@ std::string portDescription(uint32_t index) {
             out << indent << "a lv2:InputPort, lv2:ControlPort ;\n"
                 << indent << "lv2:default " << decimal(port.defaultValue) << " ;\n"
                 << indent << "lv2:minimum 0.0 ;\n"
-                << indent << "lv2:maximum 1.0 ;\n";
+                << indent << "lv2:maximum 1.0 ;\n"
+                << controlFacts(kParameters[index - kLv2FirstControlPort]);
             break;
     }
     out << indent << "lv2:index " << index << " ;\n"

@@ -1,16 +1,19 @@
 // The LV2 bundle as a host finds it through lilv: what the plug-in says it
-// is, its ports and features, its preset, and its instance playing MIDI at
-// the events' frames, reporting the keys it plays in events of its own, and
-// taking bad input from a host without harm.
+// is, its ports and features, its controls' units and named positions, its
+// preset, and its instance playing MIDI at the events'
+// frames, reporting the keys it plays in events of its own, and taking bad
+// input from a host without harm.
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/presets/presets.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,6 +52,15 @@ Lv2Midi midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
     m.bytes[1] = data1;
     m.bytes[2] = data2;
     return m;
+}
+
+std::string display(int index, float value) {
+    EpianoEngine engine;
+    engine.setParameter(index, value);
+    char text[64] = {}, label[64] = {};
+    engine.parameterDisplay(index, text);
+    EpianoEngine::parameterLabel(index, label);
+    return std::string(text) + " " + label;
 }
 
 class Lv2Bundle : public ::testing::Test {
@@ -192,6 +204,45 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
     }
     lilv_node_free(sequence);
     lilv_node_free(bufferType);
+}
+
+// A host's own controls name the values the VST display names: each named
+// position of the parameter table is a scale point labelled with the VST
+// text and label there. Only the volume's value has a unit (a gain factor);
+// the others are places on a knob, with no physical unit of their own.
+TEST_F(Lv2Bundle, ControlsCarryTheirUnitAndNamedPositions) {
+    const LilvNode* unitProperty = world.node(LV2_UNITS__unit);
+    for (int i = 0; i < kNumParams; i++) {
+        SCOPED_TRACE(kParameters[i].symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, 3 + (uint32_t)i);
+        std::map<float, std::string> points;
+        LilvScalePoints* found = lilv_port_get_scale_points(plugin, port);
+        LILV_FOREACH(scale_points, p, found) {
+            const LilvScalePoint* point = lilv_scale_points_get(found, p);
+            points[lilv_node_as_float(lilv_scale_point_get_value(point))] = text(lilv_scale_point_get_label(point));
+        }
+        lilv_scale_points_free(found);
+        std::map<float, std::string> named;
+        for (int n = 0; n < kParameters[i].namedPositionCount; n++) {
+            const float value = kParameters[i].namedPositions[n];
+            named[value] = display(i, value);
+        }
+        EXPECT_EQ(points, named);
+
+        const std::set<std::string> units = takeTexts(lilv_port_get_value(plugin, port, unitProperty));
+        EXPECT_EQ(units, i == kVolume ? std::set<std::string>{LV2_UNITS__coef} : std::set<std::string>{});
+        for (const std::string& unit : units) {
+            EXPECT_TRUE(lilv_world_ask(world.world(), world.node(unit.c_str()), world.node(LILV_NS_RDF "type"),
+                                       world.node(LV2_UNITS__Unit)))
+                << unit << " is a unit the LV2 vocabulary knows";
+        }
+    }
+    const LilvPort* depth = lilv_plugin_get_port_by_index(plugin, 3 + kLfoDepth);
+    LilvScalePoints* ends = lilv_port_get_scale_points(plugin, depth);
+    std::set<std::string> labels;
+    LILV_FOREACH(scale_points, p, ends) labels.insert(text(lilv_scale_point_get_label(lilv_scale_points_get(ends, p))));
+    lilv_scale_points_free(ends);
+    EXPECT_TRUE(labels.count("Pan 100 %") && labels.count("Trem 100 %")) << "the LFO's ends: auto-pan and tremolo";
 }
 
 // The preset is found as a host finds it (related to the plug-in), and
