@@ -1,6 +1,6 @@
 // The LV2 bundle as a host finds it through lilv: what the plug-in says it
-// is, its ports and features, its controls' units and named positions, its
-// preset, and its instance playing MIDI at the events'
+// is, its version, its ports and features, its controls' units and named
+// positions, its preset, and its instance playing MIDI at the events'
 // frames, reporting the keys it plays in events of its own, and taking bad
 // input from a host without harm.
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -121,6 +123,31 @@ protected:
     const LilvPlugin* plugin = nullptr;
 };
 
+// MAJOR.MINOR.MICRO from the VERSION file at the top of the tree.
+bool releaseVersion(int* major, int* minor, int* micro) {
+    std::ifstream in(QELT_VERSION_FILE);
+    std::string line;
+    char rest = 0;
+    return std::getline(in, line) && std::sscanf(line.c_str(), "%d.%d.%d%c", major, minor, micro, &rest) == 3;
+}
+
+// LV2 hosts take odd minor or micro numbers for development versions, and a
+// minor version of 0 for an unstable plug-in.
+TEST_F(Lv2Bundle, CarriesTheReleaseVersionAsAStableOne) {
+    int major = -1, minor = -1, micro = -1;
+    ASSERT_TRUE(releaseVersion(&major, &minor, &micro)) << QELT_VERSION_FILE;
+    auto number = [&](const char* property) {
+        LilvNode* value = lilv_world_get(world.world(), lilv_plugin_get_uri(plugin), world.node(property), nullptr);
+        const int out = value && lilv_node_is_int(value) ? lilv_node_as_int(value) : -1;
+        lilv_node_free(value);
+        return out;
+    };
+    EXPECT_EQ(number(LV2_CORE__minorVersion), minor);
+    EXPECT_EQ(number(LV2_CORE__microVersion), micro);
+    EXPECT_NE(minor, 0);
+    EXPECT_EQ(minor % 2, 0);
+    EXPECT_EQ(micro % 2, 0);
+}
 
 TEST_F(Lv2Bundle, IsTheInstrumentWithItsNameClassAndFeatures) {
     EXPECT_EQ(text(lilv_plugin_get_uri(plugin)), kPluginUri);
