@@ -43,14 +43,15 @@ std::string quoted(const char* text) {
 
 // A control's unit, where its value has one, and its named positions, each
 // named by the parameter's text and label there.
-std::string controlFacts(const ParameterInfo& parameter) {
+std::string controlFacts(int32_t index) {
+    const ParameterInfo& parameter = kParameters[index];
     const char* indent = "        ";
     std::string out;
     if (const char* unit = lv2UnitUri(parameter.unit)) out += indent + std::string("units:unit <") + unit + "> ;\n";
     for (int i = 0; i < parameter.namedPositionCount; i++) {
         const float value = parameter.namedPositions[i];
         char text[kParameterTextSize];
-        parameterText((int32_t)(&parameter - kParameters), value, text);
+        parameterText(index, value, text);
         out += indent + std::string("lv2:scalePoint [\n") + indent + "    a lv2:ScalePoint ;\n" + indent +
                "    rdfs:label " + quoted((std::string(text) + " " + parameter.label).c_str()) + " ;\n" + indent +
                "    rdf:value " + decimal(value) + "\n" + indent + "] ;\n";
@@ -84,7 +85,7 @@ std::string portDescription(uint32_t index) {
                 << indent << "lv2:default " << decimal(port.defaultValue) << " ;\n"
                 << indent << "lv2:minimum 0.0 ;\n"
                 << indent << "lv2:maximum 1.0 ;\n"
-                << controlFacts(kParameters[index - kLv2FirstControlPort]);
+                << controlFacts((int32_t)(index - kLv2FirstControlPort));
             break;
     }
     out << indent << "lv2:index " << index << " ;\n"
