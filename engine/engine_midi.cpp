@@ -99,6 +99,7 @@ void EpianoEngine::controlChange(int32_t frame, int32_t controller, int32_t valu
         case 127:  // all notes off and the mode messages
             for (Voice& v : voices) v.decay = 0.99f;
             sustainPedal = 0;
+            if (observer) observer->engineNotesStopped();
             break;
         default:
             break;

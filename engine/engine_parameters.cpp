@@ -1,13 +1,10 @@
 // The program, its five parameters, and the keys on the parameter entry.
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "engine/epiano_engine.h"
 
 namespace {
-
-constexpr int kDisplayLength = 8;
 
 bool isParameter(int32_t index) { return index >= 0 && index < kNumParams; }
 
@@ -38,6 +35,7 @@ void EpianoEngine::selectProgram() { queueChange(EngineChange::kProgram, 0, 0.f)
 void EpianoEngine::applyProgram() {
     silenceVoices();
     recalculate();
+    if (observer) observer->engineNotesStopped();
 }
 
 void EpianoEngine::silenceVoices() {
@@ -63,37 +61,7 @@ void EpianoEngine::parameterLabel(int32_t index, char* label) {
 }
 
 void EpianoEngine::parameterDisplay(int32_t index, char* text) const {
-    char buffer[64];
-    buffer[0] = 0;
-    float v = getParameter(index);
-    switch (index) {
-        case kSustain:
-            std::snprintf(buffer, sizeof(buffer), "%.0f", v * 100.f);
-            break;
-        case kTreble:
-            std::snprintf(buffer, sizeof(buffer), "%.0f", v * 100.f - 50.f);
-            break;
-        case kLfoDepth:
-            if (v > 0.5f)
-                std::snprintf(buffer, sizeof(buffer), "Trem %.0f", 200.f * v - 100.f);
-            else
-                std::snprintf(buffer, sizeof(buffer), "Pan %.0f", 100.f - 200.f * v);
-            break;
-        case kLfoRate:
-            std::snprintf(buffer, sizeof(buffer), "%.2f", (float)std::exp((double)(6.22f * v - 2.61f)));
-            break;
-        case kVolume:
-            // A negative gain sounds at its magnitude (inverted); 0 is silence.
-            if (v == 0.f)
-                std::strcpy(buffer, "-inf");
-            else
-                std::snprintf(buffer, sizeof(buffer), "%d", (int)(20.f * (float)std::log10((double)std::fabs(v))));
-            break;
-        default:
-            break;
-    }
-    buffer[kDisplayLength] = 0;
-    std::strcpy(text, buffer);
+    parameterText(index, getParameter(index), text);
 }
 
 // Sounding voices and the queued notes are left alone: a knob turned while a

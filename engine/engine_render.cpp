@@ -39,6 +39,7 @@ void EpianoEngine::render(float* left, float* right, int32_t sampleFrames) {
         }
         if (done >= sampleFrames) break;
         if (activeVoices == 0 && currentProgram.param[kLfoDepth] > 0.5f) output.resetPhase();
+        playingFrame = done;
         playNote(events[e].note, events[e].velocity, true);
     }
     output.flush();

@@ -36,6 +36,9 @@ public:
     // index 0..4: the parameter's new value; 21..127: a key, pressed with
     // velocity `value` or released at 0.
     QELT_AUDIO_THREAD virtual void engineValueChanged(int32_t index, float value) = 0;
+    // Every note stopped at once (all notes off or a mode message, the
+    // program selected, the engine reset): no key is down any more.
+    QELT_AUDIO_THREAD virtual void engineNotesStopped() {}
 
 protected:
     ~EngineObserver() = default;
@@ -84,6 +87,9 @@ public:
     // The engine's own operations; audio thread only once the host runs it.
     QELT_AUDIO_THREAD void recalculate();
     QELT_AUDIO_THREAD void playNote(int32_t note, int32_t velocity, bool notifyObserver);
+    // While render tells the observer of a key: the frame of the block at
+    // which that note plays.
+    int32_t noteFrame() const { return playingFrame; }
 
     // Read-only views of the engine state (audio thread, or a quiet instance).
     const Voice& voice(int i) const { return voices[i]; }
@@ -134,6 +140,7 @@ private:
     float velocityExponent;
     float channelVolume;
     EngineObserver* observer = nullptr;
+    int32_t playingFrame = 0;
 
     // What other threads see at once, and what they hand to the audio thread.
     std::atomic<float> shownValues[kNumParams];

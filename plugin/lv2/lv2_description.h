@@ -13,6 +13,18 @@ constexpr const char* kLv2PluginUri = "urn:qelt:epiano";
 constexpr const char* kLv2DefaultPresetUri = "urn:qelt:epiano:preset:default";
 constexpr const char* kLv2UiUri = "urn:qelt:epiano:ui";
 
+// The events of the notes output, ours alone, so that no host takes the port
+// for a MIDI output: a key of the 88 played or released (the body: the note
+// number, then the velocity, 0 for a release), and every key released at
+// once. Only the UI reads them.
+constexpr const char* kLv2KeyStateUri = "urn:qelt:epiano#KeyState";
+constexpr const char* kLv2AllKeysUpUri = "urn:qelt:epiano#AllKeysUp";
+struct Lv2KeyState {
+    uint8_t key;
+    uint8_t velocity;
+};
+static_assert(sizeof(Lv2KeyState) == 2, "two bytes, no padding");
+
 enum class Lv2PortKind { kMidiInput, kAudioOutput, kControlInput, kNotifyOutput };
 
 // The ports: the host's MIDI, the stereo output, a control per parameter in
@@ -30,6 +42,11 @@ struct Lv2PortInfo {
     const char* name;
     float defaultValue;  // control ports
 };
+
+// The unit of a control port's value; null for none.
+constexpr const char* lv2UnitUri(ParameterUnit unit) {
+    return unit == ParameterUnit::kGainFactor ? "http://lv2plug.in/ns/extensions/units#coef" : nullptr;
+}
 
 constexpr Lv2PortInfo lv2Port(uint32_t index) {
     if (index == kLv2MidiInPort) return {Lv2PortKind::kMidiInput, "midi_in", "MIDI in", 0.f};

@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr uint8_t kNoteOffStatus = 0x80, kNoteOnStatus = 0x90;
-constexpr uint32_t kMidiEventBytes = 3;
-
 class Lv2Epiano final : private EngineObserver {
 public:
     Lv2Epiano(float rate, LV2_URID_Map* map);
@@ -38,6 +35,8 @@ private:
     QELT_AUDIO_THREAD void takeMidi(uint32_t frames);
     QELT_AUDIO_THREAD void openNotes();
     QELT_AUDIO_THREAD void engineValueChanged(int32_t index, float value) override;
+    QELT_AUDIO_THREAD void engineNotesStopped() override;
+    QELT_AUDIO_THREAD bool writeNote(int64_t frame, LV2_URID type, const void* body, uint32_t size);
 
     float rate;
     std::unique_ptr<EpianoEngine> engine;
@@ -50,15 +49,19 @@ private:
     float applied[kNumParams];  // the value each control had when the engine last took it
     LV2_Atom_Sequence* notesOut = nullptr;
     uint32_t notesOutCapacity = 0;  // bytes from the atom's header on, for this run; 0 outside run
+    bool keysUpPending = false;     // the engine started over: the UI's keys go dark with the next run
+    bool keysUpLast = false;        // the notes output ends with every key released
 
-    LV2_URID sequenceType, midiEventType, beatTimeUnit;
+    LV2_URID sequenceType, midiEventType, beatTimeUnit, keyStateType, allKeysUpType;
 };
 
 Lv2Epiano::Lv2Epiano(float rate, LV2_URID_Map* map)
     : rate(rate),
       sequenceType(map->map(map->handle, LV2_ATOM__Sequence)),
       midiEventType(map->map(map->handle, LV2_MIDI__MidiEvent)),
-      beatTimeUnit(map->map(map->handle, LV2_ATOM__beatTime)) {
+      beatTimeUnit(map->map(map->handle, LV2_ATOM__beatTime)),
+      keyStateType(map->map(map->handle, kLv2KeyStateUri)),
+      allKeysUpType(map->map(map->handle, kLv2AllKeysUpUri)) {
     startEngine();
 }
 
@@ -89,17 +92,21 @@ void Lv2Epiano::connect(uint32_t port, void* data) {
     }
 }
 
-// A host re-activates to start over: nothing of what was played may remain.
+// A host re-activates to start over: nothing of what was played may remain,
+// on the UI's keys either. Only a run may write to the notes output.
 void Lv2Epiano::activate() {
-    if (playedSinceStart) startEngine();
+    if (!playedSinceStart) return;
+    startEngine();
+    keysUpPending = true;
 }
 
 void Lv2Epiano::run(uint32_t frames) {
     playedSinceStart = true;
+    // First, so that the engine's reports during this run reach the UI.
+    openNotes();
     takeControls();
     engine->applyPendingChanges();
     takeMidi(frames);
-    openNotes();
     // Hosts do not run blocks of 2^31 frames; such a count renders nothing.
     engine->render(left, right, frames <= INT32_MAX ? (int32_t)frames : 0);
     notesOutCapacity = 0;
@@ -151,31 +158,46 @@ void Lv2Epiano::openNotes() {
     notesOut->body.unit = 0;
     notesOut->body.pad = 0;
     notesOutCapacity = capacity;
+    keysUpLast = false;
+    if (keysUpPending) engineNotesStopped();
+    keysUpPending = false;
 }
 
-// A key played or released: one MIDI event on the notes output, at the
-// block's start (the UI lights keys; it needs the order, not the frame). A
-// full output drops the event.
+// A key of the 88 played or released, at the frame where the engine plays it.
 void Lv2Epiano::engineValueChanged(int32_t index, float value) {
-    if (notesOutCapacity == 0 || index < kLowestKey || index > kHighestKey) return;
-    struct {
-        LV2_Atom_Event header;
-        uint8_t message[kMidiEventBytes];
-    } event = {};
-    const uint32_t eventBytes = lv2_atom_pad_size(sizeof(event.header) + kMidiEventBytes);
-    static_assert(sizeof(event) <= 24, "the event and its padding fill one padded slot");
-    if (sizeof(LV2_Atom) + notesOut->atom.size + eventBytes > notesOutCapacity) return;
+    if (index < kLowestKey || index > kHighestKey) return;
     const int velocity = value >= 127.f ? 127 : value >= 1.f ? (int)value : 0;
-    event.header.time.frames = 0;
-    event.header.body.type = midiEventType;
-    event.header.body.size = kMidiEventBytes;
-    event.message[0] = velocity > 0 ? kNoteOnStatus : kNoteOffStatus;
-    event.message[1] = (uint8_t)index;
-    event.message[2] = (uint8_t)velocity;
-    uint8_t* end = reinterpret_cast<uint8_t*>(lv2_atom_sequence_end(&notesOut->body, notesOut->atom.size));
+    const Lv2KeyState key = {(uint8_t)index, (uint8_t)velocity};
+    writeNote(engine->noteFrame(), keyStateType, &key, sizeof(key));
+    keysUpLast = false;
+}
+
+// The engine takes controllers and program changes as they come, ahead of the
+// block's notes: what sounded before the block stops from its first frame,
+// and the block's notes still play. So the keys go dark at frame 0, before
+// any key of this run lights (the sequence is in time order). One release of
+// all keys in a row is enough.
+void Lv2Epiano::engineNotesStopped() {
+    if (keysUpLast) return;
+    keysUpLast = writeNote(0, allKeysUpType, nullptr, 0);
+}
+
+// One event on the notes output; a full output, or none, drops it.
+bool Lv2Epiano::writeNote(int64_t frame, LV2_URID type, const void* body, uint32_t size) {
+    if (notesOutCapacity == 0) return false;
+    const uint32_t eventBytes = lv2_atom_pad_size(sizeof(LV2_Atom_Event) + size);
+    if (sizeof(LV2_Atom) + notesOut->atom.size + eventBytes > notesOutCapacity) return false;
+    LV2_Atom_Event header = {};
+    header.time.frames = frame;
+    header.body.type = type;
+    header.body.size = size;
+    // Sizes stay padded, so the sequence ends right after its atom.size bytes.
+    uint8_t* end = reinterpret_cast<uint8_t*>(notesOut) + sizeof(LV2_Atom) + notesOut->atom.size;
     std::memset(end, 0, eventBytes);
-    std::memcpy(end, &event, sizeof(event.header) + kMidiEventBytes);
+    std::memcpy(end, &header, sizeof(header));
+    if (size) std::memcpy(end + sizeof(header), body, size);
     notesOut->atom.size += eventBytes;
+    return true;
 }
 
 LV2_URID_Map* findMap(const LV2_Feature* const* features) {

@@ -4,7 +4,8 @@
 // writes: a knob writes its control port, framed by ui:touch where the host
 // offers it, and a key sends MIDI to the plug-in's MIDI input as an atom
 // event. Control values and the notes the plug-in plays come back through
-// port_event. Every call comes on the host's UI thread.
+// port_event (the notes as the plug-in's own events, not MIDI). Every call
+// comes on the host's UI thread.
 #include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
@@ -25,7 +26,7 @@ namespace {
 
 static_assert(SDEditor::kKnobCount == kNumParams, "a knob per control port");
 
-constexpr uint8_t kStatusMask = 0xF0, kNoteOffStatus = 0x80, kNoteOnStatus = 0x90;
+constexpr uint8_t kNoteOffStatus = 0x80, kNoteOnStatus = 0x90;
 constexpr uint8_t kHighestNote = 127;
 // The on-screen keys play at the velocity the VST build's keys play at.
 constexpr uint8_t kKeyVelocity = 100;
@@ -95,7 +96,7 @@ private:
     const LV2UI_Controller controller;
     const LV2UI_Resize* const resize;
     const LV2UI_Touch* const touchFeature;
-    const LV2_URID midiEventType, eventTransfer, atomTransfer;
+    const LV2_URID midiEventType, keyStateType, allKeysUpType, eventTransfer, atomTransfer;
     // The control ports' values as the UI last heard or wrote them.
     float values[kNumParams];
     SDEditor editor;
@@ -107,6 +108,8 @@ Lv2EditorHost::Lv2EditorHost(const HostFeatures& features, LV2UI_Write_Function 
       resize(features.resize),
       touchFeature(features.touch),
       midiEventType(features.map->map(features.map->handle, LV2_MIDI__MidiEvent)),
+      keyStateType(features.map->map(features.map->handle, kLv2KeyStateUri)),
+      allKeysUpType(features.map->map(features.map->handle, kLv2AllKeysUpUri)),
       eventTransfer(features.map->map(features.map->handle, LV2_ATOM__eventTransfer)),
       atomTransfer(features.map->map(features.map->handle, LV2_ATOM__atomTransfer)),
       editor(this) {
@@ -133,8 +136,9 @@ LV2UI_Widget Lv2EditorHost::widget() const {
     return frame ? frame->getSystemWindow() : nullptr;
 }
 
-// A control port's value (format 0: one float) moves its knob; a note the
-// plug-in plays (an atom of its notes output) lights or darkens its key.
+// A control port's value (format 0: one float) moves its knob; a key the
+// plug-in plays or releases (an atom of its notes output) lights or darkens,
+// and all go dark when the plug-in stops every note.
 // Anything else, or anything malformed, is left alone.
 void Lv2EditorHost::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
     if (!buffer) return;
@@ -153,16 +157,19 @@ void Lv2EditorHost::portEvent(uint32_t port, uint32_t size, uint32_t format, con
 }
 
 void Lv2EditorHost::showNote(const void* buffer, uint32_t size) {
-    if (size < kMidiAtomBytes) return;
-    MidiAtom atom;
-    std::memcpy(&atom, buffer, kMidiAtomBytes);
-    if (atom.header.type != midiEventType || atom.header.size < kNoteMessageBytes ||
-        atom.header.size > size - sizeof(LV2_Atom))
+    LV2_Atom header;
+    if (size < sizeof(header)) return;
+    std::memcpy(&header, buffer, sizeof(header));
+    if (header.size > size - sizeof(header)) return;
+    if (header.type == allKeysUpType) {
+        for (int32_t key = kLowestKey; key <= kHighestKey; key++) editor.setParameter(key, 0.f);
         return;
-    const uint8_t status = atom.message[0] & kStatusMask, note = atom.message[1], velocity = atom.message[2];
-    if ((status != kNoteOnStatus && status != kNoteOffStatus) || note < kLowestKey || note > kHighestKey) return;
-    const bool pressed = status == kNoteOnStatus && velocity > 0;
-    editor.setParameter(note, pressed ? (float)velocity : 0.f);
+    }
+    Lv2KeyState key;
+    if (header.type != keyStateType || header.size < sizeof(key)) return;
+    std::memcpy(&key, static_cast<const uint8_t*>(buffer) + sizeof(header), sizeof(key));
+    if (key.key < kLowestKey || key.key > kHighestKey) return;
+    editor.setParameter(key.key, (float)key.velocity);
 }
 
 void Lv2EditorHost::performEdit(int32_t index, float value) {

@@ -41,6 +41,24 @@ std::string quoted(const char* text) {
     return out + "\"";
 }
 
+// A control's unit, where its value has one, and its named positions, each
+// named by the parameter's text and label there.
+std::string controlFacts(int32_t index) {
+    const ParameterInfo& parameter = kParameters[index];
+    const char* indent = "        ";
+    std::string out;
+    if (const char* unit = lv2UnitUri(parameter.unit)) out += indent + std::string("units:unit <") + unit + "> ;\n";
+    for (int i = 0; i < parameter.namedPositionCount; i++) {
+        const float value = parameter.namedPositions[i];
+        char text[kParameterTextSize];
+        parameterText(index, value, text);
+        out += indent + std::string("lv2:scalePoint [\n") + indent + "    a lv2:ScalePoint ;\n" + indent +
+               "    rdfs:label " + quoted((std::string(text) + " " + parameter.label).c_str()) + " ;\n" + indent +
+               "    rdf:value " + decimal(value) + "\n" + indent + "] ;\n";
+    }
+    return out;
+}
+
 std::string portDescription(uint32_t index) {
     const Lv2PortInfo port = lv2Port(index);
     std::ostringstream out;
@@ -52,7 +70,11 @@ std::string portDescription(uint32_t index) {
             out << indent << "a lv2:" << (port.kind == Lv2PortKind::kMidiInput ? "InputPort" : "OutputPort")
                 << ", atom:AtomPort ;\n"
                 << indent << "atom:bufferType atom:Sequence ;\n"
-                << indent << "atom:supports midi:MidiEvent ;\n"
+                << indent << "atom:supports "
+                << (port.kind == Lv2PortKind::kMidiInput
+                        ? std::string("midi:MidiEvent")
+                        : "<" + std::string(kLv2KeyStateUri) + ">, <" + kLv2AllKeysUpUri + ">")
+                << " ;\n"
                 << indent << "lv2:designation lv2:control ;\n";
             break;
         case Lv2PortKind::kAudioOutput:
@@ -62,7 +84,8 @@ std::string portDescription(uint32_t index) {
             out << indent << "a lv2:InputPort, lv2:ControlPort ;\n"
                 << indent << "lv2:default " << decimal(port.defaultValue) << " ;\n"
                 << indent << "lv2:minimum 0.0 ;\n"
-                << indent << "lv2:maximum 1.0 ;\n";
+                << indent << "lv2:maximum 1.0 ;\n"
+                << controlFacts((int32_t)(index - kLv2FirstControlPort));
             break;
     }
     out << indent << "lv2:index " << index << " ;\n"
@@ -153,6 +176,8 @@ int main(int argc, char** argv) {
         {"PRESET_URI", kLv2DefaultPresetUri},
         {"BINARY", argv[2]},
         {"UI_URI", kLv2UiUri},
+        {"KEY_STATE_URI", kLv2KeyStateUri},
+        {"ALL_KEYS_UP_URI", kLv2AllKeysUpUri},
         {"UI_BINARY", argv[3]},
         {"UI_NOTIFICATIONS", uiNotifications()},
         {"PRESET_LABEL", kDefaultProgramName},

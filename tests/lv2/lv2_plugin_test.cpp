@@ -1,16 +1,21 @@
 // The LV2 bundle as a host finds it through lilv: what the plug-in says it
-// is, its ports and features, its preset, and its instance playing MIDI at
-// the events' frames, reporting the notes it plays, and taking bad input
-// from a host without harm.
+// is, its version, its ports and features, its controls' units and named
+// positions, its preset, and its instance playing MIDI at the events'
+// frames, reporting the keys it plays in events of its own, and taking bad
+// input from a host without harm.
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/presets/presets.h>
+#include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +27,8 @@ namespace {
 
 constexpr const char* kPluginUri = "urn:qelt:epiano";
 constexpr const char* kPresetUri = "urn:qelt:epiano:preset:default";
+constexpr const char* kKeyStateUri = "urn:qelt:epiano#KeyState";
+constexpr const char* kAllKeysUpUri = "urn:qelt:epiano#AllKeysUp";
 constexpr double kRate = 48000;
 
 std::string text(const LilvNode* node) { return node ? lilv_node_as_string(node) : std::string(); }
@@ -47,6 +54,15 @@ Lv2Midi midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
     m.bytes[1] = data1;
     m.bytes[2] = data2;
     return m;
+}
+
+std::string display(int index, float value) {
+    EpianoEngine engine;
+    engine.setParameter(index, value);
+    char text[64] = {}, label[64] = {};
+    engine.parameterDisplay(index, text);
+    EpianoEngine::parameterLabel(index, label);
+    return std::string(text) + " " + label;
 }
 
 class Lv2Bundle : public ::testing::Test {
@@ -88,9 +104,50 @@ protected:
         return left;
     }
 
+    // What the last run wrote to the notes output, an event a line: "FRAME:
+    // key KEY VELOCITY", "FRAME: all keys up", or the type of anything else.
+    std::vector<std::string> notesSaid(const Lv2Instance& p) {
+        std::vector<std::string> out;
+        for (const Lv2OutputEvent& e : p.eventsOut()) {
+            std::string what = world.urids.unmap(e.type);
+            if (e.type == world.urids.map(kKeyStateUri) && e.body.size() == 2)
+                what = "key " + std::to_string(e.body[0]) + " " + std::to_string(e.body[1]);
+            else if (e.type == world.urids.map(kAllKeysUpUri) && e.body.empty())
+                what = "all keys up";
+            out.push_back(std::to_string(e.frame) + ": " + what);
+        }
+        return out;
+    }
+
     Lv2World world;
     const LilvPlugin* plugin = nullptr;
 };
+
+// MAJOR.MINOR.MICRO from the VERSION file at the top of the tree.
+bool releaseVersion(int* major, int* minor, int* micro) {
+    std::ifstream in(QELT_VERSION_FILE);
+    std::string line;
+    char rest = 0;
+    return std::getline(in, line) && std::sscanf(line.c_str(), "%d.%d.%d%c", major, minor, micro, &rest) == 3;
+}
+
+// LV2 hosts take odd minor or micro numbers for development versions, and a
+// minor version of 0 for an unstable plug-in.
+TEST_F(Lv2Bundle, CarriesTheReleaseVersionAsAStableOne) {
+    int major = -1, minor = -1, micro = -1;
+    ASSERT_TRUE(releaseVersion(&major, &minor, &micro)) << QELT_VERSION_FILE;
+    auto number = [&](const char* property) {
+        LilvNode* value = lilv_world_get(world.world(), lilv_plugin_get_uri(plugin), world.node(property), nullptr);
+        const int out = value && lilv_node_is_int(value) ? lilv_node_as_int(value) : -1;
+        lilv_node_free(value);
+        return out;
+    };
+    EXPECT_EQ(number(LV2_CORE__minorVersion), minor);
+    EXPECT_EQ(number(LV2_CORE__microVersion), micro);
+    EXPECT_NE(minor, 0);
+    EXPECT_EQ(minor % 2, 0);
+    EXPECT_EQ(micro % 2, 0);
+}
 
 TEST_F(Lv2Bundle, IsTheInstrumentWithItsNameClassAndFeatures) {
     EXPECT_EQ(text(lilv_plugin_get_uri(plugin)), kPluginUri);
@@ -110,22 +167,27 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
         const char* symbol;
         const char* name;
         std::set<std::string> classes;
-        bool midi;
+        std::set<std::string> events;  // the event types an atom port declares
     };
     const std::set<std::string> atomIn = {LV2_CORE__InputPort, LV2_ATOM__AtomPort},
                                 atomOut = {LV2_CORE__OutputPort, LV2_ATOM__AtomPort},
                                 audioOut = {LV2_CORE__OutputPort, LV2_CORE__AudioPort},
                                 controlIn = {LV2_CORE__InputPort, LV2_CORE__ControlPort};
+    // The notes output is no MIDI output: its events are the UI's alone.
     const Expected expected[] = {
-        {"midi_in", "MIDI in", atomIn, true},         {"out_left", "Left", audioOut, false},
-        {"out_right", "Right", audioOut, false},      {"sustain", "Sustain", controlIn, false},
-        {"treble", "Treble", controlIn, false},       {"lfo_depth", "LFO depth", controlIn, false},
-        {"lfo_rate", "LFO Rate", controlIn, false},   {"volume", "Volume", controlIn, false},
-        {"notes_out", "Notes played", atomOut, true},
+        {"midi_in", "MIDI in", atomIn, {LV2_MIDI__MidiEvent}},
+        {"out_left", "Left", audioOut, {}},
+        {"out_right", "Right", audioOut, {}},
+        {"sustain", "Sustain", controlIn, {}},
+        {"treble", "Treble", controlIn, {}},
+        {"lfo_depth", "LFO depth", controlIn, {}},
+        {"lfo_rate", "LFO Rate", controlIn, {}},
+        {"volume", "Volume", controlIn, {}},
+        {"notes_out", "Notes played", atomOut, {kKeyStateUri, kAllKeysUpUri}},
     };
+    const char* eventTypes[] = {LV2_MIDI__MidiEvent, kKeyStateUri, kAllKeysUpUri};
     ASSERT_EQ(lilv_plugin_get_num_ports(plugin), std::size(expected));
     EpianoEngine fresh;
-    LilvNode* midiEvent = lilv_new_uri(world.world(), LV2_MIDI__MidiEvent);
     LilvNode* sequence = lilv_new_uri(world.world(), LV2_ATOM__Sequence);
     LilvNode* bufferType = lilv_new_uri(world.world(), LV2_ATOM__bufferType);
     int control = 0;
@@ -137,8 +199,10 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
         EXPECT_EQ(text(name), expected[i].name);
         lilv_node_free(name);
         EXPECT_EQ(texts(lilv_port_get_classes(plugin, port)), expected[i].classes);
-        EXPECT_EQ(lilv_port_supports_event(plugin, port, midiEvent), expected[i].midi);
-        if (expected[i].midi) {
+        for (const char* type : eventTypes)
+            EXPECT_EQ(lilv_port_supports_event(plugin, port, world.node(type)), expected[i].events.count(type) == 1)
+                << type;
+        if (!expected[i].events.empty()) {
             EXPECT_EQ(takeTexts(lilv_port_get_value(plugin, port, bufferType)),
                       std::set<std::string>{LV2_ATOM__Sequence});
         }
@@ -159,9 +223,53 @@ TEST_F(Lv2Bundle, HasMidiInStereoOutFiveControlsAndNotesOut) {
         }
     }
     EXPECT_EQ(control, kNumParams);
-    lilv_node_free(midiEvent);
+    // The bundle says what its own event types are: atoms.
+    for (const char* type : {kKeyStateUri, kAllKeysUpUri}) {
+        EXPECT_TRUE(lilv_world_ask(world.world(), world.node(type), world.node(LILV_NS_RDFS "subClassOf"),
+                                   world.node(LV2_ATOM__Atom)))
+            << type;
+    }
     lilv_node_free(sequence);
     lilv_node_free(bufferType);
+}
+
+// A host's own controls name the values the VST display names: each named
+// position of the parameter table is a scale point labelled with the VST
+// text and label there. Only the volume's value has a unit (a gain factor);
+// the others are places on a knob, with no physical unit of their own.
+TEST_F(Lv2Bundle, ControlsCarryTheirUnitAndNamedPositions) {
+    const LilvNode* unitProperty = world.node(LV2_UNITS__unit);
+    for (int i = 0; i < kNumParams; i++) {
+        SCOPED_TRACE(kParameters[i].symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_index(plugin, 3 + (uint32_t)i);
+        std::map<float, std::string> points;
+        LilvScalePoints* found = lilv_port_get_scale_points(plugin, port);
+        LILV_FOREACH(scale_points, p, found) {
+            const LilvScalePoint* point = lilv_scale_points_get(found, p);
+            points[lilv_node_as_float(lilv_scale_point_get_value(point))] = text(lilv_scale_point_get_label(point));
+        }
+        lilv_scale_points_free(found);
+        std::map<float, std::string> named;
+        for (int n = 0; n < kParameters[i].namedPositionCount; n++) {
+            const float value = kParameters[i].namedPositions[n];
+            named[value] = display(i, value);
+        }
+        EXPECT_EQ(points, named);
+
+        const std::set<std::string> units = takeTexts(lilv_port_get_value(plugin, port, unitProperty));
+        EXPECT_EQ(units, i == kVolume ? std::set<std::string>{LV2_UNITS__coef} : std::set<std::string>{});
+        for (const std::string& unit : units) {
+            EXPECT_TRUE(lilv_world_ask(world.world(), world.node(unit.c_str()), world.node(LILV_NS_RDF "type"),
+                                       world.node(LV2_UNITS__Unit)))
+                << unit << " is a unit the LV2 vocabulary knows";
+        }
+    }
+    const LilvPort* depth = lilv_plugin_get_port_by_index(plugin, 3 + kLfoDepth);
+    LilvScalePoints* ends = lilv_port_get_scale_points(plugin, depth);
+    std::set<std::string> labels;
+    LILV_FOREACH(scale_points, p, ends) labels.insert(text(lilv_scale_point_get_label(lilv_scale_points_get(ends, p))));
+    lilv_scale_points_free(ends);
+    EXPECT_TRUE(labels.count("Pan 100 %") && labels.count("Trem 100 %")) << "the LFO's ends: auto-pan and tremolo";
 }
 
 // The preset is found as a host finds it (related to the plug-in), and
@@ -251,20 +359,29 @@ TEST_F(Lv2Bundle, MidiInARunOfNoFramesPlaysAtTheNextRunsFirstFrame) {
     }
 }
 
-// The notes output carries what the instrument plays: keys of the 88, with
-// their velocities, and 0 on release; never past the host's buffer.
-TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysWithinItsCapacity) {
-    auto p = instance();
+// The notes output carries what the instrument plays, as events of its own
+// type at the frames where the notes play: keys of the 88, with their
+// velocities, and 0 on release; never past the host's buffer.
+TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysAtTheirFramesWithinItsCapacity) {
+    auto p = instance(512);
     p->run({midi(0, 0x90, 60, 100), midi(3, 0x90, 108, 1), midi(5, 0x90, 20, 90), midi(7, 0x80, 60, 64),
-            midi(9, 0xB0, 64, 127)},
+            midi(9, 0xB0, 64, 127), midi(9, 0x90, 21, 127)},
            64);
     ASSERT_TRUE(p->outputsInBounds());
-    std::vector<std::vector<uint8_t>> seen;
-    for (const Lv2Midi& m : p->midiOut()) seen.push_back({m.bytes[0], m.bytes[1], m.bytes[2]});
-    const std::vector<std::vector<uint8_t>> played = {{0x90, 60, 100}, {0x90, 108, 1}, {0x80, 60, 0}};
-    EXPECT_EQ(seen, played) << "key 20 is off the keyboard; the pedal is no key";
+    EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: key 60 100", "3: key 108 1", "7: key 60 0",
+                                                      "9: key 21 127"}))
+        << "key 20 is off the keyboard; the pedal is no key";
     p->run({}, 64);
-    EXPECT_TRUE(p->midiOut().empty()) << "each run starts an empty sequence";
+    EXPECT_TRUE(p->eventsOut().empty()) << "each run starts an empty sequence";
+
+    // Frames inside longer blocks, a message past the block's end, and one
+    // handed over in a run of no frames, which plays at the next run's first.
+    p->run({midi(300, 0x90, 64, 90), midi(9999, 0x80, 64, 0)}, 512);
+    EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"300: key 64 90", "511: key 64 0"}));
+    p->run({midi(40, 0x90, 70, 80)}, 0);
+    EXPECT_TRUE(p->eventsOut().empty());
+    p->run({midi(5, 0x90, 72, 80)}, 64);
+    EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: key 70 80", "5: key 72 80"}));
 
     const uint32_t capacities[] = {0, 8, 16, 40, 100};
     for (uint32_t capacity : capacities) {
@@ -274,9 +391,57 @@ TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysWithinItsCapacity) {
         for (uint8_t key = 40; key < 80; key++) chord.push_back(midi(key, 0x90, key, 80));
         small->run(chord, 512);
         EXPECT_TRUE(small->outputsInBounds());
-        EXPECT_LE(small->midiOut().size() * 24 + 16, std::max<size_t>(capacity, 16));
+        EXPECT_LE(small->eventsOut().size() * 24 + 16, std::max<size_t>(capacity, 16));
         EXPECT_NE(small->output(0)[500], 0.f) << "the chord plays whether reported or not";
     }
+}
+
+// Whatever the engine takes as stopping every note darkens every key: all
+// notes off and the mode messages, the program selected, and the host's
+// re-activation. The engine takes such messages as they come, ahead of the
+// block's notes, so the release is at frame 0 and the block's notes follow.
+TEST_F(Lv2Bundle, EveryKeyIsReleasedWhenEveryNoteStops) {
+    struct Case {
+        const char* what;
+        std::vector<Lv2Midi> stop;
+        bool releases;
+    };
+    const Case cases[] = {
+        {"all notes off", {midi(20, 0xB0, 123, 0)}, true},
+        {"omni off", {midi(20, 0xB3, 124, 0)}, true},
+        {"omni on", {midi(20, 0xB0, 125, 0)}, true},
+        {"mono", {midi(20, 0xB0, 126, 1)}, true},
+        {"poly", {midi(20, 0xB0, 127, 0)}, true},
+        {"the program selected", {midi(20, 0xC0, 0, 0)}, true},
+        {"twice in a block: released once", {midi(20, 0xB0, 123, 0), midi(21, 0xC0, 0, 0)}, true},
+        {"a program that is not there", {midi(20, 0xC0, 3, 0)}, false},
+        {"all sound off, which the engine leaves alone", {midi(20, 0xB0, 120, 0)}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto p = instance();
+        p->run({midi(0, 0x90, 60, 100), midi(0, 0x90, 64, 100)}, 64);
+        std::vector<Lv2Midi> block = {midi(10, 0x90, 67, 90)};
+        block.insert(block.end(), c.stop.begin(), c.stop.end());
+        block.push_back(midi(30, 0x90, 72, 90));
+        p->run(block, 64);
+        std::vector<std::string> said = {"10: key 67 90", "30: key 72 90"};
+        if (c.releases) said.insert(said.begin(), "0: all keys up");
+        EXPECT_EQ(notesSaid(*p), said);
+    }
+
+    auto p = instance();
+    p->deactivate();
+    p->activate();  // before any run: nothing to start over from
+    p->run({}, 64);
+    EXPECT_TRUE(p->eventsOut().empty()) << "a new instance has no key down";
+    p->run({midi(0, 0x90, 60, 100)}, 64);
+    p->deactivate();
+    p->activate();
+    p->run({midi(2, 0x90, 62, 100)}, 64);
+    EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: all keys up", "2: key 62 100"}));
+    p->run({}, 64);
+    EXPECT_TRUE(p->eventsOut().empty()) << "said once";
 }
 
 // What a careless host may hand over: no instance without the URID map or at

@@ -31,6 +31,8 @@ using editortest::keyRect;
 using editortest::knobRect;
 
 constexpr const char* kPluginUri = "urn:qelt:epiano";
+constexpr const char* kKeyStateUri = "urn:qelt:epiano#KeyState";
+constexpr const char* kAllKeysUpUri = "urn:qelt:epiano#AllKeysUp";
 
 std::string text(const LilvNode* node) { return node ? lilv_node_as_string(node) : std::string(); }
 
@@ -154,10 +156,25 @@ public:
         values[index] = value;
         portEvent(controlPorts[index], sizeof(value), 0, &value);
     }
-    // A note the plug-in played, as hosts pass its notes output to the UI.
-    void notePlayed(const uint8_t (&message)[3]) {
-        MidiAtom atom = {{3, world.urids.map(LV2_MIDI__MidiEvent)}, {message[0], message[1], message[2]}};
-        portEvent(notesPort, kMidiAtomBytes, world.urids.map(LV2_ATOM__eventTransfer), &atom);
+    // An event of the plug-in's notes output, passed to the UI as hosts
+    // pass it: the atom, its header and body, in `bytes`.
+    void notesEvent(const std::vector<uint8_t>& bytes) {
+        portEvent(notesPort, (uint32_t)bytes.size(), world.urids.map(LV2_ATOM__eventTransfer), bytes.data());
+    }
+    std::vector<uint8_t> atom(const char* type, const std::vector<uint8_t>& body) {
+        const LV2_Atom header = {(uint32_t)body.size(), world.urids.map(type)};
+        std::vector<uint8_t> bytes(sizeof(header) + body.size());
+        std::memcpy(bytes.data(), &header, sizeof(header));
+        if (!body.empty()) std::memcpy(bytes.data() + sizeof(header), body.data(), body.size());
+        return bytes;
+    }
+    void keyPlayed(uint8_t key, uint8_t velocity) { notesEvent(atom(kKeyStateUri, {key, velocity})); }
+    // Runs the plug-in and passes what it said of its keys to the UI.
+    void play(Lv2Instance& plugin, const std::vector<Lv2Midi>& midi) {
+        plugin.run(midi, 256);
+        for (const Lv2OutputEvent& e : plugin.eventsOut())
+            notesEvent(atom(world.urids.unmap(e.type), e.body));
+        idle();
     }
 
     // What the editor should show for the controls as the host has them.
@@ -304,6 +321,16 @@ TEST_F(Lv2Ui, ClickingAKeySendsItsNoteToTheMidiInput) {
     EXPECT_EQ(rig.calls[1].bytes, midiBytes(0x80, 61, 100));
 }
 
+Lv2Midi midiMessage(uint8_t status, uint8_t data1, uint8_t data2, uint32_t frame = 0) {
+    Lv2Midi m;
+    m.frame = frame;
+    m.size = (status & 0xF0) == 0xC0 ? 2 : 3;
+    m.bytes[0] = status;
+    m.bytes[1] = data1;
+    m.bytes[2] = data2;
+    return m;
+}
+
 // The plug-in plays notes from the host's MIDI and reports them on its notes
 // output; the host passes each event to the UI, whose keys light while the
 // notes sound.
@@ -313,24 +340,51 @@ TEST_F(Lv2Ui, NotesThePluginPlaysLightTheKeys) {
     std::unique_ptr<Lv2Instance> plugin = Lv2Instance::create(rig.world, setup, &why);
     ASSERT_TRUE(plugin) << why;
     ASSERT_TRUE(rig.open());
-    auto play = [&](const std::vector<Lv2Midi>& midi) {
-        plugin->run(midi, 256);
-        for (const Lv2Midi& played : plugin->midiOut()) rig.notePlayed(played.bytes);
-        rig.idle();
-    };
-    auto note = [](uint8_t status, uint8_t key, uint8_t velocity) {
-        Lv2Midi m;
-        m.size = 3;
-        m.bytes[0] = status;
-        m.bytes[1] = key;
-        m.bytes[2] = velocity;
-        return m;
-    };
-    play({note(0x90, 64, 90), note(0x90, 67, 30), note(0x90, 21, 100), note(0x90, 108, 100)});
+    rig.play(*plugin, {midiMessage(0x90, 64, 90), midiMessage(0x90, 67, 30), midiMessage(0x90, 21, 100),
+                       midiMessage(0x90, 108, 100)});
     EXPECT_EQ(differences(rig.shot(), rig.expected({21, 64, 67, 108})), "");
-    play({note(0x80, 64, 64), note(0x90, 21, 0)});
+    rig.play(*plugin, {midiMessage(0x80, 64, 64), midiMessage(0x90, 21, 0)});
     EXPECT_EQ(differences(rig.shot(), rig.expected({67, 108})), "") << "note-offs, and a note-on at velocity 0";
     EXPECT_TRUE(rig.calls.empty()) << "lighting a key plays nothing";
+}
+
+// When the plug-in stops every note, every lit key goes dark, under the
+// pedal too; a note played after it in the same block lights its key.
+TEST_F(Lv2Ui, TheKeysGoDarkWhenThePluginStopsEveryNote) {
+    struct Case {
+        const char* what;
+        std::vector<Lv2Midi> stop;
+        bool reactivate;
+    };
+    const Case cases[] = {
+        {"all notes off", {midiMessage(0xB0, 123, 0, 10)}, false},
+        {"a mode message", {midiMessage(0xB5, 126, 1, 10)}, false},
+        {"the program selected", {midiMessage(0xC0, 0, 0, 10)}, false},
+        {"the host's re-activation", {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string why;
+        Lv2Instance::Setup setup;
+        std::unique_ptr<Lv2Instance> plugin = Lv2Instance::create(rig.world, setup, &why);
+        ASSERT_TRUE(plugin) << why;
+        ASSERT_TRUE(rig.open());
+        rig.play(*plugin, {midiMessage(0xB0, 64, 127), midiMessage(0x90, 48, 100), midiMessage(0x90, 60, 100),
+                           midiMessage(0x80, 48, 0, 5)});
+        EXPECT_EQ(differences(rig.shot(), rig.expected({60})), "");
+        if (c.reactivate) {
+            plugin->deactivate();
+            plugin->activate();
+        }
+        std::vector<Lv2Midi> block = c.stop;
+        block.push_back(midiMessage(0x90, 72, 100, 20));
+        rig.play(*plugin, block);
+        EXPECT_EQ(differences(rig.shot(), rig.expected({72})), "");
+        rig.play(*plugin, {});
+        EXPECT_EQ(differences(rig.shot(), rig.expected({72})), "") << "and they stay dark";
+        rig.close();
+    }
+    EXPECT_TRUE(rig.calls.empty());
 }
 
 // What a careless host may send: nothing that is a control's value or a
@@ -338,7 +392,6 @@ TEST_F(Lv2Ui, NotesThePluginPlaysLightTheKeys) {
 TEST_F(Lv2Ui, MalformedPortEventsChangeNothing) {
     ASSERT_TRUE(rig.open());
     const uint32_t eventTransfer = rig.world.urids.map(LV2_ATOM__eventTransfer);
-    const uint32_t midiEvent = rig.world.urids.map(LV2_MIDI__MidiEvent);
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     const uint32_t knob = rig.controlPorts[2];
     rig.portEvent(knob, sizeof(float), 0, &nan);
@@ -352,17 +405,28 @@ TEST_F(Lv2Ui, MalformedPortEventsChangeNothing) {
     rig.portEvent(rig.notesPort, sizeof(high), 0, &high);
     rig.portEvent(UINT32_MAX, sizeof(high), 0, &high);
 
-    const MidiAtom note = {{3, midiEvent}, {0x90, 60, 100}};
-    rig.portEvent(rig.notesPort, kMidiAtomBytes - 1, eventTransfer, &note);  // cut short
-    MidiAtom longer = note;
-    longer.header.size = 1000;  // says more than the buffer holds
-    rig.portEvent(rig.notesPort, kMidiAtomBytes, eventTransfer, &longer);
-    MidiAtom other = note;
-    other.header.type = rig.world.urids.map(LV2_ATOM__Float);
-    rig.portEvent(rig.notesPort, kMidiAtomBytes, eventTransfer, &other);
-    const MidiAtom controller = {{3, midiEvent}, {0xB0, 60, 100}};
-    rig.portEvent(rig.notesPort, kMidiAtomBytes, eventTransfer, &controller);
-    rig.portEvent(rig.notesPort, kMidiAtomBytes, eventTransfer, nullptr);
+    // Lit, then what would darken it if it were whole or of the UI's types.
+    rig.keyPlayed(60, 100);
+    std::vector<uint8_t> cut = rig.atom(kKeyStateUri, {60, 0});
+    cut.pop_back();
+    std::memset(cut.data(), 1, 1);  // the header says one byte, too few for a key
+    rig.notesEvent(cut);
+    std::vector<uint8_t> longer = rig.atom(kKeyStateUri, {60, 0});
+    longer[0] = 200;  // says more than the buffer holds
+    rig.notesEvent(longer);
+    std::vector<uint8_t> allUpLonger = rig.atom(kAllKeysUpUri, {});
+    allUpLonger[0] = 8;
+    rig.notesEvent(allUpLonger);
+    rig.notesEvent(rig.atom(LV2_ATOM__Float, {60, 0, 0, 0}));
+    rig.notesEvent(rig.atom(LV2_MIDI__MidiEvent, {0x80, 60, 0}));  // MIDI is no event of the notes output
+    rig.notesEvent(rig.atom(LV2_MIDI__MidiEvent, {0xB0, 123, 0}));
+    rig.portEvent(rig.notesPort, 8, 0, rig.atom(kAllKeysUpUri, {}).data());  // not as an event
+    rig.portEvent(rig.notesPort, 8, eventTransfer, nullptr);
+    rig.portEvent(rig.notesPort, 4, eventTransfer, rig.atom(kAllKeysUpUri, {}).data());  // cut inside the header
+    for (uint8_t key : {0, 20, 109, 127, 255}) rig.keyPlayed(key, 100);  // off the keyboard
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected({60})), "");
+    rig.notesEvent(rig.atom(kAllKeysUpUri, {}));
     rig.idle();
     EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
 
@@ -479,7 +543,7 @@ TEST_F(Lv2Ui, LoadAndUnloadCyclesLeaveNothingBehind) {
     auto cycle = [&](int i) {
         ASSERT_TRUE(rig.open());
         rig.setControl(i % kNumParams, 0.1f * (float)(i % 10));
-        rig.notePlayed({0x90, (uint8_t)(40 + i), 100});
+        rig.keyPlayed((uint8_t)(40 + i), 100);
         rig.idle(2);
         rig.close();
     };

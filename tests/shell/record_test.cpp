@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -87,6 +88,18 @@ TEST(Record, HoldsTheInstrumentsValues) {
     for (char c : e->future) EXPECT_EQ(c, 0);
 }
 
+// The release's major number, from the VERSION file's line as the build read
+// it (the Windows suites run where the source tree is not at hand).
+TEST(Dispatcher, VendorVersionIsTheReleasesMajorNumber) {
+    int major = -1, minor = -1, micro = -1;
+    char rest = 0;
+    ASSERT_EQ(std::sscanf(QELT_RELEASE_VERSION, "%d.%d.%d%c", &major, &minor, &micro, &rest), 3)
+        << QELT_RELEASE_VERSION;
+    HostedPlugin p;
+    ASSERT_TRUE(p.create());
+    EXPECT_EQ(p.plugin->dispatch(effGetVendorVersion), major);
+}
+
 TEST(Dispatcher, FixedAnswers) {
     HostedPlugin p;
     ASSERT_TRUE(p.create());
@@ -95,7 +108,6 @@ TEST(Dispatcher, FixedAnswers) {
     EXPECT_EQ(i.dispatch(effGetVu), 0);
     EXPECT_EQ(i.dispatch(effGetVstVersion), 2400);
     EXPECT_EQ(i.dispatch(effGetPlugCategory), 2);
-    EXPECT_EQ(i.dispatch(effGetVendorVersion), 1);
     EXPECT_EQ(i.dispatch(effGetNumMidiInputChannels), 1);
     EXPECT_EQ(i.dispatch(effGetNumMidiOutputChannels), 0);
     EXPECT_EQ(i.dispatch(effGetCurrentMidiProgram), -1);

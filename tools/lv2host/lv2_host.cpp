@@ -309,13 +309,18 @@ void Lv2Instance::readAtomOutput(const Port& port) {
         inBounds = false;
         return;
     }
+    const uint8_t* end = reinterpret_cast<const uint8_t*>(words) + sizeof(LV2_Atom) + sequence->atom.size;
     LV2_ATOM_SEQUENCE_FOREACH(sequence, event) {
-        if (event->body.type != midiEventType || event->body.size == 0 || event->body.size > 3) continue;
-        Lv2Midi m;
-        m.frame = (uint32_t)event->time.frames;
-        m.size = (uint8_t)event->body.size;
-        std::memcpy(m.bytes, event + 1, m.size);
-        written.push_back(m);
+        if (reinterpret_cast<const uint8_t*>(event + 1) + event->body.size > end) {
+            inBounds = false;  // an event said to reach past its sequence
+            return;
+        }
+        Lv2OutputEvent e;
+        e.frame = event->time.frames;
+        e.type = event->body.type;
+        const uint8_t* body = reinterpret_cast<const uint8_t*>(event + 1);
+        e.body.assign(body, body + event->body.size);
+        written.push_back(e);
     }
 }
 

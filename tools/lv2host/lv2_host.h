@@ -23,6 +23,13 @@ struct Lv2Midi {
     uint8_t bytes[3] = {};
 };
 
+// An event a plug-in wrote to an atom output: its frame, its type and its body.
+struct Lv2OutputEvent {
+    int64_t frame = 0;
+    LV2_URID type = 0;
+    std::vector<uint8_t> body;
+};
+
 // URIs to integers and back, for any thread.
 class UridMap {
 public:
@@ -103,9 +110,10 @@ public:
     void run(const std::vector<Lv2Midi>& events, uint32_t frames);
     size_t audioOutputCount() const { return audioOutputs.size(); }
     const float* output(size_t channel) const { return ports[audioOutputs[channel]].audio.data(); }
-    // The MIDI events the plug-in wrote to its atom outputs in the last run,
-    // and whether every output sequence stayed inside its buffer.
-    const std::vector<Lv2Midi>& midiOut() const { return written; }
+    // The events the plug-in wrote to its atom outputs in the last run, of
+    // whatever type, and whether every output sequence stayed inside its
+    // buffer.
+    const std::vector<Lv2OutputEvent>& eventsOut() const { return written; }
     bool outputsInBounds() const { return inBounds; }
 
     void activate();
@@ -143,7 +151,7 @@ private:
     bool active = false;
     std::vector<Port> ports;
     std::vector<size_t> controls, audioOutputs;
-    std::vector<Lv2Midi> written;
+    std::vector<Lv2OutputEvent> written;
     bool inBounds = true;
     PluginCallWatch* runWatch = nullptr;
     LV2_URID sequenceType, chunkType, midiEventType, floatType, doubleType, intType;
