@@ -46,16 +46,6 @@ std::set<std::string> takeTexts(LilvNodes* nodes) {
     return out;
 }
 
-Lv2Midi midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2) {
-    Lv2Midi m;
-    m.frame = frame;
-    m.size = (status & 0xF0) == 0xC0 ? 2 : 3;
-    m.bytes[0] = status;
-    m.bytes[1] = data1;
-    m.bytes[2] = data2;
-    return m;
-}
-
 std::string display(int index, float value) {
     EpianoEngine engine;
     engine.setParameter(index, value);
@@ -279,8 +269,8 @@ TEST_F(Lv2Bundle, TheDefaultPresetRestoresTheProgramsSound) {
     EXPECT_EQ(takeTexts(lilv_plugin_get_related(plugin, presetClass)), std::set<std::string>{kPresetUri});
     lilv_node_free(presetClass);
 
-    const std::vector<Lv2Midi> phrase = {midi(100, 0x90, 60, 100), midi(100, 0x90, 67, 30), midi(9000, 0xB0, 1, 90),
-                                         midi(20000, 0x80, 60, 0)};
+    const std::vector<Lv2Midi> phrase = {lv2Midi(100, 0x90, 60, 100), lv2Midi(100, 0x90, 67, 30),
+                                         lv2Midi(9000, 0xB0, 1, 90), lv2Midi(20000, 0x80, 60, 0)};
     auto reference = instance();
     std::vector<float> defaults = play(*reference, phrase, 512, 30000);
 
@@ -306,7 +296,7 @@ TEST_F(Lv2Bundle, NotesStartAtTheirFramesInsideBlocksOfAnySize) {
         for (uint32_t onset : onsets) {
             SCOPED_TRACE("block " + std::to_string(block) + ", note at " + std::to_string(onset));
             auto p = instance(block);
-            std::vector<float> out = play(*p, {midi(onset, 0x90, 69, 110)}, block, onset + 64);
+            std::vector<float> out = play(*p, {lv2Midi(onset, 0x90, 69, 110)}, block, onset + 64);
             const uint32_t frames = onset + 64;
             size_t first = frames;
             for (size_t i = 0; i < frames && first == frames; i++)
@@ -327,19 +317,19 @@ TEST_F(Lv2Bundle, MidiInARunOfNoFramesPlaysAtTheNextRunsFirstFrame) {
         bool soundsAfter;  // a second later
     };
     std::vector<Lv2Midi> releases;
-    for (uint8_t key : {61, 65, 68}) releases.push_back(midi(100, 0x80, key, 0));
+    for (uint8_t key : {61, 65, 68}) releases.push_back(lv2Midi(100, 0x80, key, 0));
     const Case cases[] = {
         {"note-offs", true, false, releases, false},
-        {"a pedal-up after note-offs under the pedal", true, true, {midi(0, 0xB0, 64, 0)}, false},
-        {"a note-on", false, false, {midi(300, 0x90, 80, 100)}, true},
+        {"a pedal-up after note-offs under the pedal", true, true, {lv2Midi(0, 0xB0, 64, 0)}, false},
+        {"a note-on", false, false, {lv2Midi(300, 0x90, 80, 100)}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto p = instance();
-        std::vector<Lv2Midi> before = {midi(0, 0xB0, 64, c.underPedal ? 127 : 0)};
+        std::vector<Lv2Midi> before = {lv2Midi(0, 0xB0, 64, c.underPedal ? 127 : 0)};
         for (uint8_t key : {61, 65, 68}) {
-            if (c.chord) before.push_back(midi(0, 0x90, key, 100));
-            if (c.underPedal) before.push_back(midi(10, 0x80, key, 0));
+            if (c.chord) before.push_back(lv2Midi(0, 0x90, key, 100));
+            if (c.underPedal) before.push_back(lv2Midi(10, 0x80, key, 0));
         }
         play(*p, before, 512, 512);
         p->run(c.atZero, 0);
@@ -364,23 +354,23 @@ TEST_F(Lv2Bundle, MidiInARunOfNoFramesPlaysAtTheNextRunsFirstFrame) {
 // velocities, and 0 on release; never past the host's buffer.
 TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysAtTheirFramesWithinItsCapacity) {
     auto p = instance(512);
-    p->run({midi(0, 0x90, 60, 100), midi(3, 0x90, 108, 1), midi(5, 0x90, 20, 90), midi(7, 0x80, 60, 64),
-            midi(9, 0xB0, 64, 127), midi(9, 0x90, 21, 127)},
+    p->run({lv2Midi(0, 0x90, 60, 100), lv2Midi(3, 0x90, 108, 1), lv2Midi(5, 0x90, 20, 90), lv2Midi(7, 0x80, 60, 64),
+            lv2Midi(9, 0xB0, 64, 127), lv2Midi(9, 0x90, 21, 127)},
            64);
     ASSERT_TRUE(p->outputsInBounds());
-    EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: key 60 100", "3: key 108 1", "7: key 60 0",
-                                                      "9: key 21 127"}))
+    EXPECT_EQ(notesSaid(*p),
+              (std::vector<std::string>{"0: key 60 100", "3: key 108 1", "7: key 60 0", "9: key 21 127"}))
         << "key 20 is off the keyboard; the pedal is no key";
     p->run({}, 64);
     EXPECT_TRUE(p->eventsOut().empty()) << "each run starts an empty sequence";
 
     // Frames inside longer blocks, a message past the block's end, and one
     // handed over in a run of no frames, which plays at the next run's first.
-    p->run({midi(300, 0x90, 64, 90), midi(9999, 0x80, 64, 0)}, 512);
+    p->run({lv2Midi(300, 0x90, 64, 90), lv2Midi(9999, 0x80, 64, 0)}, 512);
     EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"300: key 64 90", "511: key 64 0"}));
-    p->run({midi(40, 0x90, 70, 80)}, 0);
+    p->run({lv2Midi(40, 0x90, 70, 80)}, 0);
     EXPECT_TRUE(p->eventsOut().empty());
-    p->run({midi(5, 0x90, 72, 80)}, 64);
+    p->run({lv2Midi(5, 0x90, 72, 80)}, 64);
     EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: key 70 80", "5: key 72 80"}));
 
     const uint32_t capacities[] = {0, 8, 16, 40, 100};
@@ -388,7 +378,7 @@ TEST_F(Lv2Bundle, TheNotesOutputReportsPlayedKeysAtTheirFramesWithinItsCapacity)
         SCOPED_TRACE("capacity " + std::to_string(capacity));
         auto small = instance(512, capacity);
         std::vector<Lv2Midi> chord;
-        for (uint8_t key = 40; key < 80; key++) chord.push_back(midi(key, 0x90, key, 80));
+        for (uint8_t key = 40; key < 80; key++) chord.push_back(lv2Midi(key, 0x90, key, 80));
         small->run(chord, 512);
         EXPECT_TRUE(small->outputsInBounds());
         EXPECT_LE(small->eventsOut().size() * 24 + 16, std::max<size_t>(capacity, 16));
@@ -407,23 +397,23 @@ TEST_F(Lv2Bundle, EveryKeyIsReleasedWhenEveryNoteStops) {
         bool releases;
     };
     const Case cases[] = {
-        {"all notes off", {midi(20, 0xB0, 123, 0)}, true},
-        {"omni off", {midi(20, 0xB3, 124, 0)}, true},
-        {"omni on", {midi(20, 0xB0, 125, 0)}, true},
-        {"mono", {midi(20, 0xB0, 126, 1)}, true},
-        {"poly", {midi(20, 0xB0, 127, 0)}, true},
-        {"the program selected", {midi(20, 0xC0, 0, 0)}, true},
-        {"twice in a block: released once", {midi(20, 0xB0, 123, 0), midi(21, 0xC0, 0, 0)}, true},
-        {"a program that is not there", {midi(20, 0xC0, 3, 0)}, false},
-        {"all sound off, which the engine leaves alone", {midi(20, 0xB0, 120, 0)}, false},
+        {"all notes off", {lv2Midi(20, 0xB0, 123, 0)}, true},
+        {"omni off", {lv2Midi(20, 0xB3, 124, 0)}, true},
+        {"omni on", {lv2Midi(20, 0xB0, 125, 0)}, true},
+        {"mono", {lv2Midi(20, 0xB0, 126, 1)}, true},
+        {"poly", {lv2Midi(20, 0xB0, 127, 0)}, true},
+        {"the program selected", {lv2Midi(20, 0xC0, 0, 0)}, true},
+        {"twice in a block: released once", {lv2Midi(20, 0xB0, 123, 0), lv2Midi(21, 0xC0, 0, 0)}, true},
+        {"a program that is not there", {lv2Midi(20, 0xC0, 3, 0)}, false},
+        {"all sound off, which the engine leaves alone", {lv2Midi(20, 0xB0, 120, 0)}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto p = instance();
-        p->run({midi(0, 0x90, 60, 100), midi(0, 0x90, 64, 100)}, 64);
-        std::vector<Lv2Midi> block = {midi(10, 0x90, 67, 90)};
+        p->run({lv2Midi(0, 0x90, 60, 100), lv2Midi(0, 0x90, 64, 100)}, 64);
+        std::vector<Lv2Midi> block = {lv2Midi(10, 0x90, 67, 90)};
         block.insert(block.end(), c.stop.begin(), c.stop.end());
-        block.push_back(midi(30, 0x90, 72, 90));
+        block.push_back(lv2Midi(30, 0x90, 72, 90));
         p->run(block, 64);
         std::vector<std::string> said = {"10: key 67 90", "30: key 72 90"};
         if (c.releases) said.insert(said.begin(), "0: all keys up");
@@ -435,10 +425,10 @@ TEST_F(Lv2Bundle, EveryKeyIsReleasedWhenEveryNoteStops) {
     p->activate();  // before any run: nothing to start over from
     p->run({}, 64);
     EXPECT_TRUE(p->eventsOut().empty()) << "a new instance has no key down";
-    p->run({midi(0, 0x90, 60, 100)}, 64);
+    p->run({lv2Midi(0, 0x90, 60, 100)}, 64);
     p->deactivate();
     p->activate();
-    p->run({midi(2, 0x90, 62, 100)}, 64);
+    p->run({lv2Midi(2, 0x90, 62, 100)}, 64);
     EXPECT_EQ(notesSaid(*p), (std::vector<std::string>{"0: all keys up", "2: key 62 100"}));
     p->run({}, 64);
     EXPECT_TRUE(p->eventsOut().empty()) << "said once";
@@ -468,12 +458,12 @@ TEST_F(Lv2Bundle, BadInputFromAHostGetsASafeAnswer) {
 
     auto p = instance(512);
     const float values[] = {NAN, INFINITY, -INFINITY, -5.f, 7.f, 1e30f};
-    std::vector<Lv2Midi> messy = {midi(4000, 0x90, 60, 127),  // past the block: taken at its end
-                                  midi(0, 0x90, 200, 200),    // data bytes with the top bit set
-                                  midi(0, 0xF0, 1, 2),        // system messages
-                                  midi(0, 0xC0, 5, 0),        // a program that is not there
-                                  midi(0, 0x45, 1, 2)};       // no status byte
-    Lv2Midi empty = midi(0, 0x90, 0, 0);
+    std::vector<Lv2Midi> messy = {lv2Midi(4000, 0x90, 60, 127),  // past the block: taken at its end
+                                  lv2Midi(0, 0x90, 200, 200),    // data bytes with the top bit set
+                                  lv2Midi(0, 0xF0, 1, 2),        // system messages
+                                  lv2Midi(0, 0xC0, 5, 0),        // a program that is not there
+                                  lv2Midi(0, 0x45, 1, 2)};       // no status byte
+    Lv2Midi empty = lv2Midi(0, 0x90, 0, 0);
     empty.size = 0;
     messy.push_back(empty);
     for (float value : values) {
@@ -485,7 +475,7 @@ TEST_F(Lv2Bundle, BadInputFromAHostGetsASafeAnswer) {
     // The note sent past a block's end was played at its last frame.
     for (size_t i = 0; i < p->controlCount(); i++) p->setControl(i, 0.5f);
     auto q = instance(512);
-    q->run({midi(9999, 0x90, 60, 100)}, 512);
+    q->run({lv2Midi(9999, 0x90, 60, 100)}, 512);
     EXPECT_EQ(q->output(0)[510], 0.f);
     EXPECT_NE(q->output(0)[511], 0.f);
 }
@@ -493,7 +483,7 @@ TEST_F(Lv2Bundle, BadInputFromAHostGetsASafeAnswer) {
 // A control's new value applies from the start of the run that sees it,
 // and a run that sees no change changes nothing.
 TEST_F(Lv2Bundle, AControlChangeAppliesFromTheRunThatSeesIt) {
-    const std::vector<Lv2Midi> chord = {midi(0, 0x90, 48, 100), midi(0, 0x90, 55, 100)};
+    const std::vector<Lv2Midi> chord = {lv2Midi(0, 0x90, 48, 100), lv2Midi(0, 0x90, 55, 100)};
     auto steady = instance(256);
     auto turned = instance(256);
     std::vector<float> a = play(*steady, chord, 256, 2048);

@@ -172,8 +172,7 @@ public:
     // Runs the plug-in and passes what it said of its keys to the UI.
     void play(Lv2Instance& plugin, const std::vector<Lv2Midi>& midi) {
         plugin.run(midi, 256);
-        for (const Lv2OutputEvent& e : plugin.eventsOut())
-            notesEvent(atom(world.urids.unmap(e.type), e.body));
+        for (const Lv2OutputEvent& e : plugin.eventsOut()) notesEvent(atom(world.urids.unmap(e.type), e.body));
         idle();
     }
 
@@ -321,16 +320,6 @@ TEST_F(Lv2Ui, ClickingAKeySendsItsNoteToTheMidiInput) {
     EXPECT_EQ(rig.calls[1].bytes, midiBytes(0x80, 61, 100));
 }
 
-Lv2Midi midiMessage(uint8_t status, uint8_t data1, uint8_t data2, uint32_t frame = 0) {
-    Lv2Midi m;
-    m.frame = frame;
-    m.size = (status & 0xF0) == 0xC0 ? 2 : 3;
-    m.bytes[0] = status;
-    m.bytes[1] = data1;
-    m.bytes[2] = data2;
-    return m;
-}
-
 // The plug-in plays notes from the host's MIDI and reports them on its notes
 // output; the host passes each event to the UI, whose keys light while the
 // notes sound.
@@ -340,10 +329,10 @@ TEST_F(Lv2Ui, NotesThePluginPlaysLightTheKeys) {
     std::unique_ptr<Lv2Instance> plugin = Lv2Instance::create(rig.world, setup, &why);
     ASSERT_TRUE(plugin) << why;
     ASSERT_TRUE(rig.open());
-    rig.play(*plugin, {midiMessage(0x90, 64, 90), midiMessage(0x90, 67, 30), midiMessage(0x90, 21, 100),
-                       midiMessage(0x90, 108, 100)});
+    rig.play(*plugin, {lv2Midi(0, 0x90, 64, 90), lv2Midi(0, 0x90, 67, 30), lv2Midi(0, 0x90, 21, 100),
+                       lv2Midi(0, 0x90, 108, 100)});
     EXPECT_EQ(differences(rig.shot(), rig.expected({21, 64, 67, 108})), "");
-    rig.play(*plugin, {midiMessage(0x80, 64, 64), midiMessage(0x90, 21, 0)});
+    rig.play(*plugin, {lv2Midi(0, 0x80, 64, 64), lv2Midi(0, 0x90, 21, 0)});
     EXPECT_EQ(differences(rig.shot(), rig.expected({67, 108})), "") << "note-offs, and a note-on at velocity 0";
     EXPECT_TRUE(rig.calls.empty()) << "lighting a key plays nothing";
 }
@@ -357,9 +346,9 @@ TEST_F(Lv2Ui, TheKeysGoDarkWhenThePluginStopsEveryNote) {
         bool reactivate;
     };
     const Case cases[] = {
-        {"all notes off", {midiMessage(0xB0, 123, 0, 10)}, false},
-        {"a mode message", {midiMessage(0xB5, 126, 1, 10)}, false},
-        {"the program selected", {midiMessage(0xC0, 0, 0, 10)}, false},
+        {"all notes off", {lv2Midi(10, 0xB0, 123, 0)}, false},
+        {"a mode message", {lv2Midi(10, 0xB5, 126, 1)}, false},
+        {"the program selected", {lv2Midi(10, 0xC0, 0, 0)}, false},
         {"the host's re-activation", {}, true},
     };
     for (const Case& c : cases) {
@@ -369,15 +358,15 @@ TEST_F(Lv2Ui, TheKeysGoDarkWhenThePluginStopsEveryNote) {
         std::unique_ptr<Lv2Instance> plugin = Lv2Instance::create(rig.world, setup, &why);
         ASSERT_TRUE(plugin) << why;
         ASSERT_TRUE(rig.open());
-        rig.play(*plugin, {midiMessage(0xB0, 64, 127), midiMessage(0x90, 48, 100), midiMessage(0x90, 60, 100),
-                           midiMessage(0x80, 48, 0, 5)});
+        rig.play(*plugin, {lv2Midi(0, 0xB0, 64, 127), lv2Midi(0, 0x90, 48, 100), lv2Midi(0, 0x90, 60, 100),
+                           lv2Midi(5, 0x80, 48, 0)});
         EXPECT_EQ(differences(rig.shot(), rig.expected({60})), "");
         if (c.reactivate) {
             plugin->deactivate();
             plugin->activate();
         }
         std::vector<Lv2Midi> block = c.stop;
-        block.push_back(midiMessage(0x90, 72, 100, 20));
+        block.push_back(lv2Midi(20, 0x90, 72, 100));
         rig.play(*plugin, block);
         EXPECT_EQ(differences(rig.shot(), rig.expected({72})), "");
         rig.play(*plugin, {});
@@ -423,7 +412,7 @@ TEST_F(Lv2Ui, MalformedPortEventsChangeNothing) {
     rig.portEvent(rig.notesPort, 8, 0, rig.atom(kAllKeysUpUri, {}).data());  // not as an event
     rig.portEvent(rig.notesPort, 8, eventTransfer, nullptr);
     rig.portEvent(rig.notesPort, 4, eventTransfer, rig.atom(kAllKeysUpUri, {}).data());  // cut inside the header
-    for (uint8_t key : {0, 20, 109, 127, 255}) rig.keyPlayed(key, 100);  // off the keyboard
+    for (uint8_t key : {0, 20, 109, 127, 255}) rig.keyPlayed(key, 100);                  // off the keyboard
     rig.idle();
     EXPECT_EQ(differences(rig.shot(), rig.expected({60})), "");
     rig.notesEvent(rig.atom(kAllKeysUpUri, {}));

@@ -17,20 +17,10 @@ case "$exe" in
 esac
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check NAME CONDITION...
-    name="$1"
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $name"
-        echo "  stdout: $(cat "$work/out" 2>/dev/null)"
-        echo "  stderr: $(cat "$work/err" 2>/dev/null)"
-        failures=$((failures + 1))
-    fi
+. "$root/tests/support/tally.sh"
+on_failure() {
+    echo "  stdout: $(cat "$work/out" 2>/dev/null)"
+    echo "  stderr: $(cat "$work/err" 2>/dev/null)"
 }
 run() {  # run ARGS...: status in $status, output in $work/out and $work/err
     "$render" "$@" >"$work/out" 2>"$work/err"
@@ -190,5 +180,4 @@ check "shot without an editor: says so" says "$work/err" "has no editor"
 check "shot without an editor: no picture" test ! -e "$work/none.bmp"
 fi
 
-echo "$passes passed, $failures failed"
-[ $failures = 0 ]
+tally

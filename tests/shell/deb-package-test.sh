@@ -8,14 +8,8 @@
 #   deb-package-test.sh SOURCE-DIR TREE
 source="$1"
 tree="$2"
-failures=0
-failed() {
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-}
-for tool in dpkg dpkg-deb lintian cmp; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAILED: no $tool (tools/setup/install-deps.sh installs it)"; exit 1; }
-done
+. "$source/tests/support/tally.sh"
+need_tools dpkg dpkg-deb lintian cmp
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -81,5 +75,4 @@ cat "$work/lintian"
 grep -q '^[EW]: ' "$work/lintian" && failed "lintian reports errors or warnings"
 [ $status = 0 ] || failed "lintian exited with status $status"
 
-[ $failures = 0 ] && echo "the package is as it should be"
-[ $failures = 0 ]
+tally

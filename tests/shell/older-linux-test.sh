@@ -8,20 +8,14 @@
 # Status 77 (skipped), with one line saying why, when no root can be had.
 source="$1"
 tree="$2"
-failures=0
-failed() {
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-}
+. "$source/tests/support/tally.sh"
 root=$("$source/tools/setup/debian11-root.sh")
 case $? in
     0) ;;
     75) echo "skipped: no Debian 11 root to run in"; exit 77 ;;
     *) echo "FAILED: tools/setup/debian11-root.sh"; exit 1 ;;
 esac
-for tool in chroot Xvfb cmp; do
-    command -v $tool >/dev/null 2>&1 || { echo "FAILED: no $tool (tools/setup/install-deps.sh installs it)"; exit 1; }
-done
+need_tools chroot Xvfb cmp
 glibc=$(chroot "$root" /lib/x86_64-linux-gnu/libc.so.6 | head -n 1)
 echo "in $root: $glibc"
 case "$glibc" in *" 2.31"*) ;; *) echo "FAILED: the root's glibc is not 2.31"; exit 1 ;; esac
@@ -67,5 +61,4 @@ else
     failed "the editor in the Debian 11 root: $(tail -n 3 "$work/out")"
 fi
 
-[ $failures = 0 ] || { echo "$failures failed"; exit 1; }
-echo "all passed"
+tally

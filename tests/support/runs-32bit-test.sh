@@ -14,13 +14,7 @@ program="$1"
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d) || exit 1
 trap 'rm -rf "$work"' EXIT
-passes=0
-failures=0
-check() {  # check NAME CONDITION...
-    name="$1"
-    shift
-    if "$@"; then passes=$((passes + 1)); else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
+. "$root/tests/support/tally.sh"
 says() { grep -q -- "$2" "$1"; }
 reason="this machine runs no 32-bit x86 code"
 
@@ -75,5 +69,4 @@ printf '\033[0;32m100%% tests passed\033[0;0m, 0 tests failed\033[0;0m out of 29
 "$root/tools/setup/skipped-32bit.sh" "$work/ctest" >"$work/summary"
 check "or that they ran in the virtual machine" says "$work/summary" "the 29 tests of build/win32 ran in a virtual machine (894 s)"
 
-echo "$passes passed, $failures failed"
-[ $failures = 0 ]
+tally

@@ -23,6 +23,18 @@ struct Lv2Midi {
     uint8_t bytes[3] = {};
 };
 
+// A channel message at a frame: two bytes for program change and channel
+// pressure, three for the others.
+inline Lv2Midi lv2Midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2 = 0) {
+    Lv2Midi m;
+    m.frame = frame;
+    m.size = (status & 0xE0) == 0xC0 ? 2 : 3;
+    m.bytes[0] = status;
+    m.bytes[1] = data1;
+    m.bytes[2] = m.size == 3 ? data2 : 0;
+    return m;
+}
+
 // An event a plug-in wrote to an atom output: its frame, its type and its body.
 struct Lv2OutputEvent {
     int64_t frame = 0;

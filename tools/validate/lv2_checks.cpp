@@ -82,13 +82,7 @@ public:
 
 private:
     void add(uint32_t frame, unsigned char status, unsigned char data1, unsigned char data2) {
-        Lv2Midi m;
-        m.frame = frame;
-        m.size = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 2 : 3;
-        m.bytes[0] = status;
-        m.bytes[1] = data1;
-        m.bytes[2] = data2;
-        pending.push_back(m);
+        pending.push_back(lv2Midi(frame, status, data1, data2));
     }
     void entering() override { watched.emplace(); }
     void left() override { watched.reset(); }
