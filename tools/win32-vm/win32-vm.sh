@@ -37,7 +37,8 @@ fail() {
 # What goes into the image; a change here makes a new one.
 packages="linux-image-amd64 initramfs-tools kmod udev python3 python3-pefile cmake xvfb xauth procps wine wine64"
 recipe="1 $packages wine32:i386"
-stamp=$(printf '%s' "$recipe" | cksum | cut -d' ' -f1)
+# The machine's init is copied into the image, so it is part of the recipe.
+stamp=$( (printf '%s' "$recipe"; cat "$here/vm-init.sh") | cksum | cut -d' ' -f1)
 
 make_image() {
     [ "$(id -u)" = 0 ] || fail "making the image needs root (debootstrap)"
