@@ -62,10 +62,11 @@ void EpianoEngine::parameterLabel(int32_t index, char* label) {
     std::strcpy(label, isParameter(index) ? kParameters[index].label : "%");
 }
 
-void EpianoEngine::parameterDisplay(int32_t index, char* text) const {
+void EpianoEngine::parameterDisplay(int32_t index, char* text) const { displayText(index, getParameter(index), text); }
+
+void EpianoEngine::displayText(int32_t index, float v, char* text) {
     char buffer[64];
     buffer[0] = 0;
-    float v = getParameter(index);
     switch (index) {
         case kSustain:
             std::snprintf(buffer, sizeof(buffer), "%.0f", v * 100.f);

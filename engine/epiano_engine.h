@@ -64,6 +64,8 @@ public:
     static void parameterName(int32_t index, char* text);
     static void parameterLabel(int32_t index, char* text);
     void parameterDisplay(int32_t index, char* text) const;
+    // What parameterDisplay shows for `value` (formats whose controller has no engine).
+    static void displayText(int32_t index, float value, char* text);
     // Set once, before the instance plays; null for none.
     void setObserver(EngineObserver* observer) { this->observer = observer; }
     // Back to a new engine's state, in place (a host's re-activation); not
