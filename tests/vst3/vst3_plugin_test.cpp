@@ -1,0 +1,610 @@
+// The VST 3 bundle as a host meets it: the binary loaded from the bundle and
+// entered through its exports, the factory and its two classes, the life of
+// an instance, blocks of every size with notes and parameter points inside
+// them, sample rates, state, silence flags and tail, and the controller's
+// parameters and texts. Where a sound is checked, it is compared bit for bit
+// with the engine fed the same MIDI directly, so the VST 3 glue is shown to
+// hand the engine exactly what a VST 2 or LV2 host would.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/epiano_engine.h"
+#include "plugin/vst3/vst3_abi.h"
+#include "release_version.h"
+#include "tools/vst3host/vst3_host.h"
+
+using namespace v3host;
+
+namespace {
+
+constexpr double kRate = 44100;
+constexpr const char* kProcessorCidText = "565354515A455071656C742065706961";
+constexpr const char* kControllerCidText = "565345515A455071656C742065706961";
+
+std::string cidText(const char* cid) {
+    // Linux lays the four words out big-endian, so the text is the bytes in order.
+    std::string out;
+    char hex[3];
+    for (int i = 0; i < 16; i++) {
+        std::snprintf(hex, sizeof hex, "%02X", (unsigned)(uint8_t)cid[i]);
+        out += hex;
+    }
+    return out;
+}
+
+// The engine as a VST 2 host drives it, for comparison: the MIDI of a block,
+// then the render.
+struct ReferenceEngine {
+    explicit ReferenceEngine(double rate) {
+        engine.setSampleRate((float)rate);
+        engine.applyPendingChanges();
+    }
+    void block(const std::vector<std::array<int, 4>>& midi, int32_t frames, std::vector<float>& l,
+               std::vector<float>& r) {
+        engine.applyPendingChanges();
+        for (const auto& m : midi) engine.midiMessage(m[0], (uint8_t)m[1], (uint8_t)m[2], (uint8_t)m[3]);
+        size_t at = l.size();
+        l.resize(at + (size_t)frames);
+        r.resize(at + (size_t)frames);
+        engine.render(l.data() + at, r.data() + at, frames);
+    }
+    EpianoEngine engine;
+};
+
+class Vst3Bundle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string why;
+        ASSERT_TRUE(module.load(QELT_VST3_BUNDLE, &why)) << why;
+    }
+
+    std::unique_ptr<Vst3Instance> started(double rate = kRate, int32 maxBlock = 4096) {
+        std::unique_ptr<Vst3Instance> instance(new Vst3Instance());
+        std::string why;
+        Vst3Setup setup;
+        setup.sampleRate = rate;
+        setup.maxBlock = maxBlock;
+        EXPECT_TRUE(instance->start(module, setup, &why)) << why;
+        return instance;
+    }
+
+    // Renders `total` frames in blocks of `block`, with the events given by
+    // absolute frame; the output appended to l and r.
+    void play(Vst3Instance& instance, int32_t total, int32_t block, const std::vector<std::array<int, 4>>& midi,
+              std::vector<float>& l, std::vector<float>& r) {
+        for (int32_t done = 0; done < total;) {
+            int32_t n = std::min(block, total - done);
+            Ref<EventList> events(new EventList());
+            for (const auto& m : midi) {
+                if (m[0] < done || m[0] >= done + n) continue;
+                if ((m[1] & 0xF0) == 0x90)
+                    events->noteOn(m[0] - done, (int16)m[2], (float)m[3] / 127.f);
+                else
+                    events->noteOff(m[0] - done, (int16)m[2]);
+            }
+            ASSERT_EQ(instance.process(n, events.get(), nullptr), kResultOk);
+            l.insert(l.end(), instance.left.begin(), instance.left.end());
+            r.insert(r.end(), instance.right.begin(), instance.right.end());
+            done += n;
+        }
+    }
+
+    Vst3Module module;
+};
+
+bool anyNonZero(const std::vector<float>& v, size_t from = 0, size_t to = SIZE_MAX) {
+    for (size_t i = from; i < v.size() && i < to; i++)
+        if (v[i] != 0.f) return true;
+    return false;
+}
+
+// ---- Declarations ----
+
+TEST(Vst3Declarations, InterfaceIdsAreLaidOutBigEndianOnLinux) {
+    const uint8_t pluginBase[16] = {0x22, 0x88, 0x8D, 0xDB, 0x15, 0x6E, 0x45, 0xAE,
+                                    0x83, 0x58, 0xB3, 0x48, 0x08, 0x19, 0x06, 0x25};
+    EXPECT_EQ(std::memcmp(v3::IPluginBase::iid.bytes, pluginBase, 16), 0);
+    const uint8_t unknown[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    EXPECT_EQ(std::memcmp(v3::FUnknown::iid.bytes, unknown, 16), 0);
+    EXPECT_EQ(cidText(v3::IComponent::iid.bytes), "E831FF31F2D54301928EBBEE25697802");
+}
+
+// ---- Module and factory ----
+
+TEST_F(Vst3Bundle, EntriesCountTheirCalls) {
+    auto entry = reinterpret_cast<bool (*)(void*)>(module.symbol("ModuleEntry"));
+    auto exit = reinterpret_cast<bool (*)()>(module.symbol("ModuleExit"));
+    ASSERT_TRUE(entry && exit);
+    EXPECT_TRUE(entry(nullptr));  // a second host component entering
+    EXPECT_TRUE(exit());
+    // The factory is one object, handed out with a reference each time.
+    auto get = reinterpret_cast<IPluginFactory* (*)()>(module.symbol("GetPluginFactory"));
+    IPluginFactory* again = get();
+    EXPECT_EQ(again, module.factory());
+    again->release();
+}
+
+TEST_F(Vst3Bundle, FactoryDescribesTwoClassesOfQelt) {
+    IPluginFactory3* factory = module.factory3();
+    ASSERT_NE(factory, nullptr);
+    PFactoryInfo info;
+    ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
+    EXPECT_STREQ(info.vendor, "Qelt");
+    EXPECT_EQ(info.flags, 16);  // Unicode
+    ASSERT_EQ(factory->countClasses(), 2);
+
+    std::string version = std::string(kReleaseVersion) + ".0";
+    const char* categories[2] = {"Audio Module Class", "Component Controller Class"};
+    const char* cids[2] = {kProcessorCidText, kControllerCidText};
+    for (int32 i = 0; i < 2; i++) {
+        PClassInfo c;
+        ASSERT_EQ(factory->getClassInfo(i, &c), kResultOk);
+        EXPECT_EQ(cidText(c.cid), cids[i]);
+        EXPECT_STREQ(c.category, categories[i]);
+        EXPECT_STREQ(c.name, "Qelt ePiano");
+        EXPECT_EQ(c.cardinality, 0x7FFFFFFF);
+        PClassInfo2 c2;
+        ASSERT_EQ(factory->getClassInfo2(i, &c2), kResultOk);
+        EXPECT_EQ(cidText(c2.cid), cids[i]);
+        EXPECT_STREQ(c2.vendor, "Qelt");
+        EXPECT_EQ(std::string(c2.version), version);
+        EXPECT_STREQ(c2.sdkVersion, "VST 3.7.14");
+        EXPECT_STREQ(c2.subCategories, i == 0 ? "Instrument|Piano" : "");
+        PClassInfoW w;
+        ASSERT_EQ(factory->getClassInfoUnicode(i, &w), kResultOk);
+        EXPECT_EQ(cidText(w.cid), cids[i]);
+        EXPECT_EQ(narrow(w.name), "Qelt ePiano");
+        EXPECT_EQ(narrow(w.vendor), "Qelt");
+        EXPECT_EQ(narrow(w.version), version);
+        EXPECT_STREQ(w.subCategories, c2.subCategories);
+    }
+    PClassInfo none;
+    EXPECT_EQ(factory->getClassInfo(2, &none), kInvalidArgument);
+    EXPECT_EQ(factory->getClassInfo(-1, &none), kInvalidArgument);
+    void* obj = &none;
+    Tuid nobody{};
+    EXPECT_NE(factory->createInstance(nobody.bytes, IComponent::iid.bytes, &obj), kResultOk);
+    EXPECT_EQ(obj, nullptr);
+}
+
+TEST_F(Vst3Bundle, ModuleInfoAgreesWithTheFactory) {
+    std::ifstream in(std::string(QELT_VST3_BUNDLE) + "/Contents/Resources/moduleinfo.json");
+    ASSERT_TRUE(in.good());
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string json = all.str();
+    EXPECT_NE(json.find("\"Name\": \"Qelt-epiano\""), std::string::npos);
+    EXPECT_NE(json.find(std::string("\"Version\": \"") + kReleaseVersion + ".0\""), std::string::npos);
+    for (int32 i = 0; i < module.factory()->countClasses(); i++) {
+        PClassInfo c;
+        ASSERT_EQ(module.factory()->getClassInfo(i, &c), kResultOk);
+        size_t at = json.find("\"CID\": \"" + cidText(c.cid) + "\"");
+        ASSERT_NE(at, std::string::npos) << cidText(c.cid);
+        size_t category = json.find("\"Category\": \"" + std::string(c.category) + "\"", at);
+        EXPECT_NE(category, std::string::npos);
+        EXPECT_LT(category, json.find('}', at));
+    }
+    EXPECT_NE(json.find("\"Sub Categories\": [\"Instrument\", \"Piano\"]"), std::string::npos);
+}
+
+// ---- The two halves ----
+
+TEST_F(Vst3Bundle, ProcessorAndControllerAreSeparateAndMeetOnlyThroughProxies) {
+    auto instance = started();
+    ASSERT_TRUE(instance->processor() && instance->controller());
+    // Neither half is the other.
+    EXPECT_EQ(query<IEditController>(instance->processor()), nullptr);
+    EXPECT_EQ(query<IComponent>(instance->controller()), nullptr);
+    EXPECT_EQ(query<IAudioProcessor>(instance->controller()), nullptr);
+    // Both answer the connection; the host connected them through its proxies,
+    // and a second connect is refused while one holds.
+    IConnectionPoint* point = query<IConnectionPoint>(instance->processor());
+    ASSERT_NE(point, nullptr);
+    EXPECT_NE(point->connect(instance->toController()), kResultOk);
+    // A message neither knows is refused, not taken.
+    Ref<Message> message(new Message());
+    message->setMessageID("NotOurs");
+    EXPECT_EQ(point->notify(message.get()), kResultFalse);
+    point->release();
+    // The same pointer for the same interface, every time.
+    IAudioProcessor* a = query<IAudioProcessor>(instance->processor());
+    IAudioProcessor* b = query<IAudioProcessor>(instance->processor());
+    EXPECT_EQ(a, b);
+    a->release();
+    b->release();
+    instance->stop();
+    for (tresult r : instance->stopResults) EXPECT_EQ(r, kResultOk);
+    EXPECT_EQ(instance->stopResults.size(), 6u);  // processing, active, two disconnects, two terminates
+}
+
+TEST_F(Vst3Bundle, LifeCycleRunsBothWaysAndRepeats) {
+    auto instance = started();
+    IComponent* p = instance->processor();
+    IAudioProcessor* audio = instance->audio();
+    Ref<EventList> events(new EventList());
+    events->noteOn(0, 60, 0.8f);
+    ASSERT_EQ(instance->process(256, events.get(), nullptr), kResultOk);
+    EXPECT_TRUE(anyNonZero(instance->left));
+    // Off and on again many times, then terminate and initialize the same object.
+    for (int i = 0; i < 20; i++) {
+        EXPECT_EQ(audio->setProcessing(0), kResultOk);
+        EXPECT_EQ(p->setActive(0), kResultOk);
+        EXPECT_EQ(p->setActive(1), kResultOk);
+        EXPECT_EQ(audio->setProcessing(1), kResultOk);
+    }
+    // Switched on again after playing: a fresh start, nothing still sounds.
+    ASSERT_EQ(instance->process(256, nullptr, nullptr), kResultOk);
+    EXPECT_FALSE(anyNonZero(instance->left));
+    EXPECT_EQ(audio->setProcessing(0), kResultOk);
+    EXPECT_EQ(audio->setProcessing(0), kResultOk);  // without a setProcessing(true) between
+    EXPECT_EQ(p->setActive(0), kResultOk);
+    EXPECT_EQ(p->terminate(), kResultOk);
+    Ref<HostApplication> context(new HostApplication());
+    EXPECT_EQ(p->initialize(context.get()), kResultOk);
+    ProcessSetup setup{kRealtime, kSample32, 512, 48000};
+    EXPECT_EQ(audio->setupProcessing(setup), kResultOk);
+    EXPECT_EQ(p->setActive(1), kResultOk);
+    EXPECT_EQ(audio->setProcessing(1), kResultOk);
+    Ref<EventList> again(new EventList());
+    again->noteOn(0, 64, 0.5f);
+    ASSERT_EQ(instance->process(512, again.get(), nullptr), kResultOk);
+    EXPECT_TRUE(anyNonZero(instance->left));
+}
+
+TEST_F(Vst3Bundle, BusesAreOneEventInputAndOneNamedStereoOutput) {
+    auto instance = started();
+    IComponent* p = instance->processor();
+    EXPECT_EQ(p->getBusCount(kAudio, kInput), 0);
+    EXPECT_EQ(p->getBusCount(kAudio, kOutput), 1);
+    EXPECT_EQ(p->getBusCount(kEvent, kInput), 1);
+    EXPECT_EQ(p->getBusCount(kEvent, kOutput), 0);
+    BusInfo out, out2, midi;
+    ASSERT_EQ(p->getBusInfo(kAudio, kOutput, 0, out), kResultOk);
+    ASSERT_EQ(p->getBusInfo(kAudio, kOutput, 0, out2), kResultOk);
+    EXPECT_EQ(std::memcmp(&out, &out2, sizeof out), 0);  // byte-identical on repeated calls
+    EXPECT_EQ(out.channelCount, 2);
+    EXPECT_FALSE(narrow(out.name).empty());
+    EXPECT_EQ(out.busType, kMain);
+    EXPECT_EQ(out.flags, kDefaultActive);
+    ASSERT_EQ(p->getBusInfo(kEvent, kInput, 0, midi), kResultOk);
+    EXPECT_FALSE(narrow(midi.name).empty());
+    EXPECT_EQ(p->getBusInfo(kAudio, kOutput, 1, out), kInvalidArgument);
+    EXPECT_EQ(p->getBusInfo(kAudio, kInput, 0, out), kInvalidArgument);
+
+    IAudioProcessor* audio = instance->audio();
+    SpeakerArrangement arrangement = 0;
+    ASSERT_EQ(audio->getBusArrangement(kOutput, 0, arrangement), kResultOk);
+    EXPECT_EQ(arrangement, kSpeakerArrStereo);
+    SpeakerArrangement mono = 0x80000, stereo = kSpeakerArrStereo;
+    EXPECT_EQ(audio->setBusArrangements(nullptr, 0, &mono, 1), kResultFalse);
+    EXPECT_EQ(audio->setBusArrangements(nullptr, 0, &stereo, 1), kResultTrue);
+    EXPECT_EQ(audio->canProcessSampleSize(kSample32), kResultTrue);
+    EXPECT_EQ(audio->canProcessSampleSize(kSample64), kResultFalse);
+    EXPECT_EQ(audio->getLatencySamples(), 0u);
+    IProcessContextRequirements* needs = query<IProcessContextRequirements>(instance->processor());
+    ASSERT_NE(needs, nullptr);
+    EXPECT_EQ(needs->getProcessContextRequirements(), 0u);
+    needs->release();
+}
+
+// ---- Sound ----
+
+// Every MIDI velocity, sent as v / 127, sounds as the engine plays v: the
+// VST 2 and LV2 plug-ins hand the engine the MIDI byte itself.
+TEST_F(Vst3Bundle, VelocitiesGiveBackTheMidiValue) {
+    for (int v = 1; v <= 127; v++) {
+        auto instance = started();
+        std::vector<float> l, r;
+        play(*instance, 600, 600, {{{5, 0x90, 62, v}}}, l, r);
+        ReferenceEngine reference(kRate);
+        std::vector<float> rl, rr;
+        reference.block({{{5, 0x90, 62, v}}}, 600, rl, rr);
+        ASSERT_EQ(l, rl) << "velocity " << v;
+        ASSERT_EQ(r, rr) << "velocity " << v;
+    }
+}
+
+// A note at an offset inside a block starts at that frame, in blocks of every
+// size, and the whole plays as the engine plays the same blocks.
+TEST_F(Vst3Bundle, NotesPlayAtTheirOffsetsInBlocksOfEverySize) {
+    const std::vector<std::array<int, 4>> song = {
+        {{3, 0x90, 60, 100}}, {{700, 0x90, 67, 40}}, {{4100, 0x80, 60, 0}}, {{5000, 0x90, 30, 127}}, {{9000, 0x80, 67, 0}}};
+    for (int32_t block : {1, 7, 512, 4096}) {
+        auto instance = started();
+        std::vector<float> l, r;
+        play(*instance, 10000, block, song, l, r);
+        ReferenceEngine reference(kRate);
+        std::vector<float> rl, rr;
+        for (int32_t done = 0; done < 10000; done += block) {
+            int32_t n = std::min(block, 10000 - done);
+            std::vector<std::array<int, 4>> midi;
+            for (const auto& m : song)
+                if (m[0] >= done && m[0] < done + n) midi.push_back({{m[0] - done, m[1], m[2], m[1] == 0x80 ? 0 : m[3]}});
+            reference.block(midi, n, rl, rr);
+        }
+        EXPECT_FALSE(anyNonZero(l, 0, 3)) << "block " << block;
+        EXPECT_TRUE(anyNonZero(l, 3, 40)) << "block " << block;
+        ASSERT_EQ(l, rl) << "block " << block;
+        ASSERT_EQ(r, rr) << "block " << block;
+    }
+}
+
+TEST_F(Vst3Bundle, ZeroFramesApplyChangesAndKeepNotesForTheNextBlock) {
+    auto instance = started();
+    Ref<ParameterChanges> changes(new ParameterChanges());
+    changes->add(kVolume, 0, 0.25);
+    Ref<EventList> events(new EventList());
+    events->noteOn(0, 60, 1.f);
+    ASSERT_EQ(instance->process(0, events.get(), changes.get()), kResultOk);
+    std::vector<uint8_t> state = instance->saveState();
+    ASSERT_EQ(state.size(), 32u);
+    float volume;
+    std::memcpy(&volume, state.data() + 12 + 4 * kVolume, 4);  // little-endian, as this machine
+    EXPECT_EQ(volume, 0.25f);
+    ASSERT_EQ(instance->process(64, nullptr, nullptr), kResultOk);
+    EXPECT_TRUE(anyNonZero(instance->left, 0, 8));  // the note, at the first frame
+    // A flush as hosts send it: no buses, null arrays.
+    Ref<ParameterChanges> flush(new ParameterChanges());
+    flush->add(kSustain, 0, 0.125);
+    ASSERT_EQ(instance->flush(flush.get()), kResultOk);
+    state = instance->saveState();
+    float sustain;
+    std::memcpy(&sustain, state.data() + 12 + 4 * kSustain, 4);
+    EXPECT_EQ(sustain, 0.125f);
+    ASSERT_EQ(instance->flush(nullptr), kResultOk);
+}
+
+// A parameter point inside a block takes effect at its frame: the block plays
+// as two blocks would with the value set between them.
+TEST_F(Vst3Bundle, ParameterPointsActAtTheirOffsets) {
+    auto instance = started();
+    Ref<EventList> events(new EventList());
+    events->noteOn(0, 57, 100 / 127.f);
+    Ref<ParameterChanges> changes(new ParameterChanges());
+    changes->add(kTreble, 100, 0.9);
+    changes->add(kVolume, 300, 0.0);
+    changes->add(kVolume, 400, 0.5);
+    ASSERT_EQ(instance->process(512, events.get(), changes.get()), kResultOk);
+
+    ReferenceEngine reference(kRate);
+    std::vector<float> rl, rr;
+    reference.block({{{0, 0x90, 57, 100}}}, 100, rl, rr);
+    reference.engine.setParameter(kTreble, 0.9f);
+    reference.block({}, 200, rl, rr);
+    reference.engine.setParameter(kVolume, 0.f);
+    reference.block({}, 100, rl, rr);
+    reference.engine.setParameter(kVolume, 0.5f);
+    reference.block({}, 112, rl, rr);
+    EXPECT_EQ(instance->left, rl);
+    EXPECT_EQ(instance->right, rr);
+    EXPECT_TRUE(anyNonZero(instance->left, 0, 300));
+    EXPECT_FALSE(anyNonZero(instance->left, 300, 400));  // volume 0 is silence
+    EXPECT_TRUE(anyNonZero(instance->left, 400, 512));
+}
+
+// The rate reaches the engine: at each rate a note plays as the engine plays it there.
+TEST_F(Vst3Bundle, SampleRatesFrom22To192kHz) {
+    double tailSeconds = 0;
+    for (double rate : {22050.0, 32000.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0}) {
+        auto instance = started(rate);
+        std::vector<float> l, r;
+        play(*instance, 2048, 512, {{{10, 0x90, 69, 90}}}, l, r);
+        ReferenceEngine reference(rate);
+        std::vector<float> rl, rr;
+        for (int b = 0; b < 4; b++) reference.block(b == 0 ? std::vector<std::array<int, 4>>{{{10, 0x90, 69, 90}}}
+                                                            : std::vector<std::array<int, 4>>{},
+                                                    512, rl, rr);
+        EXPECT_EQ(l, rl) << rate;
+        // The tail is a time, plus two of the largest blocks: its length
+        // in samples follows the rate.
+        double seconds = (instance->audio()->getTailSamples() - 2 * 4096) / rate;
+        if (tailSeconds > 0) {
+            EXPECT_NEAR(seconds, tailSeconds, 1.0 / 22050) << rate;
+        }
+        tailSeconds = seconds;
+    }
+    // Changed while switched off, on the same instance.
+    auto instance = started(44100);
+    std::string why;
+    ASSERT_TRUE(instance->changeRate(96000, &why)) << why;
+    std::vector<float> l, r;
+    play(*instance, 1024, 512, {{{0, 0x90, 69, 90}}}, l, r);
+    ReferenceEngine reference(96000);
+    std::vector<float> rl, rr;
+    reference.block({{{0, 0x90, 69, 90}}}, 512, rl, rr);
+    reference.block({}, 512, rl, rr);
+    EXPECT_EQ(l, rl);
+    // A rate the engine cannot play is refused and the old one kept.
+    ProcessSetup bad{kRealtime, kSample32, 512, 10.0};
+    instance->audio()->setProcessing(0);
+    instance->processor()->setActive(0);
+    EXPECT_NE(instance->audio()->setupProcessing(bad), kResultOk);
+}
+
+// The tail is what a voice left sounding lasts: silent after it, not long before.
+TEST_F(Vst3Bundle, TailCoversTheLongestNoteAndNoMore) {
+    for (double rate : {22050.0, 44100.0}) {
+        auto instance = started(rate);
+        uint32 tail = instance->audio()->getTailSamples();
+        // Key 21 at full velocity, never released: the longest sound there is.
+        std::vector<float> l, r;
+        play(*instance, (int32_t)tail + 4096, 4096, {{{0, 0x90, 21, 127}}}, l, r);
+        EXPECT_TRUE(anyNonZero(l, tail * 3 / 4, tail)) << "the tail is far longer than the sound, at " << rate;
+        EXPECT_FALSE(anyNonZero(l, tail)) << "sound after the tail, at " << rate;
+        EXPECT_FALSE(anyNonZero(r, tail));
+        EXPECT_EQ(instance->silenceFlags, 3u);
+    }
+}
+
+TEST_F(Vst3Bundle, SilenceFlagsSayWhatWasWritten) {
+    auto instance = started();
+    instance->offerThirdChannel = true;
+    instance->silenceFlagsIn = ~(uint64)0;
+    ASSERT_EQ(instance->process(128, nullptr, nullptr), kResultOk);
+    EXPECT_FALSE(anyNonZero(instance->left));
+    EXPECT_FALSE(anyNonZero(instance->right));
+    EXPECT_FALSE(anyNonZero(instance->extra));  // a channel we do not play is cleared
+    EXPECT_EQ(instance->silenceFlags, 7u);
+    Ref<EventList> events(new EventList());
+    events->noteOn(0, 60, 0.9f);
+    ASSERT_EQ(instance->process(128, events.get(), nullptr), kResultOk);
+    EXPECT_TRUE(anyNonZero(instance->left));
+    EXPECT_EQ(instance->silenceFlags, 4u);  // the host's flags cleared where there is sound
+}
+
+// ---- State ----
+
+std::vector<uint8_t> stateOf(const float values[kNumParams]) {
+    std::vector<uint8_t> s = {'Q', 'E', 'V', '3', 1, 0, 0, 0, kNumParams, 0, 0, 0};
+    for (int i = 0; i < kNumParams; i++) {
+        uint32_t bits;
+        std::memcpy(&bits, &values[i], 4);
+        for (int b = 0; b < 4; b++) s.push_back((uint8_t)(bits >> (8 * b)));
+    }
+    return s;
+}
+
+TEST_F(Vst3Bundle, StateRoundTripsThroughBothHalves) {
+    auto instance = started();
+    const float values[kNumParams] = {0.1f, 0.2f, 0.3f, 0.4f, 0.7f};
+    Ref<ParameterChanges> changes(new ParameterChanges());
+    for (int i = 0; i < kNumParams; i++) changes->add((ParamID)i, 0, values[i]);
+    ASSERT_EQ(instance->flush(changes.get()), kResultOk);
+    std::vector<uint8_t> saved = instance->saveState();
+    EXPECT_EQ(saved, stateOf(values));
+
+    auto other = started();
+    tresult controllerResult = kInternalError;
+    ASSERT_EQ(other->loadState(saved, &controllerResult), kResultOk);
+    EXPECT_EQ(controllerResult, kResultOk);
+    EXPECT_EQ(other->saveState(), saved);
+    for (int i = 0; i < kNumParams; i++) EXPECT_EQ(other->controller()->getParamNormalized((ParamID)i), values[i]);
+
+    // Read from where the stream stands, and not a byte past the record.
+    Ref<MemoryStream> stream(new MemoryStream());
+    stream->data.assign(3, 9);
+    stream->data.insert(stream->data.end(), saved.begin(), saved.end());
+    stream->data.resize(stream->data.size() + 4, 7);
+    stream->position = 3;
+    stream->readLimit = 1;  // a host stream that hands out a byte at a time
+    EXPECT_EQ(instance->processor()->setState(stream.get()), kResultOk);
+    EXPECT_EQ(stream->position, 3 + (int64)saved.size());
+    EXPECT_LE(stream->furthestRead, 3 + (int64)saved.size());
+}
+
+TEST_F(Vst3Bundle, ForeignShortAndEmptyStatesAreRefusedAndChangeNothing) {
+    auto instance = started();
+    const float values[kNumParams] = {0.9f, 0.8f, 0.7f, 0.6f, 0.5f};
+    tresult controllerResult;
+    ASSERT_EQ(instance->loadState(stateOf(values), &controllerResult), kResultOk);
+    const std::vector<uint8_t> good = instance->saveState();
+
+    std::vector<std::vector<uint8_t>> bad;
+    for (size_t n = 0; n < good.size(); n++) bad.push_back(std::vector<uint8_t>(good.begin(), good.begin() + n));
+    std::vector<uint8_t> s = good;
+    s[0] = 'X';  // not ours
+    bad.push_back(s);
+    s = good;
+    s[4] = 2;  // a version we do not know
+    bad.push_back(s);
+    s = good;
+    s[8] = 0;  // no parameters
+    bad.push_back(s);
+    s = good;
+    s[8] = 0xFF, s[9] = 0xFF;  // more than any state of ours
+    bad.push_back(s);
+    const float nan = std::nanf("");
+    const float outOfRange[kNumParams] = {0.5f, 0.5f, 2.f, 0.5f, 0.5f};
+    const float notANumber[kNumParams] = {0.5f, nan, 0.5f, 0.5f, 0.5f};
+    bad.push_back(stateOf(outOfRange));
+    bad.push_back(stateOf(notANumber));
+    std::mt19937 random(7);
+    for (int i = 0; i < 50; i++) {
+        std::vector<uint8_t> noise(random() % 64);
+        for (uint8_t& b : noise) b = (uint8_t)random();
+        bad.push_back(noise);
+    }
+    for (const std::vector<uint8_t>& b : bad) {
+        ASSERT_EQ(instance->loadState(b, &controllerResult), kResultFalse) << b.size() << " bytes";
+        EXPECT_EQ(controllerResult, kResultFalse);
+        ASSERT_EQ(instance->saveState(), good);
+        for (int i = 0; i < kNumParams; i++) EXPECT_EQ(instance->controller()->getParamNormalized((ParamID)i), values[i]);
+    }
+    EXPECT_NE(instance->processor()->setState(nullptr), kResultOk);
+
+    // A later version's longer list: the parameters we know are taken.
+    std::vector<uint8_t> longer = stateOf(values);
+    longer[8] = kNumParams + 2;
+    for (int i = 0; i < 8; i++) longer.push_back(0);
+    EXPECT_EQ(instance->loadState(longer, &controllerResult), kResultOk);
+    EXPECT_EQ(instance->saveState(), good);
+}
+
+// ---- Controller ----
+
+TEST_F(Vst3Bundle, ControllerListsTheFiveParameters) {
+    auto instance = started();
+    IEditController* c = instance->controller();
+    ASSERT_EQ(c->getParameterCount(), kNumParams);
+    for (int32 i = 0; i < kNumParams; i++) {
+        v3::ParameterInfo info;
+        ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
+        EXPECT_EQ(info.id, (ParamID)i);  // the VST 2 index
+        EXPECT_EQ(narrow(info.title), kParameters[i].name);
+        EXPECT_EQ(narrow(info.units), kParameters[i].label);
+        EXPECT_EQ(info.defaultNormalizedValue, (double)kParameters[i].defaultValue);
+        EXPECT_EQ(info.flags, kCanAutomate);
+        EXPECT_EQ(info.stepCount, 0);
+        EXPECT_EQ(info.unitId, 0);
+        // Before any state, the defaults; the processor starts at them too.
+        EXPECT_EQ(c->getParamNormalized(info.id), (double)kParameters[i].defaultValue);
+    }
+    std::vector<uint8_t> state = instance->saveState();
+    float defaults[kNumParams];
+    for (int i = 0; i < kNumParams; i++) defaults[i] = kParameters[i].defaultValue;
+    EXPECT_EQ(state, stateOf(defaults));
+    v3::ParameterInfo none;
+    EXPECT_NE(c->getParameterInfo(kNumParams, none), kResultOk);
+}
+
+// The texts are the VST 2 plug-in's display texts, and read back to values
+// that show the same text.
+TEST_F(Vst3Bundle, ParameterTextsAreTheVst2OnesAndReadBack) {
+    auto instance = started();
+    IEditController* c = instance->controller();
+    EpianoEngine engine;
+    for (int32 i = 0; i < kNumParams; i++) {
+        for (int step = 0; step <= 64; step++) {
+            double value = step / 64.0;
+            String128 text;
+            ASSERT_EQ(c->getParamStringByValue((ParamID)i, value, text), kResultOk);
+            engine.setParameter(i, (float)value);
+            char expected[64];
+            engine.parameterDisplay(i, expected);
+            ASSERT_EQ(narrow(text), expected) << i << " at " << value;
+            ParamValue back = -1;
+            ASSERT_EQ(c->getParamValueByString((ParamID)i, text, back), kResultOk) << narrow(text);
+            String128 again;
+            ASSERT_EQ(c->getParamStringByValue((ParamID)i, back, again), kResultOk);
+            EXPECT_EQ(narrow(again), narrow(text)) << i << " at " << value;
+        }
+    }
+    std::u16string junk = widen("loud");
+    ParamValue v = 0.5;
+    EXPECT_EQ(c->getParamValueByString(kSustain, junk.data(), v), kResultFalse);
+    EXPECT_EQ(c->getParamValueByString(kLfoDepth, junk.data(), v), kResultFalse);
+    EXPECT_EQ(v, 0.5);
+    String128 text;
+    EXPECT_NE(c->getParamStringByValue(kNumParams, 0.5, text), kResultOk);
+    EXPECT_EQ(c->setParamNormalized(kTreble, 0.25), kResultOk);
+    EXPECT_EQ(c->getParamNormalized(kTreble), 0.25);
+}
+
+}  // namespace
