@@ -2,6 +2,7 @@
 // the VST 2 plug-in shows) and the processor's state read back. A separate
 // object from the processor; the two share nothing but what the host passes.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -19,6 +20,9 @@ namespace {
 constexpr int kTextSize = 64;
 
 bool isParameter(ParamID id) { return id < (ParamID)kNumParams; }
+bool isKnown(ParamID id) { return isParameter(id) || mappedController(id) >= 0; }
+constexpr int32 kParameterCount = kNumParams + kMappedControllerCount;
+constexpr int32 kIsHiddenFlag = 16;
 
 double clampUnit(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
@@ -84,10 +88,11 @@ bool valueFromText(ParamID id, const std::string& text, double* normalized) {
     return true;
 }
 
-class Vst3Controller final : public IEditController, public IConnectionPoint {
+class Vst3Controller final : public IEditController, public IMidiMapping, public IConnectionPoint {
 public:
     Vst3Controller() {
         for (int i = 0; i < kNumParams; i++) values[i] = kParameters[i].defaultValue;
+        for (double& v : controllerValues) v = 0;
     }
 
     tresult V3_API queryInterface(const TUID id, void** obj) override {
@@ -97,6 +102,8 @@ public:
             found = static_cast<IEditController*>(this);
         else if (sameUid(id, IConnectionPoint::iid))
             found = static_cast<IConnectionPoint*>(this);
+        else if (sameUid(id, IMidiMapping::iid))
+            found = static_cast<IMidiMapping*>(this);
         *obj = found;
         if (!found) return kNoInterface;
         refs.add();
@@ -128,10 +135,20 @@ public:
     tresult V3_API setState(IBStream*) override { return kResultOk; }
     tresult V3_API getState(IBStream*) override { return kResultOk; }
 
-    int32 V3_API getParameterCount() override { return kNumParams; }
+    int32 V3_API getParameterCount() override { return kParameterCount; }
     tresult V3_API getParameterInfo(int32 index, v3::ParameterInfo& info) override {
-        if (index < 0 || index >= kNumParams) return kInvalidArgument;
+        if (index < 0 || index >= kParameterCount) return kInvalidArgument;
         info = v3::ParameterInfo{};
+        if (index >= kNumParams) {
+            int c = index - kNumParams;
+            info.id = kControllerParamBase + (ParamID)kMappedControllers[c];
+            copyText16(info.title, 128, kMappedControllerNames[c]);
+            copyText16(info.shortTitle, 128, kMappedControllerNames[c]);
+            info.stepCount = 127;  // the MIDI values
+            info.unitId = kRootUnitId;
+            info.flags = kIsHiddenFlag;
+            return kResultOk;
+        }
         info.id = (ParamID)index;  // the VST 2 index: recorded automation plays on
         copyText16(info.title, 128, kParameters[index].name);
         copyText16(info.shortTitle, 128, kParameters[index].name);
@@ -143,27 +160,51 @@ public:
         return kResultOk;
     }
     tresult V3_API getParamStringByValue(ParamID id, ParamValue value, String128 string) override {
-        if (!isParameter(id) || !string) return kInvalidArgument;
+        if (!isKnown(id) || !string) return kInvalidArgument;
         char text[kTextSize];
-        EpianoEngine::displayText((int32_t)id, (float)value, text);
+        if (isParameter(id))
+            EpianoEngine::displayText((int32_t)id, (float)value, text);
+        else
+            std::snprintf(text, sizeof text, "%ld", std::lround(clampUnit(value) * 127.0));
         copyText16(string, 128, text);
         return kResultOk;
     }
     tresult V3_API getParamValueByString(ParamID id, TChar* string, ParamValue& value) override {
-        if (!isParameter(id) || !string) return kInvalidArgument;
+        if (!isKnown(id) || !string) return kInvalidArgument;
         double v;
-        if (!valueFromText(id, narrow(string, 128), &v)) return kResultFalse;
+        if (!isParameter(id)) {
+            if (!leadingNumber(narrow(string, 128), &v)) return kResultFalse;
+            v = clampUnit(std::round(v) / 127.0);
+        } else if (!valueFromText(id, narrow(string, 128), &v)) {
+            return kResultFalse;
+        }
         value = v;
         return kResultOk;
     }
     // The values are the plain ones: 0..1 as the VST 2 plug-in has them.
     ParamValue V3_API normalizedParamToPlain(ParamID, ParamValue value) override { return value; }
     ParamValue V3_API plainParamToNormalized(ParamID, ParamValue value) override { return value; }
-    ParamValue V3_API getParamNormalized(ParamID id) override { return isParameter(id) ? values[id] : 0.0; }
+    ParamValue V3_API getParamNormalized(ParamID id) override {
+        if (isParameter(id)) return values[id];
+        int slot = controllerSlot(id);
+        return slot >= 0 ? controllerValues[slot] : 0.0;
+    }
     tresult V3_API setParamNormalized(ParamID id, ParamValue value) override {
-        if (!isParameter(id) || !std::isfinite(value)) return kInvalidArgument;
-        values[id] = clampUnit(value);
+        if (!isKnown(id) || !std::isfinite(value)) return kInvalidArgument;
+        if (isParameter(id))
+            values[id] = clampUnit(value);
+        else
+            controllerValues[controllerSlot(id)] = clampUnit(value);
         return kResultOk;
+    }
+
+    // Every channel of the one event bus plays alike.
+    tresult V3_API getMidiControllerAssignment(int32 busIndex, int16 channel, CtrlNumber number, ParamID& id) override {
+        if (busIndex != 0 || channel < 0 || channel > 15) return kResultFalse;
+        ParamID candidate = kControllerParamBase + (ParamID)number;
+        if (number < 0 || mappedController(candidate) < 0) return kResultFalse;
+        id = candidate;
+        return kResultTrue;
     }
     tresult V3_API setComponentHandler(IComponentHandler* h) override {
         if (h == handler) return kResultOk;
@@ -196,7 +237,14 @@ private:
     }
 
     RefCount refs;
+    static int controllerSlot(ParamID id) {
+        for (int i = 0; i < kMappedControllerCount; i++)
+            if (id == kControllerParamBase + (ParamID)kMappedControllers[i]) return i;
+        return -1;
+    }
+
     double values[kNumParams];
+    double controllerValues[kMappedControllerCount];
     IComponentHandler* handler = nullptr;
     IConnectionPoint* peer = nullptr;
 };

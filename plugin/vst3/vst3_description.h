@@ -47,6 +47,25 @@ inline void uidText(const v3::Uid& u, char text[33]) {
     text[32] = 0;
 }
 
+// MIDI controllers never come as events in VST 3: the controller maps each
+// one the engine answers to a parameter of its own, and the processor hands
+// that parameter's points to the engine as controller messages of value
+// round(v × 127), at their frames. Not automatable, not in the state: they
+// are playing, not settings.
+constexpr v3::ParamID kControllerParamBase = 1000;  // + the controller number
+constexpr int kMappedControllers[] = {1, 7, 64, 66, 123, 124, 125, 126, 127};
+constexpr int kMappedControllerCount = (int)(sizeof kMappedControllers / sizeof kMappedControllers[0]);
+constexpr const char* kMappedControllerNames[kMappedControllerCount] = {
+    "Modulation wheel", "Channel volume", "Sustain pedal", "Sostenuto pedal", "All notes off",
+    "Omni off",         "Omni on",        "Mono on",       "Poly on"};
+
+// The controller number a parameter ID carries, or -1.
+constexpr int mappedController(v3::ParamID id) {
+    for (int i = 0; i < kMappedControllerCount; i++)
+        if (id == kControllerParamBase + (v3::ParamID)kMappedControllers[i]) return kMappedControllers[i];
+    return -1;
+}
+
 // The state both halves read: "QEV3", then little-endian uint32 version and
 // parameter count, then each parameter's value as a little-endian float, in
 // parameter-ID order. A later version may append parameters; a reader takes

@@ -17,7 +17,7 @@ using namespace v3;
 
 namespace {
 
-constexpr uint8_t kNoteOffStatus = 0x80, kNoteOnStatus = 0x90;
+constexpr uint8_t kNoteOffStatus = 0x80, kNoteOnStatus = 0x90, kControlChangeStatus = 0xB0;
 constexpr double kDefaultRate = 44100.0;
 
 // MIDI hosts turn a velocity v into v / 127; rounding v' × 127 gives v back
@@ -205,6 +205,8 @@ private:
         if (peer) peer->release();
     }
     QELT_AUDIO_THREAD void takeEvents(IEventList* events, int32_t from, int32_t to, bool last);
+    QELT_AUDIO_THREAD void takeControllers(IParameterChanges* changes, int32 queues, int32_t from, int32_t to,
+                                           bool last);
 
     RefCount refs;
     std::unique_ptr<EpianoEngine> engine;
@@ -237,6 +239,29 @@ void Vst3Processor::takeEvents(IEventList* events, int32_t from, int32_t to, boo
     }
 }
 
+// The mapped controllers' points of frames from..to-1, as controller
+// messages at their frames (the last piece takes those past the end). Like
+// MIDI in the other formats, they do not split the block: the engine acts on
+// a controller at once and queues what must wait for its frame.
+void Vst3Processor::takeControllers(IParameterChanges* changes, int32 queues, int32_t from, int32_t to, bool last) {
+    for (int32 q = 0; q < queues; q++) {
+        IParamValueQueue* queue = changes->getParameterData(q);
+        int controller = queue ? mappedController(queue->getParameterId()) : -1;
+        if (controller < 0) continue;
+        int32 points = queue->getPointCount();
+        for (int32 p = 0; p < points; p++) {
+            int32 offset = 0;
+            ParamValue value = 0;
+            if (queue->getPoint(p, offset, value) != kResultOk || !std::isfinite(value)) continue;
+            int32_t at = offset < 0 ? 0 : offset;
+            if (at < from || (at >= to && !last)) continue;
+            if (at >= to) at = to > from ? to - 1 : from;
+            long midi = std::lround((value < 0 ? 0 : value > 1 ? 1 : value) * 127.0);
+            engine->midiMessage(at - from, kControlChangeStatus, (uint8_t)controller, (uint8_t)midi);
+        }
+    }
+}
+
 tresult Vst3Processor::process(ProcessData& data) {
     if (!engine) return kNotInitialized;
     if (data.symbolicSampleSize != kSample32) return kInvalidArgument;
@@ -262,6 +287,7 @@ tresult Vst3Processor::process(ProcessData& data) {
             IParamValueQueue* queue = changes->getParameterData(q);
             if (!queue) continue;
             ParamID id = queue->getParameterId();
+            if (id >= (ParamID)kNumParams) continue;  // controllers go with the notes
             int32 points = queue->getPointCount();
             for (; next[q] < points; next[q]++) {
                 int32 offset = 0;
@@ -271,7 +297,7 @@ tresult Vst3Processor::process(ProcessData& data) {
                     if (offset < nextFrame) nextFrame = offset;
                     break;
                 }
-                if (id < (ParamID)kNumParams && std::isfinite(value))
+                if (std::isfinite(value))
                     engine->setParameter((int32_t)id, (float)(value < 0 ? 0 : value > 1 ? 1 : value));
             }
         }
@@ -282,6 +308,7 @@ tresult Vst3Processor::process(ProcessData& data) {
         // A flush: the values, and the notes wait for the next block's first frame.
         applyUpTo(0, true);
         engine->applyPendingChanges();
+        takeControllers(changes, queues, 0, 0, true);
         takeEvents(data.inputEvents, 0, 0, true);
         engine->render(nullptr, nullptr, 0);
         return kResultOk;
@@ -292,6 +319,7 @@ tresult Vst3Processor::process(ProcessData& data) {
     while (start < frames) {
         int32_t end = applyUpTo(start, false);
         engine->applyPendingChanges();
+        takeControllers(changes, queues, start, end, end >= frames);
         takeEvents(data.inputEvents, start, end, end >= frames);
         engine->render(left ? left + start : nullptr, right ? right + start : nullptr, end - start);
         start = end;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -552,7 +553,7 @@ TEST_F(Vst3Bundle, ForeignShortAndEmptyStatesAreRefusedAndChangeNothing) {
 TEST_F(Vst3Bundle, ControllerListsTheFiveParameters) {
     auto instance = started();
     IEditController* c = instance->controller();
-    ASSERT_EQ(c->getParameterCount(), kNumParams);
+    ASSERT_GE(c->getParameterCount(), kNumParams);
     for (int32 i = 0; i < kNumParams; i++) {
         v3::ParameterInfo info;
         ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
@@ -570,8 +571,97 @@ TEST_F(Vst3Bundle, ControllerListsTheFiveParameters) {
     float defaults[kNumParams];
     for (int i = 0; i < kNumParams; i++) defaults[i] = kParameters[i].defaultValue;
     EXPECT_EQ(state, stateOf(defaults));
+    // The rest are the MIDI controllers' parameters: hidden, not automatable,
+    // 128 steps, IDs clear of the VST 2 indices, none twice.
+    std::set<ParamID> ids;
+    for (int32 i = 0; i < c->getParameterCount(); i++) {
+        v3::ParameterInfo info;
+        ASSERT_EQ(c->getParameterInfo(i, info), kResultOk);
+        EXPECT_TRUE(ids.insert(info.id).second) << info.id;
+        EXPECT_FALSE(narrow(info.title).empty());
+        if (i < kNumParams) continue;
+        EXPECT_GE(info.id, 1000u);
+        EXPECT_LT(info.id, 0x80000000u);
+        EXPECT_EQ(info.flags & kCanAutomate, 0);
+        EXPECT_EQ(info.stepCount, 127);
+    }
     v3::ParameterInfo none;
-    EXPECT_NE(c->getParameterInfo(kNumParams, none), kResultOk);
+    EXPECT_NE(c->getParameterInfo(c->getParameterCount(), none), kResultOk);
+}
+
+// Pedals, wheel, volume and all-notes-off map to listed parameters on every
+// channel; nothing else does.
+TEST_F(Vst3Bundle, MidiControllersMapToListedParameters) {
+    auto instance = started();
+    IMidiMapping* mapping = query<IMidiMapping>(instance->controller());
+    ASSERT_NE(mapping, nullptr);
+    std::set<ParamID> listed;
+    for (int32 i = 0; i < instance->controller()->getParameterCount(); i++) {
+        v3::ParameterInfo info;
+        ASSERT_EQ(instance->controller()->getParameterInfo(i, info), kResultOk);
+        listed.insert(info.id);
+    }
+    const std::set<int> engineControllers = {1, 7, 64, 66, 123, 124, 125, 126, 127};
+    for (int16 channel = 0; channel < 16; channel++) {
+        std::set<ParamID> seen;
+        for (int16 cc = 0; cc < 130; cc++) {
+            ParamID id = 12345;
+            tresult r = mapping->getMidiControllerAssignment(0, channel, cc, id);
+            if (engineControllers.count(cc)) {
+                ASSERT_EQ(r, kResultTrue) << cc;
+                EXPECT_TRUE(listed.count(id)) << cc;
+                EXPECT_GE(id, (ParamID)kNumParams);  // never a setting
+                EXPECT_TRUE(seen.insert(id).second);
+            } else {
+                EXPECT_EQ(r, kResultFalse) << cc;
+            }
+        }
+    }
+    ParamID id;
+    EXPECT_EQ(mapping->getMidiControllerAssignment(1, 0, 64, id), kResultFalse);
+    mapping->release();
+}
+
+// A controller's parameter points play as the controller's MIDI messages at
+// the same frames, and leave the state alone.
+TEST_F(Vst3Bundle, MappedControllersPlayAsTheirMidiMessages) {
+    auto instance = started();
+    IMidiMapping* mapping = query<IMidiMapping>(instance->controller());
+    ASSERT_NE(mapping, nullptr);
+    ParamID pedal, wheel, volume;
+    ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 64, pedal), kResultTrue);
+    ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 1, wheel), kResultTrue);
+    ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 7, volume), kResultTrue);
+    mapping->release();
+    std::vector<uint8_t> before = instance->saveState();
+
+    ReferenceEngine reference(kRate);
+    std::vector<float> rl, rr, l, r;
+    {
+        Ref<EventList> events(new EventList());
+        Ref<ParameterChanges> changes(new ParameterChanges());
+        changes->add(volume, 0, 90 / 127.0);
+        changes->add(pedal, 10, 1.0);
+        changes->add(wheel, 20, 100 / 127.0);
+        events->noteOn(30, 48, 80 / 127.f);
+        events->noteOff(300, 48);
+        ASSERT_EQ(instance->process(512, events.get(), changes.get()), kResultOk);
+        l.insert(l.end(), instance->left.begin(), instance->left.end());
+        reference.block({{{0, 0xB0, 7, 90}}, {{10, 0xB0, 64, 127}}, {{20, 0xB0, 1, 100}}, {{30, 0x90, 48, 80}},
+                         {{300, 0x80, 48, 0}}},
+                        512, rl, rr);
+    }
+    for (int b = 0; b < 4; b++) {  // the pedal holds the note, then lets it go at frame 100 of the third block
+        Ref<ParameterChanges> changes(new ParameterChanges());
+        if (b == 2) changes->add(pedal, 100, 0.0);
+        ASSERT_EQ(instance->process(512, nullptr, changes.get()), kResultOk);
+        l.insert(l.end(), instance->left.begin(), instance->left.end());
+        reference.block(b == 2 ? std::vector<std::array<int, 4>>{{{100, 0xB0, 64, 0}}} : std::vector<std::array<int, 4>>{},
+                        512, rl, rr);
+    }
+    EXPECT_EQ(l, rl);
+    EXPECT_TRUE(anyNonZero(l, 1024, 1536));  // held past the note-off
+    EXPECT_EQ(instance->saveState(), before);
 }
 
 // The texts are the VST 2 plug-in's display texts, and read back to values

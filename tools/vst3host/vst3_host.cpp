@@ -196,6 +196,30 @@ void ParameterChanges::add(ParamID id, int32 offset, ParamValue value) {
     addParameterData(id, index)->addPoint(offset, value, at);
 }
 
+bool addMidi(IMidiMapping* mapping, const MidiAt& m, EventList& events, ParameterChanges& changes) {
+    int16 channel = (int16)(m.status & 15);
+    switch (m.status & 0xF0) {
+        case 0x90:
+            if (m.data2 > 0) {
+                events.noteOn(m.frame, (int16)(m.data1 & 0x7F), (float)(m.data2 & 0x7F) / 127.f, channel);
+                return true;
+            }
+            [[fallthrough]];
+        case 0x80:
+            events.noteOff(m.frame, (int16)(m.data1 & 0x7F), channel);
+            return true;
+        case 0xB0: {
+            ParamID id = 0;
+            if (!mapping || mapping->getMidiControllerAssignment(0, channel, (CtrlNumber)(m.data1 & 0x7F), id) != kResultTrue)
+                return false;
+            changes.add(id, m.frame, (m.data2 & 0x7F) / 127.0);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 // ---- Vst3Instance ----
 
 namespace {

@@ -271,6 +271,18 @@ private:
     bool running = false;
 };
 
+// A MIDI message at a frame of a block.
+struct MidiAt {
+    int32 frame;
+    uint8_t status, data1, data2;
+};
+
+// A MIDI message as a VST 3 host passes it: a note as an event (velocity
+// v / 127; a note-on at velocity 0 is a note-off), a controller as a point
+// of the parameter the controller maps it to (value / 127). False when VST 3
+// carries no such message (program change) or nothing is mapped to it.
+bool addMidi(IMidiMapping* mapping, const MidiAt& message, EventList& events, ParameterChanges& changes);
+
 // Text helpers: UTF-16 to ASCII and back.
 std::string narrow(const char16* text);
 std::u16string widen(const std::string& text);
