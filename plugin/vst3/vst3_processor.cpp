@@ -74,8 +74,6 @@ public:
             }
             engine->setSampleRate((float)rate);
         }
-        outputActive = false;
-        eventsActive = false;
         return kResultOk;
     }
     tresult V3_API terminate() override {
@@ -109,8 +107,10 @@ public:
     }
     tresult V3_API getRoutingInfo(RoutingInfo&, RoutingInfo&) override { return kNotImplemented; }
     tresult V3_API activateBus(MediaType type, BusDirection dir, int32 index, TBool state) override {
+        // Nothing to switch: an inactive output gets no buffers and an
+        // inactive input no events, which process takes as they come.
         if (index != 0 || getBusCount(type, dir) != 1) return kInvalidArgument;
-        (type == kAudio ? outputActive : eventsActive) = state != 0;
+        (void)state;
         return kResultOk;
     }
     // Switching on after playing starts afresh, as a new instance with the
@@ -213,7 +213,6 @@ private:
     double rate = kDefaultRate;
     int32_t maxBlock = 4096;
     bool played = false;
-    bool outputActive = false, eventsActive = false;
     IConnectionPoint* peer = nullptr;
 };
 

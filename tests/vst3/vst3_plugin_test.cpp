@@ -360,6 +360,16 @@ TEST_F(Vst3Bundle, ZeroFramesApplyChangesAndKeepNotesForTheNextBlock) {
     std::memcpy(&sustain, state.data() + 12 + 4 * kSustain, 4);
     EXPECT_EQ(sustain, 0.125f);
     ASSERT_EQ(instance->flush(nullptr), kResultOk);
+    // Frames with a bus of no channels and no buffer arrays: played, nothing written.
+    AudioBusBuffers empty{};
+    ProcessData data{};
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = 64;
+    data.numOutputs = 1;
+    data.outputs = &empty;
+    EXPECT_EQ(instance->audio()->process(data), kResultOk);
+    data.symbolicSampleSize = kSample64;  // refused in canProcessSampleSize, so refused here
+    EXPECT_NE(instance->audio()->process(data), kResultOk);
 }
 
 // A parameter point inside a block takes effect at its frame: the block plays
@@ -422,6 +432,14 @@ TEST_F(Vst3Bundle, SampleRatesFrom22To192kHz) {
     reference.block({{{0, 0x90, 69, 90}}}, 512, rl, rr);
     reference.block({}, 512, rl, rr);
     EXPECT_EQ(l, rl);
+    // The validator's odd rates play too.
+    for (double odd : {1234.5678, 12345.678, 384000.0, 1234567.8}) {
+        auto at = started(odd);
+        std::vector<float> ol, orr;
+        play(*at, 1024, 512, {{{0, 0x90, 60, 100}}}, ol, orr);
+        for (float x : ol) ASSERT_TRUE(std::isfinite(x)) << odd;
+        EXPECT_TRUE(anyNonZero(ol)) << odd;
+    }
     // A rate the engine cannot play is refused and the old one kept.
     ProcessSetup bad{kRealtime, kSample32, 512, 10.0};
     instance->audio()->setProcessing(0);
