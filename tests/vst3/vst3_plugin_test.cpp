@@ -566,6 +566,84 @@ TEST_F(Vst3Bundle, ForeignShortAndEmptyStatesAreRefusedAndChangeNothing) {
     EXPECT_EQ(instance->saveState(), good);
 }
 
+// What a host of the VST 2 plug-in saved: the 'VstW' header (or none), then
+// a bank with the one program, or the program alone; all big-endian.
+void putBig(std::vector<uint8_t>& s, uint32_t v) {
+    for (int i = 3; i >= 0; i--) s.push_back((uint8_t)(v >> (8 * i)));
+}
+void putTag(std::vector<uint8_t>& s, const char* tag) {
+    for (int i = 0; i < 4; i++) s.push_back((uint8_t)tag[i]);
+}
+std::vector<uint8_t> vst2Program(const float values[kNumParams], const char* id = "QZEP") {
+    std::vector<uint8_t> s;
+    putTag(s, "CcnK");
+    putBig(s, 16 + 28 + 4 * kNumParams + 4);
+    putTag(s, "FxCk");
+    putBig(s, 1);
+    putTag(s, id);
+    putBig(s, 1200);
+    putBig(s, kNumParams);
+    const char name[28] = "Default";
+    s.insert(s.end(), name, name + 28);
+    for (int i = 0; i < kNumParams; i++) {
+        uint32_t bits;
+        std::memcpy(&bits, &values[i], 4);
+        putBig(s, bits);
+    }
+    return s;
+}
+std::vector<uint8_t> vst2Bank(const float values[kNumParams], bool header, uint32_t bankVersion = 2,
+                              const char* id = "QZEP") {
+    std::vector<uint8_t> s;
+    if (header) {
+        putTag(s, "VstW");
+        putBig(s, 8);
+        putBig(s, 1);
+        putBig(s, 0);
+    }
+    std::vector<uint8_t> program = vst2Program(values, id);
+    putTag(s, "CcnK");
+    putBig(s, (uint32_t)(16 + 4 + (bankVersion >= 1 ? 128 : 0) + program.size()));
+    putTag(s, "FxBk");
+    putBig(s, bankVersion);
+    putTag(s, id);
+    putBig(s, 1200);
+    putBig(s, 1);
+    if (bankVersion >= 1) s.resize(s.size() + 128, 0);  // current program 0, then reserved
+    s.insert(s.end(), program.begin(), program.end());
+    return s;
+}
+
+// A project saved with the VST 2 plug-in opens with its settings: hosts hand
+// its state to both halves, since the class IDs name this as its successor.
+TEST_F(Vst3Bundle, Vst2StatesOfThisPluginAreTaken) {
+    const float values[kNumParams] = {0.15f, 0.25f, 0.35f, 0.45f, 0.55f};
+    const float others[kNumParams] = {0.9f, 0.9f, 0.9f, 0.9f, 0.9f};
+    const std::vector<std::vector<uint8_t>> forms = {vst2Bank(values, true), vst2Bank(values, false),
+                                                     vst2Bank(values, true, 1), vst2Bank(values, false, 0),
+                                                     vst2Program(values)};
+    for (size_t f = 0; f < forms.size(); f++) {
+        auto instance = started();
+        tresult controllerResult = kInternalError;
+        ASSERT_EQ(instance->loadState(forms[f], &controllerResult), kResultOk) << "form " << f;
+        EXPECT_EQ(controllerResult, kResultOk);
+        EXPECT_EQ(instance->saveState(), stateOf(values)) << "form " << f;  // saved again as a state of ours
+        for (int i = 0; i < kNumParams; i++) EXPECT_EQ(instance->controller()->getParamNormalized((ParamID)i), values[i]);
+        // Cut anywhere, or another plug-in's: refused, nothing changed.
+        ASSERT_EQ(instance->loadState(stateOf(others), &controllerResult), kResultOk);
+        for (size_t n = 0; n < forms[f].size(); n++) {
+            std::vector<uint8_t> cut(forms[f].begin(), forms[f].begin() + (long)n);
+            ASSERT_EQ(instance->loadState(cut, &controllerResult), kResultFalse) << "form " << f << ", " << n;
+            EXPECT_EQ(controllerResult, kResultFalse);
+        }
+        EXPECT_EQ(instance->saveState(), stateOf(others));
+    }
+    auto instance = started();
+    tresult controllerResult;
+    EXPECT_EQ(instance->loadState(vst2Bank(values, true, 2, "ABCD"), &controllerResult), kResultFalse);
+    EXPECT_EQ(instance->loadState(vst2Program(values, "ABCD"), &controllerResult), kResultFalse);
+}
+
 // ---- Controller ----
 
 TEST_F(Vst3Bundle, ControllerListsTheFiveParameters) {
