@@ -180,7 +180,7 @@ std::unique_ptr<SessionInstrument> makeInstrument(Format format, const char* bun
         if (!made) std::fprintf(stderr, "%s\n", why.c_str());
         return made;
 #else
-        std::fprintf(stderr, "VST 3 bundles play in the Linux plug-in tree's build of this program\n");
+        std::fprintf(stderr, "VST 3 bundles (%s) play in the Linux plug-in tree's build of this program\n", bundle);
         return nullptr;
 #endif
     }
@@ -191,7 +191,7 @@ std::unique_ptr<SessionInstrument> makeInstrument(Format format, const char* bun
         if (!made) std::fprintf(stderr, "%s\n", why.c_str());
         return made;
 #else
-        std::fprintf(stderr, "LV2 bundles play in the Linux plug-in tree's build of this program\n");
+        std::fprintf(stderr, "LV2 bundles (%s) play in the Linux plug-in tree's build of this program\n", bundle);
         return nullptr;
 #endif
     }
