@@ -117,6 +117,67 @@ TEST(Vst3Declarations, InterfaceIdsAreLaidOutBigEndianOnLinux) {
     EXPECT_EQ(cidText(v3::IComponent::iid.bytes), "E831FF31F2D54301928EBBEE25697802");
 }
 
+// The slot of a virtual method in its table, from the Itanium C++ ABI's
+// pointer to member: the byte offset in the table plus one. Our host uses
+// the same declarations as the plug-in, so an order that differs from the
+// hosts' would pass unnoticed there; these pin each slot to the published
+// tables instead.
+template <class T>
+int slotOf(T pointer) {
+    static_assert(sizeof(T) == 2 * sizeof(void*), "an Itanium pointer to member");
+    uintptr_t words[2];
+    std::memcpy(words, &pointer, sizeof words);
+    return words[0] & 1 ? (int)((words[0] - 1) / sizeof(void*)) : -1;
+}
+
+TEST(Vst3Declarations, MethodsSitInThePublishedSlots) {
+    using namespace v3;
+    EXPECT_EQ(slotOf(&FUnknown::queryInterface), 0);
+    EXPECT_EQ(slotOf(&FUnknown::release), 2);
+    EXPECT_EQ(slotOf(&IPluginFactory::getFactoryInfo), 3);
+    EXPECT_EQ(slotOf(&IPluginFactory::createInstance), 6);
+    EXPECT_EQ(slotOf(&IPluginFactory2::getClassInfo2), 7);
+    EXPECT_EQ(slotOf(&IPluginFactory3::getClassInfoUnicode), 8);
+    EXPECT_EQ(slotOf(&IPluginFactory3::setHostContext), 9);
+    EXPECT_EQ(slotOf(&IPluginBase::initialize), 3);
+    EXPECT_EQ(slotOf(&IPluginBase::terminate), 4);
+    EXPECT_EQ(slotOf(&IComponent::getControllerClassId), 5);
+    EXPECT_EQ(slotOf(&IComponent::getBusInfo), 8);
+    EXPECT_EQ(slotOf(&IComponent::activateBus), 10);
+    EXPECT_EQ(slotOf(&IComponent::setActive), 11);
+    EXPECT_EQ(slotOf(&IComponent::setState), 12);
+    EXPECT_EQ(slotOf(&IComponent::getState), 13);
+    EXPECT_EQ(slotOf(&IAudioProcessor::setBusArrangements), 3);
+    EXPECT_EQ(slotOf(&IAudioProcessor::canProcessSampleSize), 5);
+    EXPECT_EQ(slotOf(&IAudioProcessor::setupProcessing), 7);
+    EXPECT_EQ(slotOf(&IAudioProcessor::setProcessing), 8);
+    EXPECT_EQ(slotOf(&IAudioProcessor::process), 9);
+    EXPECT_EQ(slotOf(&IAudioProcessor::getTailSamples), 10);
+    EXPECT_EQ(slotOf(&IProcessContextRequirements::getProcessContextRequirements), 3);
+    EXPECT_EQ(slotOf(&IConnectionPoint::connect), 3);
+    EXPECT_EQ(slotOf(&IConnectionPoint::notify), 5);
+    EXPECT_EQ(slotOf(&IEditController::setComponentState), 5);
+    EXPECT_EQ(slotOf(&IEditController::getParameterCount), 8);
+    EXPECT_EQ(slotOf(&IEditController::getParamStringByValue), 10);
+    EXPECT_EQ(slotOf(&IEditController::getParamValueByString), 11);
+    EXPECT_EQ(slotOf(&IEditController::getParamNormalized), 14);
+    EXPECT_EQ(slotOf(&IEditController::setComponentHandler), 16);
+    EXPECT_EQ(slotOf(&IEditController::createView), 17);
+    EXPECT_EQ(slotOf(&IMidiMapping::getMidiControllerAssignment), 3);
+    EXPECT_EQ(slotOf(&IComponentHandler::restartComponent), 6);
+    EXPECT_EQ(slotOf(&IBStream::read), 3);
+    EXPECT_EQ(slotOf(&IBStream::tell), 6);
+    EXPECT_EQ(slotOf(&IHostApplication::createInstance), 4);
+    EXPECT_EQ(slotOf(&IMessage::getAttributes), 5);
+    EXPECT_EQ(slotOf(&IAttributeList::setString), 7);
+    EXPECT_EQ(slotOf(&IAttributeList::getBinary), 10);
+    EXPECT_EQ(slotOf(&IEventList::getEvent), 4);
+    EXPECT_EQ(slotOf(&IParameterChanges::getParameterData), 4);
+    EXPECT_EQ(slotOf(&IParameterChanges::addParameterData), 5);
+    EXPECT_EQ(slotOf(&IParamValueQueue::getPoint), 5);
+    EXPECT_EQ(slotOf(&IParamValueQueue::addPoint), 6);
+}
+
 // ---- Module and factory ----
 
 TEST_F(Vst3Bundle, EntriesCountTheirCalls) {
