@@ -367,9 +367,51 @@ struct PolyPressureEvent {
     int32 noteId;
 };
 
+// 32-bit Windows packs the two note-expression records to 4, which lowers
+// the whole event union's alignment to 4 there.
+#if defined(_WIN32) && !defined(_WIN64)
+#pragma pack(push, 4)
+#endif
+struct NoteExpressionValueEvent {
+    uint32 typeId;
+    int32 noteId;
+    double value;
+};
+
+struct NoteExpressionTextEvent {
+    uint32 typeId;
+    int32 noteId;
+    uint32 textLen;
+    const TChar* text;
+};
+#if defined(_WIN32) && !defined(_WIN64)
+#pragma pack(pop)
+#endif
+
+struct ChordEvent {
+    int16 root;
+    int16 bassNote;
+    int16 mask;
+    uint16 textLen;
+    const TChar* text;
+};
+
+struct ScaleEvent {
+    int16 root;
+    int16 mask;
+    uint16 textLen;
+    const TChar* text;
+};
+
+struct LegacyMIDICCOutEvent {
+    uint8 controlNumber;
+    int8 channel;
+    int8 value;
+    int8 value2;
+};
+
 // The union is the size of the largest record hosts may copy: 24 bytes on
-// 64-bit, 20 on 32-bit Windows (its note-expression records are packed to 4),
-// aligned like a pointer.
+// 64-bit, 20 on 32-bit Windows, aligned like a pointer.
 #if defined(_WIN32) && !defined(_WIN64)
 constexpr size_t kEventUnionBytes = 20;
 #else
@@ -387,6 +429,11 @@ struct Event {
         NoteOffEvent noteOff;
         DataEvent data;
         PolyPressureEvent polyPressure;
+        NoteExpressionValueEvent noteExpressionValue;
+        NoteExpressionTextEvent noteExpressionText;
+        ChordEvent chord;
+        ScaleEvent scale;
+        LegacyMIDICCOutEvent midiCCOut;
         alignas(void*) uint8 bytes[kEventUnionBytes];
     };
 };
@@ -448,6 +495,24 @@ struct ParameterInfo {
     ParamValue defaultNormalizedValue;
     UnitID unitId;
     int32 flags;
+};
+
+// Units (one root unit; no IUnitInfo yet) and the editor's rectangle.
+struct UnitInfo {
+    UnitID id;
+    UnitID parentUnitId;
+    String128 name;
+    int32 programListId;
+};
+
+struct ProgramListInfo {
+    int32 id;
+    String128 name;
+    int32 programCount;
+};
+
+struct ViewRect {
+    int32 left, top, right, bottom;
 };
 
 class IComponentHandler : public FUnknown {
@@ -517,6 +582,13 @@ static_assert(sizeof(ParameterInfo) == 792 && alignof(ParameterInfo) == 8 &&
                   offsetof(ParameterInfo, flags) == 788,
               "ParameterInfo");
 static_assert(offsetof(Event, flags) == 16 && offsetof(Event, type) == 18, "Event header");
+static_assert(sizeof(LegacyMIDICCOutEvent) == 4 && alignof(LegacyMIDICCOutEvent) == 1, "LegacyMIDICCOutEvent");
+static_assert(sizeof(UnitInfo) == 268 && alignof(UnitInfo) == 4 && offsetof(UnitInfo, programListId) == 264,
+              "UnitInfo");
+static_assert(sizeof(ProgramListInfo) == 264 && alignof(ProgramListInfo) == 4, "ProgramListInfo");
+static_assert(sizeof(ViewRect) == 16 && alignof(ViewRect) == 4, "ViewRect");
+static_assert(sizeof(Chord) == 4 && alignof(Chord) == 2 && sizeof(FrameRate) == 8 && alignof(FrameRate) == 4,
+              "Chord, FrameRate alignment");
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(void*) == 4, "32-bit Windows");
 static_assert(sizeof(ProcessData) == 48 && alignof(ProcessData) == 4 && offsetof(ProcessData, inputs) == 20 &&
@@ -524,6 +596,12 @@ static_assert(sizeof(ProcessData) == 48 && alignof(ProcessData) == 4 && offsetof
               "ProcessData, 32-bit Windows");
 static_assert(sizeof(Event) == 40 && alignof(Event) == 8 && offsetof(Event, noteOn) == 20, "Event, 32-bit Windows");
 static_assert(sizeof(DataEvent) == 12, "DataEvent, 32-bit Windows");
+static_assert(sizeof(NoteExpressionValueEvent) == 16 && alignof(NoteExpressionValueEvent) == 4,
+              "NoteExpressionValueEvent, 32-bit Windows");
+static_assert(sizeof(NoteExpressionTextEvent) == 16 && alignof(NoteExpressionTextEvent) == 4 &&
+                  offsetof(NoteExpressionTextEvent, text) == 12,
+              "NoteExpressionTextEvent, 32-bit Windows");
+static_assert(sizeof(ChordEvent) == 12 && sizeof(ScaleEvent) == 12, "ChordEvent, ScaleEvent, 32-bit Windows");
 #else
 static_assert(sizeof(void*) == 8, "64-bit targets only, besides 32-bit Windows");
 static_assert(sizeof(ProcessData) == 80 && alignof(ProcessData) == 8 && offsetof(ProcessData, inputs) == 24 &&
@@ -531,6 +609,12 @@ static_assert(sizeof(ProcessData) == 80 && alignof(ProcessData) == 8 && offsetof
               "ProcessData");
 static_assert(sizeof(Event) == 48 && alignof(Event) == 8 && offsetof(Event, noteOn) == 24, "Event");
 static_assert(sizeof(DataEvent) == 16, "DataEvent");
+static_assert(sizeof(NoteExpressionValueEvent) == 16 && alignof(NoteExpressionValueEvent) == 8,
+              "NoteExpressionValueEvent");
+static_assert(sizeof(NoteExpressionTextEvent) == 24 && alignof(NoteExpressionTextEvent) == 8 &&
+                  offsetof(NoteExpressionTextEvent, text) == 16,
+              "NoteExpressionTextEvent");
+static_assert(sizeof(ChordEvent) == 16 && sizeof(ScaleEvent) == 16 && alignof(ChordEvent) == 8, "ChordEvent, ScaleEvent");
 #endif
 
 }  // namespace v3
