@@ -7,6 +7,7 @@
 // hand the engine exactly what a VST 2 or LV2 host would.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/epiano_engine.h"
@@ -625,6 +627,47 @@ TEST_F(Vst3Bundle, ForeignShortAndEmptyStatesAreRefusedAndChangeNothing) {
     for (int i = 0; i < 8; i++) longer.push_back(0);
     EXPECT_EQ(instance->loadState(longer, &controllerResult), kResultOk);
     EXPECT_EQ(instance->saveState(), good);
+}
+
+// While the audio thread plays, the UI thread loads and saves states: each
+// save gives back what was just loaded, and the sound stays finite.
+TEST_F(Vst3Bundle, StatesMoveWhileAnotherThreadProcesses) {
+    auto instance = started();
+    const float a[kNumParams] = {0.1f, 0.9f, 0.2f, 0.8f, 0.3f}, b[kNumParams] = {0.7f, 0.6f, 0.95f, 0.05f, 1.f};
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0}, bad{0};
+    std::thread audio([&] {
+        std::vector<float> l(256), r(256);
+        float* channels[2] = {l.data(), r.data()};
+        Ref<EventList> notes(new EventList());
+        for (int i = 0; i < 8; i++) notes->noteOn(i * 30, (int16)(40 + 5 * i), 0.7f);
+        Ref<EventList> none(new EventList());
+        while (!stop) {
+            AudioBusBuffers out{};
+            out.numChannels = 2;
+            out.channelBuffers32 = channels;
+            ProcessData data{};
+            data.symbolicSampleSize = kSample32;
+            data.numSamples = 256;
+            data.numOutputs = 1;
+            data.outputs = &out;
+            data.inputEvents = blocks % 100 == 0 ? notes.get() : none.get();
+            if (instance->audio()->process(data) != kResultOk) bad++;
+            for (float x : l)
+                if (!std::isfinite(x)) bad++;
+            blocks++;
+        }
+    });
+    tresult controllerResult;
+    for (int i = 0; i < 2000; i++) {
+        const float* values = i % 2 ? a : b;
+        ASSERT_EQ(instance->loadState(stateOf(values), &controllerResult), kResultOk);
+        ASSERT_EQ(instance->saveState(), stateOf(values)) << i;
+    }
+    while (blocks < 200) std::this_thread::yield();
+    stop = true;
+    audio.join();
+    EXPECT_EQ(bad, 0);
 }
 
 // What a host of the VST 2 plug-in saved: the 'VstW' header (or none), then
