@@ -265,6 +265,7 @@ tresult Vst3Processor::process(ProcessData& data) {
     if (!engine) return kNotInitialized;
     if (data.symbolicSampleSize != kSample32) return kInvalidArgument;
     const int32_t frames = data.numSamples > 0 ? data.numSamples : 0;
+    played = true;  // a flush may queue notes too: a later switch-on starts afresh
 
     float* left = nullptr;
     float* right = nullptr;
@@ -313,7 +314,6 @@ tresult Vst3Processor::process(ProcessData& data) {
         return kResultOk;
     }
 
-    played = true;
     int32_t start = 0;
     while (start < frames) {
         int32_t end = applyUpTo(start, false);
