@@ -306,6 +306,20 @@ TEST_F(Vst3Bundle, LifeCycleRunsBothWaysAndRepeats) {
     // Switched on again after playing: a fresh start, nothing still sounds.
     ASSERT_EQ(instance->process(256, nullptr, nullptr), kResultOk);
     EXPECT_FALSE(anyNonZero(instance->left));
+    // A fresh instance given a note with a flush, then switched off: the
+    // note does not play after.
+    {
+        auto fresh = started();
+        Ref<EventList> flushed(new EventList());
+        flushed->noteOn(0, 72, 1.f);
+        ASSERT_EQ(fresh->flush(nullptr, flushed.get()), kResultOk);
+        EXPECT_EQ(fresh->audio()->setProcessing(0), kResultOk);
+        EXPECT_EQ(fresh->processor()->setActive(0), kResultOk);
+        EXPECT_EQ(fresh->processor()->setActive(1), kResultOk);
+        EXPECT_EQ(fresh->audio()->setProcessing(1), kResultOk);
+        ASSERT_EQ(fresh->process(256, nullptr, nullptr), kResultOk);
+        EXPECT_FALSE(anyNonZero(fresh->left));
+    }
     EXPECT_EQ(audio->setProcessing(0), kResultOk);
     EXPECT_EQ(audio->setProcessing(0), kResultOk);  // without a setProcessing(true) between
     EXPECT_EQ(p->setActive(0), kResultOk);
