@@ -2,6 +2,7 @@
 #include "plugin/qelt_epiano.h"
 
 #include "editor/instrument_editor.h"
+#include "plugin/qelt_identity.h"
 
 QeltEpiano::QeltEpiano(audioMasterCallback audioMaster, const EngineSamples& samples)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams), core(new EpianoEngine(samples)) {
@@ -14,7 +15,7 @@ void QeltEpiano::construct() {
         setNumOutputs(2);
         canProcessReplacing(true);
         isSynth(true);
-        setUniqueID(fourCharCode('Q', 'Z', 'E', 'P'));
+        setUniqueID(fourCharCode(kQeltUniqueId[0], kQeltUniqueId[1], kQeltUniqueId[2], kQeltUniqueId[3]));
     }
     core->setObserver(this);
     // Registered through the base as well, so the record's editor flag

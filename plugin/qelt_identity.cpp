@@ -2,14 +2,15 @@
 #include <cstring>
 
 #include "plugin/qelt_epiano.h"
+#include "plugin/qelt_identity.h"
 
 bool QeltEpiano::getEffectName(char* name) {
-    std::strcpy(name, "Qelt ePiano");
+    std::strcpy(name, kQeltEffectName);
     return true;
 }
 
 bool QeltEpiano::getVendorString(char* text) {
-    std::strcpy(text, "Qelt");
+    std::strcpy(text, kQeltVendor);
     return true;
 }
 

@@ -1,7 +1,7 @@
 # The Linux plug-in tree: the .so playing the demo, the native renderer as a
 # person runs it (with the impulse test instrument built as shared objects),
-# its libsndfile output, and the same sound as the LV2 bundle and the Windows
-# DLLs.
+# its libsndfile output, and the same sound as the LV2 and VST 3 bundles and
+# the Windows DLLs.
 foreach(variant instrument plain)
     add_library(impulse-${variant} SHARED impulse_instrument.cpp)
     set_target_properties(impulse-${variant} PROPERTIES PREFIX "")
@@ -27,6 +27,10 @@ qelt_add_test(NAME render_lv2_same_as_so
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
                  $<TARGET_FILE:Qelt-epiano> ${CMAKE_BINARY_DIR}/Qelt-epiano.lv2)
 set_tests_properties(render_lv2_same_as_so PROPERTIES TIMEOUT 300)
+qelt_add_test(NAME render_vst3_same_as_so
+         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/same-sound-test.sh $<TARGET_FILE:qelt-render>
+                 $<TARGET_FILE:Qelt-epiano> ${CMAKE_BINARY_DIR}/Qelt-epiano.vst3)
+set_tests_properties(render_vst3_same_as_so PROPERTIES TIMEOUT 300)
 set(QELT_WINDOWS_TREES "" CACHE STRING "Windows build trees whose DLLs the .so must sound the same as")
 if(QELT_WINDOWS_TREES)
     qelt_add_test(NAME render_same_as_windows

@@ -2,11 +2,14 @@
 # The same sound everywhere: MIDI files rendered through the Linux plug-in by
 # the native renderer give the same samples, bit for bit, as through each
 # other build: a Windows DLL by its renderer under Wine, or the LV2 bundle
-# through lilv by the native renderer. The demo phrase, and a phrase that
-# works every control, under settings that move every parameter, in blocks
-# of 1, 7, 100, 512 and 4096 frames.
+# through lilv by the native renderer, or the VST 3 bundle by the native
+# renderer. The demo phrase, and a phrase that works every control, under
+# settings that move every parameter, in blocks of 1, 7, 100, 512 and 4096
+# frames. VST 3 carries no program change: for a VST 3 bundle both sides
+# play the controls phrase without its program changes.
 #   same-sound-test.sh QELT-RENDER QELT-EPIANO.SO BUILD...
-# where each BUILD is a Windows build tree or an LV2 bundle (a .lv2 folder).
+# where each BUILD is a Windows build tree, an LV2 bundle (a .lv2 folder) or
+# a VST 3 bundle (a .vst3 folder).
 native="$1"
 so="$2"
 shift 2
@@ -20,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 # are voices, more events in one block than are queued, sustain and sostenuto,
 # the modulation wheel up and down, channel volume, all notes off, program
 # changes, and messages it ignores (pitch bend, aftertouch, other controllers).
-python3 - "$work/controls.mid" <<'PY'
+python3 - "$work/controls.mid" "$work/controls-vst3.mid" <<'PY'
 import sys
 PPQ = 480
 def vlq(v):
@@ -64,15 +67,18 @@ ev.append((t + 600, bytes([0xC0, 0])))       # program change, the one program
 ev.append((t + 620, bytes([0xC0, 3])))       # and one that is not there
 ev.append((t + 640, bytes([0x90, 72, 127])))
 ev.append((t + 1400, bytes([0x80, 72, 0])))
-body = b""
-now = 0
-for tick, data in sorted(ev, key=lambda e: e[0]):
-    body += vlq(tick - now) + data
-    now = tick
-body += vlq(0) + bytes([0xFF, 0x2F, 0])
-song = b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1]) + PPQ.to_bytes(2, "big")
-song += b"MTrk" + len(body).to_bytes(4, "big") + body
-open(sys.argv[1], "wb").write(song)
+def write(path, events):
+    body = b""
+    now = 0
+    for tick, data in sorted(events, key=lambda e: e[0]):
+        body += vlq(tick - now) + data
+        now = tick
+    body += vlq(0) + bytes([0xFF, 0x2F, 0])
+    song = b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1]) + PPQ.to_bytes(2, "big")
+    song += b"MTrk" + len(body).to_bytes(4, "big") + body
+    open(path, "wb").write(song)
+write(sys.argv[1], ev)
+write(sys.argv[2], [e for e in ev if e[1][0] & 0xF0 != 0xC0])
 PY
 
 # Compares the sample data of two WAV files (whatever other chunks the writers add).
@@ -125,7 +131,7 @@ while [ $n -gt 0 ]; do
     shift
     n=$((n - 1))
     case "$build" in /*) ;; *) build="$root/$build" ;; esac
-    case "$build" in *.lv2|*.lv2/) ;; *)
+    case "$build" in *.lv2|*.lv2/|*.vst3|*.vst3/) ;; *)
         if [ -f "$build/Qelt-epiano.dll" ] && [ "$("$root/tools/pe-width/pe-width.sh" "$build/Qelt-epiano.dll")" = 32 ] &&
             ! why=$("$root/tools/setup/runs-32bit.sh" --reason); then
             echo "skipped: the 32-bit DLL ($build): $why"
@@ -147,7 +153,7 @@ other() {
     build="$1"
     shift
     case "$build" in
-        *.lv2|*.lv2/) "$native" --quiet --plugin "$build" "$@" ;;
+        *.lv2|*.lv2/|*.vst3|*.vst3/) "$native" --quiet --plugin "$build" "$@" ;;
         *) QELT_WIN32="$build" QELT_WIN64="$build" "$root/tools/render-midi/qelt-render" --quiet \
             --plugin "$build/Qelt-epiano.dll" "$@" ;;
     esac
@@ -155,9 +161,11 @@ other() {
 for build in "$@"; do
     case "$build" in
         *.lv2|*.lv2/) [ -f "$build/manifest.ttl" ] || { failed "$build is not built"; continue; } ;;
+        *.vst3|*.vst3/) [ -d "$build/Contents" ] || { failed "$build is not built"; continue; } ;;
         *) [ -f "$build/Qelt-epiano.dll" ] || { failed "$build/Qelt-epiano.dll is not built"; continue; } ;;
     esac
     while IFS='|' read -r name song options; do
+        case "$build:$song" in *.vst3:*/controls.mid|*.vst3/:*/controls.mid) song="$work/controls-vst3.mid" ;; esac
         rm -f "$work/linux.wav" "$work/other.wav"
         # shellcheck disable=SC2086 # the options are words
         "$native" --quiet --plugin "$so" $options "$song" "$work/linux.wav" >"$work/out" 2>&1 </dev/null ||

@@ -8,18 +8,27 @@
 # With --lv2, the Linux tree's program plays the session as far as LV2 can
 # take it (a fresh instance per rate, no keys through parameters) through
 # the .so and through the LV2 bundle, and the two are compared.
+# With --vst3, the same program plays the session as far as VST 3 carries
+# it (no program change; controllers through the bundle's MIDI mapping;
+# parameter changes also inside blocks) through the .so and through the VST 3
+# bundle, and the bundled demo through both; each pair must be identical.
 # With --linux32, a static 32-bit Linux build of the session program (the
 # 32-bit DLL's arithmetic, natively or under qemu-i386-static) plays the
 # session and the demo, and both must equal the native tree's.
 #   same-sound.sh WIN32-TREE WIN64-TREE [NATIVE-TREE]
 #   same-sound.sh --lv2 QELT-SESSION-RENDER BUNDLE
+#   same-sound.sh --vst3 QELT-SESSION-RENDER BUNDLE
 #   same-sound.sh --linux32 QELT-SESSION-RENDER NATIVE-TREE
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 lv2_session=
+vst3_session=
 linux32_session=
 if [ "$1" = --lv2 ]; then
     lv2_session="$2"
+    bundle="$3"
+elif [ "$1" = --vst3 ]; then
+    vst3_session="$2"
     bundle="$3"
 elif [ "$1" = --linux32 ]; then
     linux32_session="$2"
@@ -39,11 +48,15 @@ fail() {
 }
 
 # session NAME PROGRAM...: plays the session into $work/NAME.raw and .txt
-# (only .raw with --portable, --lv2 or --song, which have no display texts).
+# (only .raw with --portable, --portable-vst3, --lv2, --vst3 or --song, which
+# have no display texts).
 session() {
     name="$1"
     shift
-    case " $* " in *" --portable "*|*" --lv2 "*|*" --song "*) texts= ;; *) texts="$work/$name.txt" ;; esac
+    case " $* " in
+        *" --portable "*|*" --portable-vst3 "*|*" --lv2 "*|*" --vst3 "*|*" --song "*) texts= ;;
+        *) texts="$work/$name.txt" ;;
+    esac
     # shellcheck disable=SC2086 # no texts: no argument
     if summary=$("$@" "$work/$name.raw" $texts); then
         summary=$(printf '%s' "$summary" | tr -d '\r')  # Windows programs end lines with CR LF
@@ -90,6 +103,25 @@ if [ -n "$lv2_session" ]; then
     same "session through the .so and the LV2 bundle" "$work/so.raw" "$work/lv2.raw"
     echo "$passes of 1 identical, $failures failed"
     [ $failures = 0 ] && [ $passes = 1 ]
+    exit
+fi
+
+if [ -n "$vst3_session" ]; then
+    demo="$root/tools/render-midi/demo/demo-phrase.mid"
+    session so "$vst3_session" --portable-vst3
+    session vst3 "$vst3_session" --vst3 "$bundle"
+    # The changes must really have come inside blocks, not only between them.
+    case "$summary" in
+        *"inside 0"*|"") fail "no parameter change came inside a VST 3 block" ;;
+        *"inside "*) ;;
+        *) fail "the VST 3 session did not say how many changes came inside blocks" ;;
+    esac
+    same "session through the .so and the VST 3 bundle" "$work/so.raw" "$work/vst3.raw"
+    session demo-so "$vst3_session" --song "$demo"
+    session demo-vst3 "$vst3_session" --vst3 "$bundle" --song "$demo"
+    same "demo through the .so and the VST 3 bundle" "$work/demo-so.raw" "$work/demo-vst3.raw"
+    echo "$passes of 2 identical, $failures failed"
+    [ $failures = 0 ] && [ $passes = 2 ]
     exit
 fi
 

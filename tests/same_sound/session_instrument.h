@@ -27,8 +27,15 @@ public:
     virtual float getParameter(int32_t index) = 0;
     virtual std::string displayText(int32_t index) = 0;
     virtual std::string labelText(int32_t index) = 0;
+    // Sends what the instrument still holds back, before the output is written.
+    virtual void finish() {}
 };
 
 // The LV2 bundle's plug-in at `rate`, found through lilv, its control ports
 // as the parameters; null with a reason when it cannot be made.
 std::unique_ptr<SessionInstrument> makeLv2SessionInstrument(const std::string& bundle, float rate, std::string* error);
+// The VST 3 bundle's instrument at `rate`, loaded through the project's
+// VST 3 host; null with a reason when it cannot be made.
+std::unique_ptr<SessionInstrument> makeVst3SessionInstrument(const std::string& bundle, float rate, std::string* error);
+// How many blocks the VST 3 session sent with parameter points inside them.
+int vst3ChangesInsideBlocks();

@@ -9,6 +9,9 @@
 //   qelt-session-render --portable OUT.raw        (Linux plug-in tree)
 //   qelt-session-render --lv2 BUNDLE OUT.raw      (Linux plug-in tree)
 //   qelt-session-render --song SONG.mid OUT.raw
+//   qelt-session-render --portable-vst3 OUT.raw   (Linux plug-in tree)
+//   qelt-session-render --vst3 BUNDLE OUT.raw     (Linux plug-in tree)
+//   qelt-session-render --vst3 BUNDLE --song SONG.mid OUT.raw
 //
 // OUT.raw: the output, interleaved left/right 32-bit floats. OUT.txt: the
 // parameter display texts over a sweep of values. Prints frames, peak and the
@@ -21,6 +24,9 @@
 // the parameters as its control ports, so the two outputs must be the same.
 // --song plays a MIDI file as the renderer does (44.1 kHz, 512-frame blocks,
 // the tail until silence): the demo, for builds that have no renderer.
+// --portable-vst3 is --portable without program changes, which VST 3 does
+// not carry; --vst3 plays that through the bundle (controllers through its
+// MIDI mapping), or with --song the MIDI file.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -117,7 +123,8 @@ private:
 // A short phrase: a chord held by the pedal, a wheel and volume move, a high
 // note over it, a key played through the parameter entry. `turn` spreads the
 // keys over the keyboard and the velocities over both layers.
-std::vector<Action> phrase(long long start, long long length, int turn, bool keysThroughParameters) {
+std::vector<Action> phrase(long long start, long long length, int turn, bool keysThroughParameters,
+                           bool programChanges) {
     auto key = [&](int offset) { return (unsigned char)(kFirstKey + (turn * 29 + offset) % kKeyCount); };
     unsigned char velocity = (unsigned char)(20 + (turn * 37) % 108);
     unsigned char low = key(0), middle = key(4), top = key(7), high = key(40);
@@ -144,7 +151,7 @@ std::vector<Action> phrase(long long start, long long length, int turn, bool key
                 a.end());
     }
     if (turn % 7 == 3) a.push_back({at(7) + 2, Action::kMidi, 0xB0, 123, 0, 0, 0.f});  // all notes off
-    if (turn % 11 == 5) a.push_back({at(7) + 2, Action::kMidi, 0xC0, 0, 0, 0, 0.f});   // program change
+    if (turn % 11 == 5 && programChanges) a.push_back({at(7) + 2, Action::kMidi, 0xC0, 0, 0, 0, 0.f});
     return a;
 }
 
@@ -162,16 +169,29 @@ bool writeDisplayTexts(SessionInstrument& plugin, const char* path) {
     return std::fclose(f) == 0;
 }
 
-// The instrument at a rate: the VST build under test, or the LV2 bundle.
-std::unique_ptr<SessionInstrument> makeInstrument(const char* bundle, float rate) {
-    if (bundle) {
+enum class Format { kVst2, kLv2, kVst3 };
+
+// The instrument at a rate: the VST build under test, or the LV2 or VST 3 bundle.
+std::unique_ptr<SessionInstrument> makeInstrument(Format format, const char* bundle, float rate) {
+    if (format == Format::kVst3) {
+#ifdef QELT_SESSION_VST3
+        std::string why;
+        std::unique_ptr<SessionInstrument> made = makeVst3SessionInstrument(bundle, rate, &why);
+        if (!made) std::fprintf(stderr, "%s\n", why.c_str());
+        return made;
+#else
+        std::fprintf(stderr, "VST 3 bundles (%s) play in the Linux plug-in tree's build of this program\n", bundle);
+        return nullptr;
+#endif
+    }
+    if (format == Format::kLv2) {
 #ifdef QELT_SESSION_LV2
         std::string why;
         std::unique_ptr<SessionInstrument> made = makeLv2SessionInstrument(bundle, rate, &why);
         if (!made) std::fprintf(stderr, "%s\n", why.c_str());
         return made;
 #else
-        std::fprintf(stderr, "LV2 bundles play in the Linux plug-in tree's build of this program\n");
+        std::fprintf(stderr, "LV2 bundles (%s) play in the Linux plug-in tree's build of this program\n", bundle);
         return nullptr;
 #endif
     }
@@ -206,12 +226,59 @@ bool writeRaw(const std::vector<float>& left, const std::vector<float>& right, c
     return written;
 }
 
-int playSong(const char* songPath, const char* rawPath) {
+#ifdef QELT_SESSION_VST3
+// The song's blocks as a session's: each block's MIDI, then its frames.
+class SessionBlockPlayer final : public BlockPlayer {
+public:
+    explicit SessionBlockPlayer(SessionInstrument& instrument) : instrument(instrument) {}
+    void playBlock(const std::vector<BlockMessage>& messages, int32_t frames, const float** l,
+                   const float** r) override {
+        std::vector<SessionMidi> midi;
+        for (const BlockMessage& m : messages)
+            midi.push_back({m.frame, m.bytes[0], m.size > 1 ? m.bytes[1] : (unsigned char)0,
+                            m.size > 2 ? m.bytes[2] : (unsigned char)0});
+        left.clear();
+        right.clear();
+        instrument.render(midi, frames, left, right);
+        instrument.finish();  // the block's samples now: the render loop reads them
+        *l = left.data();
+        *r = right.data();
+    }
+
+private:
+    SessionInstrument& instrument;
+    std::vector<float> left, right;
+};
+#endif
+
+int playSong(const char* songPath, const char* rawPath, const char* vst3Bundle) {
     MidiSong song;
     MidiFileError error;
     if (!readMidiFile(songPath, &song, &error)) {
         std::fprintf(stderr, "%s: byte %lld: %s\n", songPath, (long long)error.offset, error.message.c_str());
         return 1;
+    }
+    if (vst3Bundle) {
+#ifdef QELT_SESSION_VST3
+        std::unique_ptr<SessionInstrument> instrument = makeInstrument(Format::kVst3, vst3Bundle, 44100.f);
+        if (!instrument) return 1;
+        SessionBlockPlayer player(*instrument);
+        std::vector<float> left, right;
+        auto keep = [&](const float* l, const float* r, VstInt32 frames) {
+            left.insert(left.end(), l, l + frames);
+            right.insert(right.end(), r, r + frames);
+            return true;
+        };
+        RenderStats stats;
+        if (!renderSong(song, RenderSettings(), player, keep, &stats)) return 1;
+        if (!writeRaw(left, right, rawPath)) {
+            std::fprintf(stderr, "cannot write %s\n", rawPath);
+            return 1;
+        }
+        return 0;
+#else
+        return 1;
+#endif
     }
     VstEntryProc entry = pluginEntry();
     RenderHost host;
@@ -241,19 +308,29 @@ int playSong(const char* songPath, const char* rawPath) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const char* bundle = nullptr;
-    bool portable = false;
-    if (args.size() == 3 && args[0] == "--song") return playSong(argv[2], argv[3]);
+    bool portable = false, programChanges = true;
+    Format format = Format::kVst2;
+    if (args.size() == 3 && args[0] == "--song") return playSong(argv[2], argv[3], nullptr);
+    if (args.size() == 5 && args[0] == "--vst3" && args[2] == "--song") return playSong(argv[4], argv[5], argv[2]);
     if (args.size() == 2 && args[0] == "--portable") {
         portable = true;
-    } else if (args.size() == 3 && args[0] == "--lv2") {
+    } else if (args.size() == 2 && args[0] == "--portable-vst3") {
+        portable = true;
+        programChanges = false;
+    } else if (args.size() == 3 && (args[0] == "--lv2" || args[0] == "--vst3")) {
         portable = true;
         bundle = argv[2];
+        format = args[0] == "--lv2" ? Format::kLv2 : Format::kVst3;
+        programChanges = format != Format::kVst3;
     } else if (args.size() != 2 || args[0].compare(0, 2, "--") == 0) {
-        std::fprintf(stderr, "usage: %s OUT.raw OUT.txt | --portable OUT.raw | --lv2 BUNDLE OUT.raw | --song SONG.mid OUT.raw\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s OUT.raw OUT.txt | --portable OUT.raw | --lv2 BUNDLE OUT.raw | --song SONG.mid OUT.raw\n"
+                     "       | --portable-vst3 OUT.raw | --vst3 BUNDLE OUT.raw | --vst3 BUNDLE --song SONG.mid OUT.raw\n",
+                     argv[0]);
         return 1;
     }
     const char* rawPath = argv[argc - (portable ? 1 : 2)];
-    std::unique_ptr<SessionInstrument> plugin = makeInstrument(bundle, kRates[0]);
+    std::unique_ptr<SessionInstrument> plugin = makeInstrument(format, bundle, kRates[0]);
     if (!plugin) {
         std::fprintf(stderr, "the instrument could not be created\n");
         return 1;
@@ -264,7 +341,8 @@ int main(int argc, char** argv) {
     for (size_t r = 0; r < sizeof kRates / sizeof kRates[0]; r++) {
         float rate = kRates[r];
         if (r > 0 && portable) {
-            plugin = makeInstrument(bundle, rate);
+            plugin->finish();
+            plugin = makeInstrument(format, bundle, rate);
             if (!plugin) return 1;
             session.use(plugin.get());
         } else if (r > 0) {
@@ -275,11 +353,15 @@ int main(int argc, char** argv) {
         for (VstInt32 index = 0; index < kParameterCount; index++) {
             for (float value : kParameterValues) {
                 plugin->setParameter(index, value);
-                session.play(length, phrase(0, length, turn++, !portable));
+                session.play(length, phrase(0, length, turn++, !portable, programChanges));
             }
         }
     }
 
+    plugin->finish();
+#ifdef QELT_SESSION_VST3
+    if (format == Format::kVst3) std::printf("blocks with parameter changes inside %d\n", vst3ChangesInsideBlocks());
+#endif
     bool written = writeRaw(session.left, session.right, rawPath);
     if (!written || (!portable && !writeDisplayTexts(*plugin, argv[2]))) {
         std::fprintf(stderr, "cannot write %s%s%s\n", rawPath, portable ? "" : " or ", portable ? "" : argv[2]);

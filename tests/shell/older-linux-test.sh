@@ -2,8 +2,8 @@
 # The Linux products on Debian 11 (glibc 2.31), in a root that
 # tools/setup/debian11-root.sh makes once: the binaries load there with every
 # symbol bound, the glibc stand-ins work there, and qelt-render plays the demo
-# through the VST .so and through the LV2 bundle, and shows the VST editor,
-# byte for byte as the same products do on this machine.
+# through the VST .so and through the LV2 and VST 3 bundles, and shows the VST
+# editor, byte for byte as the same products do on this machine.
 #   older-linux-test.sh SOURCE-DIR TREE
 # Status 77 (skipped), with one line saying why, when no root can be had.
 source="$1"
@@ -24,19 +24,21 @@ inside=/opt/qelt-check.$$
 work="$root$inside"
 xvfb=""
 trap 'rm -rf "$work"; [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null' EXIT
-mkdir -p "$work" && cp -r "$tree/Qelt-epiano.so" "$tree/Qelt-epiano.lv2" "$tree/qelt-render" "$tree/older_glibc_test" \
+mkdir -p "$work" && cp -r "$tree/Qelt-epiano.so" "$tree/Qelt-epiano.lv2" "$tree/Qelt-epiano.vst3" "$tree/qelt-render" \
+    "$tree/older_glibc_test" \
     "$source/tools/render-midi/demo/demo-phrase.mid" "$work/" || exit 1
 run_inside() { chroot "$root" /usr/bin/env -C "$inside" "$@"; }
 
 echo "== the glibc stand-ins, and the binaries loading"
 run_inside QELT_LOADS="./Qelt-epiano.so:VSTPluginMain ./Qelt-epiano.lv2/Qelt-epiano-dsp.so:lv2_descriptor \
-./Qelt-epiano.lv2/Qelt-epiano-ui.so:lv2ui_descriptor" ./older_glibc_test --gtest_brief=1 ||
+./Qelt-epiano.lv2/Qelt-epiano-ui.so:lv2ui_descriptor \
+./Qelt-epiano.vst3/Contents/x86_64-linux/Qelt-epiano.so:GetPluginFactory" ./older_glibc_test --gtest_brief=1 ||
     failed "older_glibc_test in the Debian 11 root"
 
 echo "== the demo"
 "$tree/qelt-render" --plugin "$tree/Qelt-epiano.so" "$work/demo-phrase.mid" "$work/here.wav" >/dev/null ||
     failed "rendering the demo on this machine"
-for plugin in Qelt-epiano.so Qelt-epiano.lv2; do
+for plugin in Qelt-epiano.so Qelt-epiano.lv2 Qelt-epiano.vst3; do
     if run_inside ./qelt-render --plugin "./$plugin" demo-phrase.mid "$plugin.wav" >"$work/out" 2>&1; then
         cmp "$work/here.wav" "$work/$plugin.wav" && echo "$plugin: the demo as here, $(wc -c <"$work/here.wav") bytes" ||
             failed "$plugin plays the demo differently in the Debian 11 root"
