@@ -130,9 +130,11 @@ test-asan: deps
 # the tests (no Wine, no mingw, no googletest); `make` builds them with their
 # tests beside the DLLs.
 LV2_BUNDLE := $(LINUX)/Qelt-epiano.lv2
+VST3_BUNDLE := $(LINUX)/Qelt-epiano.vst3
+VST3_FILES := Contents/x86_64-linux/Qelt-epiano.so Contents/Resources/moduleinfo.json
 linux: linux-deps
 	@$(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
-	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 qelt-render
+	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 Qelt-epiano-vst3 qelt-render
 	@echo "built $(CURDIR)/$(LINUX)/Qelt-epiano.so"
 	@echo "built $(CURDIR)/$(LV2_BUNDLE)"
 
@@ -157,10 +159,10 @@ test-linux: linux-tree $(patsubst build/%,%,$(LINUX_SAME_AS))
 # configured as `make linux` does; one made by `make` keeps its tests.
 linux-products: linux-deps
 	@[ -f $(LINUX)/CMakeCache.txt ] || $(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
-	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 qelt-render
+	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 Qelt-epiano-vst3 qelt-render
 
-# Where Linux hosts look for plug-ins: $(PREFIX)/lib/vst and $(PREFIX)/lib/lv2
-# for everyone, ~/.vst and ~/.lv2 for one user. The bundle is replaced as a
+# Where Linux hosts look for plug-ins: $(PREFIX)/lib/vst, lib/lv2 and lib/vst3
+# for everyone, ~/.vst, ~/.lv2 and ~/.vst3 for one user. Bundles are replaced
 # whole, so no file of an older one stays behind.
 install: linux-products
 	install -d $(DESTDIR)$(PREFIX)/lib/vst
@@ -168,6 +170,8 @@ install: linux-products
 	rm -rf $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
 	install -d $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2/
+	rm -rf $(DESTDIR)$(PREFIX)/lib/vst3/Qelt-epiano.vst3
+	for f in $(VST3_FILES); do install -D -m 644 $(VST3_BUNDLE)/$$f $(DESTDIR)$(PREFIX)/lib/vst3/Qelt-epiano.vst3/$$f || exit 1; done
 
 install-user: linux-products
 	install -d $(HOME)/.vst
@@ -175,6 +179,8 @@ install-user: linux-products
 	rm -rf $(HOME)/.lv2/Qelt-epiano.lv2
 	install -d $(HOME)/.lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(HOME)/.lv2/Qelt-epiano.lv2/
+	rm -rf $(HOME)/.vst3/Qelt-epiano.vst3
+	for f in $(VST3_FILES); do install -D -m 644 $(VST3_BUNDLE)/$$f $(HOME)/.vst3/Qelt-epiano.vst3/$$f || exit 1; done
 
 # The Debian package build/qelt-epiano_VERSION_ARCH.deb of the plug-ins and the
 # renderer (tools/package/make-deb.sh), packed from the products as the

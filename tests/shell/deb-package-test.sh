@@ -52,7 +52,7 @@ others=$(TZ=UTC dpkg-deb -c "$deb" | awk -v s="$stamp" '$4 " " $5 != s {print $6
 dpkg -x "$deb" "$work/root" || failed "dpkg -x"
 installed="$work/root/usr/bin/qelt-render"
 demo="$source/tools/render-midi/demo/demo-phrase.mid"
-for plugin in vst/Qelt-epiano.so lv2/Qelt-epiano.lv2; do
+for plugin in vst/Qelt-epiano.so lv2/Qelt-epiano.lv2 vst3/Qelt-epiano.vst3; do
     base=$(basename "$plugin")
     rm -f "$work/tree.wav" "$work/installed.wav"
     "$tree/qelt-render" --quiet --plugin "$tree/$base" "$demo" "$work/tree.wav" >"$work/out" 2>&1 ||

@@ -11,7 +11,7 @@ failures=0
 for target in install install-user deb; do
     plan=$(make -s -n -C "$source" "$target" PREFIX=/nonexistent DESTDIR=/nonexistent HOME=/nonexistent 2>&1) ||
         { echo "FAILED: make -n $target: $plan"; failures=$((failures + 1)); continue; }
-    build=$(printf '%s\n' "$plan" | grep -n 'cmake --build build/linux .*--target Qelt-epiano Qelt-epiano-lv2' |
+    build=$(printf '%s\n' "$plan" | grep -n 'cmake --build build/linux .*--target Qelt-epiano Qelt-epiano-lv2 Qelt-epiano-vst3' |
         head -n 1 | cut -d: -f1)
     case $target in
         deb) copies='tools/package/make-deb.sh build/linux' ;;

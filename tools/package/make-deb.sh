@@ -3,6 +3,7 @@
 # OUT-DIR/qelt-epiano_VERSION_ARCH.deb, VERSION read from the file VERSION:
 #   /usr/lib/vst/Qelt-epiano.so         the VST 2.4 plug-in
 #   /usr/lib/lv2/Qelt-epiano.lv2/       the LV2 bundle, as it is built
+#   /usr/lib/vst3/Qelt-epiano.vst3/     the VST 3 bundle
 #   /usr/bin/qelt-render                the renderer, with its manual page
 #   /usr/share/doc/qelt-epiano/         README, copyright, changelog
 #
@@ -25,6 +26,7 @@ for tool in dpkg-deb dpkg-shlibdeps dpkg-gencontrol strip gzip; do
 done
 
 package=qelt-epiano
+vst3_files="Qelt-epiano.vst3/Contents/x86_64-linux/Qelt-epiano.so Qelt-epiano.vst3/Contents/Resources/moduleinfo.json"
 version=$(cat "$root/VERSION")
 case "$version" in
     [0-9]*) ;;
@@ -35,7 +37,7 @@ if [ -z "$SOURCE_DATE_EPOCH" ]; then
         { echo "make-deb: no git history to date the package by; set SOURCE_DATE_EPOCH" >&2; exit 1; }
 fi
 export SOURCE_DATE_EPOCH
-for product in Qelt-epiano.so Qelt-epiano.lv2/manifest.ttl qelt-render; do
+for product in Qelt-epiano.so Qelt-epiano.lv2/manifest.ttl $vst3_files qelt-render; do
     [ -f "$tree/$product" ] || { echo "make-deb: $tree/$product is not built" >&2; exit 1; }
 done
 
@@ -49,8 +51,9 @@ install -d "$pkg/usr/lib/vst" "$pkg/usr/lib/lv2/Qelt-epiano.lv2" "$pkg/usr/bin" 
 # Plug-ins are loaded, not run: 0644, as for any shared object.
 install -m 0644 "$tree/Qelt-epiano.so" "$pkg/usr/lib/vst/"
 install -m 0644 "$tree/Qelt-epiano.lv2/"* "$pkg/usr/lib/lv2/Qelt-epiano.lv2/"
-# The VST 3 bundle, once it is built, goes here as a whole:
-# /usr/lib/vst3/Qelt-epiano.vst3 (its .so 0644 like the others, stripped below).
+for file in $vst3_files; do
+    install -D -m 0644 "$tree/$file" "$pkg/usr/lib/vst3/$file"
+done
 install -m 0755 "$tree/qelt-render" "$pkg/usr/bin/"
 
 # As dh_strip does: no symbols, comments or notes left for anyone to load.
@@ -82,7 +85,8 @@ cp "$here/control" "$work/debian/control"
     # dpkg-shlibdeps knows the package's root by its DEBIAN folder.
     install -d -m 0755 "debian/$package/DEBIAN"
     dpkg-shlibdeps -Tdebian/substvars debian/$package/usr/bin/qelt-render \
-        debian/$package/usr/lib/vst/Qelt-epiano.so debian/$package/usr/lib/lv2/Qelt-epiano.lv2/*.so
+        debian/$package/usr/lib/vst/Qelt-epiano.so debian/$package/usr/lib/lv2/Qelt-epiano.lv2/*.so \
+        debian/$package/usr/lib/vst3/Qelt-epiano.vst3/Contents/x86_64-linux/Qelt-epiano.so
     dpkg-gencontrol -p$package -ldebian/changelog -cdebian/control -Tdebian/substvars \
         -Pdebian/$package -fdebian/files
     cd "debian/$package"
