@@ -2,6 +2,7 @@
 // the VST 2 plug-in shows), the processor's state read back, and the editor's
 // view. A separate object from the processor; the two share nothing but what
 // the host passes, and talk only by message.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -281,8 +282,7 @@ private:
     void askForKeys() override { sendMessage(peer, newMessage(host, kWantKeysMessage)); }
     void viewOpened(EditorView* view) override { views.push_back(view); }
     void viewClosed(EditorView* view) override {
-        for (size_t i = 0; i < views.size(); i++)
-            if (views[i] == view) views.erase(views.begin() + (long)i--);
+        views.erase(std::remove(views.begin(), views.end(), view), views.end());
     }
 
     static int controllerSlot(ParamID id) {

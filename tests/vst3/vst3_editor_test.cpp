@@ -192,6 +192,7 @@ TEST_F(Vst3Editor, OpeningAndClosingRepeatedlyLeavesNothingBehind) {
     constexpr int kCycles = 20;
     for (int i = 0; i < kCycles; ++i) cycle(i);
     EXPECT_EQ(rig.loop->registrations(), 0u);
+    EXPECT_TRUE(errors.installed()) << "the process's X error handler is still the host's";
     EXPECT_EQ(errors.onTestDisplay() + errors.elsewhere(), 0);
     EXPECT_EQ(clientCount(), clients);
     EXPECT_EQ(openFileCount(), files);
