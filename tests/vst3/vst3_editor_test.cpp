@@ -177,6 +177,20 @@ TEST_F(Vst3Editor, AHostWithoutARunLoopIsRefusedAndOneThatTakesNothingDoesNoHarm
     EXPECT_EQ(clientCount(), clients);
 }
 
+// Hosts may destroy their window before they call removed().
+TEST_F(Vst3Editor, AParentGoneBeforeRemovedIsNoTrouble) {
+    const int clients = clientCount();
+    HostErrors errors;
+    ASSERT_EQ(rig.open(), kResultOk);
+    rig.window.destroy();
+    rig.idle();
+    EXPECT_EQ(rig.view->removed(), kResultOk);
+    EXPECT_EQ(rig.loop->registrations(), 0u);
+    settle();
+    EXPECT_EQ(clientCount(), clients);
+    EXPECT_EQ(errors.onTestDisplay(), 0);
+}
+
 TEST_F(Vst3Editor, OpeningAndClosingRepeatedlyLeavesNothingBehind) {
     auto cycle = [&](int i) {
         ASSERT_EQ(rig.open(), kResultOk);
