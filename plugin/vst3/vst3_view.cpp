@@ -37,8 +37,8 @@ public:
     tresult V3_API isPlatformTypeSupported(FIDString type) override {
         return type && std::strcmp(type, ViewPlatform::type()) == 0 ? kResultTrue : kResultFalse;
     }
-    // The host's run loop is taken from the frame set by now and kept until
-    // removed, whatever frame comes later.
+    // Hosts set the frame before or after attached(); the editor's time
+    // comes with it (see setFrame).
     tresult V3_API attached(void* parent, FIDString type) override {
         if (platform || !parent || isPlatformTypeSupported(type) != kResultTrue) return kResultFalse;
         platform.reset(ViewPlatform::attach(editor, parent, frame, *this));
@@ -76,6 +76,7 @@ public:
         if (newFrame) newFrame->addRef();
         if (frame) frame->release();
         frame = newFrame;
+        if (platform) platform->frameChanged(frame);
         return kResultOk;
     }
     tresult V3_API canResize() override { return kResultFalse; }

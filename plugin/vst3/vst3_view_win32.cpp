@@ -13,6 +13,8 @@ class Win32ViewPlatform final : public ViewPlatform {
 public:
     explicit Win32ViewPlatform(SDEditor& editor) : editor(editor) {}
     ~Win32ViewPlatform() override { editor.close(); }
+    // The window's messages need nothing of the frame.
+    void frameChanged(IPlugFrame*) override {}
 
 private:
     SDEditor& editor;

@@ -1,7 +1,8 @@
 // The view on X11: the editor's window inside the host's, and its time from
-// the host's run loop (found on the frame). The run loop wakes the editor
-// when its display connection has events, and a timer redraws and asks for
-// the processor's keys. No thread of our own, no waiting.
+// the run loop of the host's frame. The run loop wakes the editor when its
+// display connection has events, and a timer redraws and asks for the
+// processor's keys. No thread of our own, no waiting. The frame may come
+// before or after attached(), and change while open: the handlers follow it.
 #include <dlfcn.h>
 
 #include <new>
@@ -13,12 +14,9 @@
 namespace v3 {
 namespace {
 
-// 50 redraws a second: a key or knob follows the host within a frame or two.
-constexpr uint64 kIdleMilliseconds = 20;
-
 class X11ViewPlatform;
 
-// What the run loop holds (a separate object: the host keeps its own
+// What one run loop holds (a separate object: the host keeps its own
 // references until the handlers are unregistered, maybe past the view).
 class RunLoopClient final : public Object<IEventHandler, ITimerHandler> {
 public:
@@ -40,31 +38,36 @@ private:
     X11ViewPlatform* platform;
 };
 
+// The frame's run loop with a reference for the caller; null without one.
+IRunLoop* runLoopOf(IPlugFrame* frame) {
+    void* found = nullptr;
+    if (!frame || frame->queryInterface(IRunLoop::iid.bytes, &found) != kResultOk) return nullptr;
+    return static_cast<IRunLoop*>(found);
+}
+
 class X11ViewPlatform final : public ViewPlatform {
 public:
-    X11ViewPlatform(SDEditor& editor, IRunLoop* loop, ViewIdle& idle) : editor(editor), loop(loop), idle(idle) {}
-
-    // A run loop that takes no handlers (a validator's) leaves the editor
-    // open without time, which is no failure.
-    bool start() {
-        client = new (std::nothrow) RunLoopClient(this);
-        if (!client) return false;
-        descriptor = editor.eventDescriptor();
-        watching = descriptor >= 0 && loop->registerEventHandler(client, descriptor) == kResultOk;
-        timing = loop->registerTimer(client, kIdleMilliseconds) == kResultOk;
-        return true;
-    }
+    X11ViewPlatform(SDEditor& editor, ViewIdle& idle) : editor(editor), idle(idle) {}
 
     ~X11ViewPlatform() override {
-        if (client) {
-            stopWatching();
-            if (timing) loop->unregisterTimer(client);
-            client->detach();
-            client->release();
-        }
-        loop->release();
+        leaveLoop();
         editor.close();
     }
+
+    // Takes the reference on `newLoop` (may be null: the editor then waits
+    // undriven). The same loop again keeps its registrations. False when out
+    // of memory for the handlers.
+    bool useLoop(IRunLoop* newLoop) {
+        if (newLoop && newLoop == loop) {
+            newLoop->release();
+            return true;
+        }
+        leaveLoop();
+        loop = newLoop;
+        return !loop || joinLoop();
+    }
+
+    void frameChanged(IPlugFrame* frame) override { useLoop(runLoopOf(frame)); }
 
     void eventsWaiting() { idle.editorIdle(false); }
     void timer() {
@@ -75,14 +78,40 @@ public:
     }
 
 private:
+    // A run loop that takes no handlers (a validator's) leaves the editor
+    // open without time, which is no failure.
+    bool joinLoop() {
+        client = new (std::nothrow) RunLoopClient(this);
+        if (!client) return false;
+        descriptor = editor.eventDescriptor();
+        watching = descriptor >= 0 && loop->registerEventHandler(client, descriptor) == kResultOk;
+        timing = loop->registerTimer(client, kViewIdleMilliseconds) == kResultOk;
+        return true;
+    }
+
+    // Every handler unregistered, and the loop forgotten: a client left
+    // behind in a loop (kept by a careless host) no longer reaches us.
+    void leaveLoop() {
+        if (client) {
+            stopWatching();
+            if (timing) loop->unregisterTimer(client);
+            timing = false;
+            client->detach();
+            client->release();
+            client = nullptr;
+        }
+        if (loop) loop->release();
+        loop = nullptr;
+    }
+
     void stopWatching() {
         if (watching) loop->unregisterEventHandler(client);
         watching = false;
     }
 
     SDEditor& editor;
-    IRunLoop* const loop;  // our reference
     ViewIdle& idle;
+    IRunLoop* loop = nullptr;  // our reference, while the frame has one
     RunLoopClient* client = nullptr;
     int descriptor = -1;
     bool watching = false, timing = false;
@@ -101,20 +130,16 @@ void RunLoopClient::onTimer() {
 const char* ViewPlatform::type() { return "X11EmbedWindowID"; }
 
 ViewPlatform* ViewPlatform::attach(SDEditor& editor, void* parent, IPlugFrame* frame, ViewIdle& idle) {
-    void* found = nullptr;
-    if (!frame || frame->queryInterface(IRunLoop::iid.bytes, &found) != kResultOk || !found) return nullptr;
-    IRunLoop* loop = static_cast<IRunLoop*>(found);
-    if (!editor.open(parent)) {
-        loop->release();
-        return nullptr;
-    }
-    X11ViewPlatform* platform = new (std::nothrow) X11ViewPlatform(editor, loop, idle);
+    IRunLoop* loop = runLoopOf(frame);
+    if (frame && !loop) return nullptr;  // a frame, but nothing to run the editor
+    X11ViewPlatform* platform = nullptr;
+    if (editor.open(parent)) platform = new (std::nothrow) X11ViewPlatform(editor, idle);
     if (!platform) {
-        loop->release();
+        if (loop) loop->release();
         editor.close();
         return nullptr;
     }
-    if (!platform->start()) {
+    if (!platform->useLoop(loop)) {
         delete platform;
         return nullptr;
     }

@@ -44,15 +44,30 @@ public:
         close();
     }
 
-    // A new view, its frame set first as the SDK's host does (none when
-    // null), attached in the host window.
-    tresult open(PlugFrame* withFrame) {
+    // A new view, not attached yet.
+    void newView() {
         close();
         view.reset(instance.controller()->createView("editor"));
+    }
+    // The view attached in the host window, then run-loop passes.
+    tresult attach() {
         if (!view) return kInternalError;
-        if (withFrame) view->setFrame(withFrame);
         const tresult result = view->attached(reinterpret_cast<void*>((uintptr_t)window.id()), kX11);
         idle();
+        return result;
+    }
+    // A new view attached, its frame (none when null) set before attached()
+    // as the SDK's host does, or after it as others do.
+    enum FrameSet { kFrameBefore, kFrameAfter };
+    tresult open(PlugFrame* withFrame, FrameSet when = kFrameBefore) {
+        newView();
+        if (!view) return kInternalError;
+        if (withFrame && when == kFrameBefore) view->setFrame(withFrame);
+        const tresult result = attach();
+        if (withFrame && when == kFrameAfter) {
+            view->setFrame(withFrame);
+            idle();
+        }
         return result;
     }
     tresult open() { return open(frame.get()); }
@@ -145,11 +160,28 @@ TEST_F(Vst3Editor, EmbedsOnTheHostsRunLoopAndLeavesNothingWhenRemoved) {
     EXPECT_LE(rig.loop->timers[0].second, 50u);
     EXPECT_EQ(clientCount(), clients + 1) << "the editor's own connection";
 
-    // A frame set after attached changes nothing of the loop in use.
-    Ref<PlugFrame> later(new PlugFrame(nullptr));
-    EXPECT_EQ(rig.view->setFrame(later.get()), kResultOk);
-    rig.idle();
+    // The handlers follow the frame: gone with a frame without a run loop
+    // (the editor stays, undriven), to another frame's loop, and back; a
+    // frame on the loop in use keeps them.
+    Ref<PlugFrame> bare(new PlugFrame(nullptr));
+    EXPECT_EQ(rig.view->setFrame(bare.get()), kResultOk);
+    EXPECT_EQ(rig.loop->registrations(), 0u);
+    EXPECT_EQ(childrenOf(rig.window.id()).size(), 1u);
+    Ref<TestRunLoop> otherLoop(new TestRunLoop());
+    Ref<PlugFrame> other(new PlugFrame(otherLoop.get()));
+    EXPECT_EQ(rig.view->setFrame(other.get()), kResultOk);
+    EXPECT_EQ(otherLoop->registrations(), 2u);
+    EXPECT_EQ(rig.view->setFrame(rig.frame.get()), kResultOk);
+    EXPECT_EQ(otherLoop->registrations(), 0u);
     EXPECT_EQ(rig.loop->registrations(), 2u);
+    const int calls = rig.loop->calls;
+    Ref<PlugFrame> sameLoop(new PlugFrame(rig.loop.get()));
+    EXPECT_EQ(rig.view->setFrame(sameLoop.get()), kResultOk);
+    EXPECT_EQ(rig.view->setFrame(sameLoop.get()), kResultOk);
+    EXPECT_EQ(rig.loop->calls, calls);
+    rig.instance.controller()->setParamNormalized(2, 0.3);
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "still driven";
 
     EXPECT_EQ(rig.view->removed(), kResultOk);
     EXPECT_EQ(rig.loop->registrations(), 0u);
@@ -159,22 +191,53 @@ TEST_F(Vst3Editor, EmbedsOnTheHostsRunLoopAndLeavesNothingWhenRemoved) {
     EXPECT_TRUE(rig.frame->resizes.empty()) << "the editor has its size from the start";
 }
 
-TEST_F(Vst3Editor, AHostWithoutARunLoopIsRefusedAndOneThatTakesNothingDoesNoHarm) {
+// Each way a host may give the editor its time: the frame with the run loop
+// set before attached() or after it (the handlers come with it), a frame
+// without a run loop (refused when set before; after, the editor stays open
+// undriven), no frame yet (the editor waits), or a validator's loop that
+// takes nothing. removed() leaves nothing in any case.
+TEST_F(Vst3Editor, TakesTheRunLoopFromAFrameSetBeforeOrAfterAttached) {
     const int clients = clientCount();
-    EXPECT_EQ(rig.open(nullptr), kResultFalse) << "no frame";
     Ref<PlugFrame> bare(new PlugFrame(nullptr));
-    EXPECT_EQ(rig.open(bare.get()), kResultFalse) << "a frame without a run loop";
-    EXPECT_TRUE(childrenOf(rig.window.id()).empty());
-    EXPECT_EQ(clientCount(), clients);
-
     Ref<TestRunLoop> refusing(new TestRunLoop(true));
     Ref<PlugFrame> validatorFrame(new PlugFrame(refusing.get()));
-    EXPECT_EQ(rig.open(validatorFrame.get()), kResultOk);
-    EXPECT_GE(refusing->calls, 2) << "it asked";
-    EXPECT_EQ(refusing->registrations(), 0u);
-    rig.close();
-    EXPECT_TRUE(childrenOf(rig.window.id()).empty());
-    EXPECT_EQ(clientCount(), clients);
+    PlugFrame* const hosts = rig.frame.get();
+    const struct {
+        const char* name;
+        PlugFrame* frame;
+        bool after;
+        tresult attached;
+    } cases[] = {
+        {"the host's loop, set before", hosts, false, kResultOk},
+        {"the host's loop, set after", hosts, true, kResultOk},
+        {"no frame", nullptr, false, kResultOk},
+        {"a frame without a run loop, set before", bare.get(), false, kResultFalse},
+        {"a frame without a run loop, set after", bare.get(), true, kResultOk},
+        {"a validator's loop, set before", validatorFrame.get(), false, kResultOk},
+        {"a validator's loop, set after", validatorFrame.get(), true, kResultOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig.newView();
+        if (c.frame && !c.after) rig.view->setFrame(c.frame);
+        EXPECT_EQ(rig.attach(), c.attached);
+        EXPECT_EQ(childrenOf(rig.window.id()).size(), c.attached == kResultOk ? 1u : 0u);
+        EXPECT_EQ(rig.loop->registrations(), c.frame == hosts && !c.after ? 2u : 0u);
+        if (c.after) {
+            EXPECT_EQ(rig.view->setFrame(c.frame), kResultOk);
+            EXPECT_EQ(rig.loop->registrations(), c.frame == hosts ? 2u : 0u);
+            rig.idle();
+        }
+        if (c.frame == hosts) {
+            EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "drawn on the loop";
+        }
+        EXPECT_EQ(refusing->registrations(), 0u);
+        rig.close();
+        EXPECT_EQ(rig.loop->registrations(), 0u);
+        EXPECT_TRUE(childrenOf(rig.window.id()).empty());
+        EXPECT_EQ(clientCount(), clients);
+    }
+    EXPECT_GE(refusing->calls, 4) << "the validator's loop was asked, before and after";
 }
 
 // Hosts may destroy their window before they call removed().
@@ -193,7 +256,8 @@ TEST_F(Vst3Editor, AParentGoneBeforeRemovedIsNoTrouble) {
 
 TEST_F(Vst3Editor, OpeningAndClosingRepeatedlyLeavesNothingBehind) {
     auto cycle = [&](int i) {
-        ASSERT_EQ(rig.open(), kResultOk);
+        ASSERT_EQ(rig.open(rig.frame.get(), i % 2 ? Vst3EditorRig::kFrameAfter : Vst3EditorRig::kFrameBefore),
+                  kResultOk);
         rig.instance.controller()->setParamNormalized((ParamID)(i % kNumParams), 0.1 * (i % 10));
         rig.idle(2);
         rig.close();
