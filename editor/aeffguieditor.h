@@ -31,6 +31,9 @@ public:
     bool sizeWindow(int32_t width, int32_t height) override;
 
     VSTGUI::CFrame* getFrame() const { return frame; }
+    // What a host's loop waits on for the window's events (see
+    // CFrame::eventDescriptor); -1 while closed.
+    int eventDescriptor() const { return frame ? frame->eventDescriptor() : -1; }
 
     // One mode for every editor of the library: 2 drags knobs linearly,
     // anything else circularly.

@@ -105,6 +105,10 @@ public:
     void startGesture(CMouseGesture* newGesture);
     CMouseGesture* getGesture() const { return gesture; }
     CFrameWindowState* getWindowState() const { return windowState; }
+    // A descriptor that becomes readable when the window system has events
+    // for the frame (X11: its own display connection), for a host's run loop
+    // to wait on; -1 where there is none (Windows, or no connection).
+    int eventDescriptor() const;
 
     void* getSystemWindow() const { return window; }            // the frame's own window (HWND or X11 id)
     void* getParentSystemWindow() const { return hostWindow; }  // the host's window (HWND or X11 id)

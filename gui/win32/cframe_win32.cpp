@@ -155,6 +155,9 @@ CFrame::~CFrame() {
 // Controls follow their drags by polling the live state.
 bool CFrame::drivesGesturesByEvents() const { return false; }
 
+// The window's messages come through the thread's message queue.
+int CFrame::eventDescriptor() const { return -1; }
+
 // The host's message loop delivers the window's messages.
 void CFrame::handleWindowEvents() {}
 

@@ -300,6 +300,8 @@ bool CFrame::createWindow(void* parentWindow) {
 
 bool CFrame::drivesGesturesByEvents() const { return windowState != nullptr; }
 
+int CFrame::eventDescriptor() const { return windowState ? ConnectionNumber(windowState->display) : -1; }
+
 void CFrame::handleWindowEvents() {
     if (windowPending) CFramePlatform::retryPendingWindow(this);
     if (!windowState) return;

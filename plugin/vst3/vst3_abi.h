@@ -544,6 +544,62 @@ public:
     virtual IPlugView* V3_API createView(FIDString name) = 0;
 };
 
+// ---- Editor ----
+
+class IPlugFrame;
+
+class IPlugView : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x5BC32507, 0xD06049EA, 0xA6151B52, 0x2B755B29});
+    virtual tresult V3_API isPlatformTypeSupported(FIDString type) = 0;
+    virtual tresult V3_API attached(void* parent, FIDString type) = 0;
+    virtual tresult V3_API removed() = 0;
+    virtual tresult V3_API onWheel(float distance) = 0;
+    virtual tresult V3_API onKeyDown(char16 key, int16 keyCode, int16 modifiers) = 0;
+    virtual tresult V3_API onKeyUp(char16 key, int16 keyCode, int16 modifiers) = 0;
+    virtual tresult V3_API getSize(ViewRect* size) = 0;
+    virtual tresult V3_API onSize(ViewRect* newSize) = 0;
+    virtual tresult V3_API onFocus(TBool state) = 0;
+    virtual tresult V3_API setFrame(IPlugFrame* frame) = 0;
+    virtual tresult V3_API canResize() = 0;
+    virtual tresult V3_API checkSizeConstraint(ViewRect* rect) = 0;
+};
+
+class IPlugFrame : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x367FAF01, 0xAFA94693, 0x8D4DA2A0, 0xED0882A3});
+    virtual tresult V3_API resizeView(IPlugView* view, ViewRect* newSize) = 0;
+};
+
+class IPlugViewContentScaleSupport : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x65ED9690, 0x8AC44525, 0x8AADEF7A, 0x72EA703F});
+    virtual tresult V3_API setContentScaleFactor(float factor) = 0;
+};
+
+// The host's run loop on Linux, found on the view's frame, and the two
+// kinds of handler an editor registers with it.
+class IEventHandler : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x561E65C9, 0x13A0496F, 0x813A2C35, 0x654D7983});
+    virtual void V3_API onFDIsSet(int fd) = 0;
+};
+
+class ITimerHandler : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x10BDD94F, 0x41424774, 0x821FAD8F, 0xECA72CA9});
+    virtual void V3_API onTimer() = 0;
+};
+
+class IRunLoop : public FUnknown {
+public:
+    static constexpr Tuid iid = toTuid({0x18C35366, 0x97764F1A, 0x9C5B8385, 0x7A871389});
+    virtual tresult V3_API registerEventHandler(IEventHandler* handler, int fd) = 0;
+    virtual tresult V3_API unregisterEventHandler(IEventHandler* handler) = 0;
+    virtual tresult V3_API registerTimer(ITimerHandler* handler, uint64 milliseconds) = 0;
+    virtual tresult V3_API unregisterTimer(ITimerHandler* handler) = 0;
+};
+
 class IMidiMapping : public FUnknown {
 public:
     static constexpr Tuid iid = toTuid({0xDF0FF9F7, 0x49B74669, 0xB63AB732, 0x7ADBF5E5});

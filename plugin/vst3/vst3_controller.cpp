@@ -1,17 +1,22 @@
 // The instrument's VST 3 controller: the five parameters, their texts (those
-// the VST 2 plug-in shows) and the processor's state read back. A separate
-// object from the processor; the two share nothing but what the host passes.
+// the VST 2 plug-in shows), the processor's state read back, and the editor's
+// view. A separate object from the processor; the two share nothing but what
+// the host passes, and talk only by message.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "engine/epiano_engine.h"
 #include "plugin/vst3/vst3_description.h"
+#include "plugin/vst3/vst3_messages.h"
 #include "plugin/vst3/vst3_object.h"
 #include "plugin/vst3/vst3_parts.h"
+#include "plugin/vst3/vst3_view.h"
 
 using namespace v3;
 
@@ -88,7 +93,7 @@ bool valueFromText(ParamID id, const std::string& text, double* normalized) {
     return true;
 }
 
-class Vst3Controller final : public IEditController, public IMidiMapping, public IConnectionPoint {
+class Vst3Controller final : public Object<IEditController, IMidiMapping, IConnectionPoint>, private ViewController {
 public:
     Vst3Controller() {
         for (int i = 0; i < kNumParams; i++) values[i] = kParameters[i].defaultValue;
@@ -104,22 +109,19 @@ public:
             found = static_cast<IConnectionPoint*>(this);
         else if (sameUid(id, IMidiMapping::iid))
             found = static_cast<IMidiMapping*>(this);
-        *obj = found;
-        if (!found) return kNoInterface;
-        refs.add();
-        return kResultOk;
-    }
-    uint32 V3_API addRef() override { return refs.add(); }
-    uint32 V3_API release() override {
-        uint32 left;
-        if (refs.drop(&left)) delete this;
-        return left;
+        return handOut(found, obj);
     }
 
-    tresult V3_API initialize(FUnknown*) override { return kResultOk; }
+    tresult V3_API initialize(FUnknown* context) override {
+        if (host) host->release();
+        host = hostApplicationOf(context);
+        return kResultOk;
+    }
     tresult V3_API terminate() override {
         setComponentHandler(nullptr);
         disconnect(peer);
+        if (host) host->release();
+        host = nullptr;
         return kResultOk;
     }
 
@@ -128,7 +130,7 @@ public:
         float read[kNumParams];
         for (int i = 0; i < kNumParams; i++) read[i] = (float)values[i];
         if (!readState(state, read)) return kResultFalse;
-        for (int i = 0; i < kNumParams; i++) values[i] = read[i];
+        for (int i = 0; i < kNumParams; i++) setValue(i, read[i]);
         return kResultOk;
     }
     // The controller keeps nothing of its own.
@@ -192,7 +194,7 @@ public:
     tresult V3_API setParamNormalized(ParamID id, ParamValue value) override {
         if (!isKnown(id) || !std::isfinite(value)) return kInvalidArgument;
         if (isParameter(id))
-            values[id] = clampUnit(value);
+            setValue((int)id, clampUnit(value));
         else
             controllerValues[controllerSlot(id)] = clampUnit(value);
         return kResultOk;
@@ -213,7 +215,10 @@ public:
         handler = h;
         return kResultOk;
     }
-    IPlugView* V3_API createView(FIDString) override { return nullptr; }
+    IPlugView* V3_API createView(FIDString name) override {
+        if (!name || std::strcmp(name, "editor") != 0) return nullptr;
+        return newVst3View(*this, static_cast<IEditController*>(this));
+    }
 
     tresult V3_API connect(IConnectionPoint* other) override {
         if (!other) return kInvalidArgument;
@@ -228,15 +233,58 @@ public:
         peer = nullptr;
         return kResultOk;
     }
-    tresult V3_API notify(IMessage* message) override { return message ? kResultFalse : kInvalidArgument; }
+    // The processor's keys for the open editors; anything else, or short, is refused.
+    tresult V3_API notify(IMessage* message) override {
+        if (!message) return kInvalidArgument;
+        IAttributeList* attributes = message->getAttributes();
+        const void* keys = nullptr;
+        uint32 size = 0;
+        if (!isMessage(message, kKeysMessage) || !attributes ||
+            attributes->getBinary(kKeysAttribute, keys, size) != kResultOk || !keys || size < kKeyCount)
+            return kResultFalse;
+        for (EditorView* view : views) view->showKeys(static_cast<const uint8_t*>(keys));
+        return kResultOk;
+    }
 
 private:
     ~Vst3Controller() {
         if (peer) peer->release();
         if (handler) handler->release();
+        if (host) host->release();
     }
 
-    RefCount refs;
+    void setValue(int index, double value) {
+        values[index] = value;
+        for (EditorView* view : views) view->showParameter(index, (float)value);
+    }
+
+    // ViewController: the editor's requests.
+    float parameterValue(int32_t index) override { return isParameter((ParamID)index) ? (float)values[index] : 0.f; }
+    void beginEdit(int32_t index) override {
+        if (handler && isParameter((ParamID)index)) handler->beginEdit((ParamID)index);
+    }
+    void performEdit(int32_t index, float value) override {
+        if (!isParameter((ParamID)index) || !std::isfinite(value)) return;
+        values[index] = clampUnit(value);
+        if (handler) handler->performEdit((ParamID)index, values[index]);
+    }
+    void endEdit(int32_t index) override {
+        if (handler && isParameter((ParamID)index)) handler->endEdit((ParamID)index);
+    }
+    void playKey(int32_t key, bool down) override {
+        if (key < 0 || key >= (int32_t)kKeyCount) return;
+        IMessage* message = newMessage(host, kKeyMessage);
+        IAttributeList* attributes = message ? message->getAttributes() : nullptr;
+        const bool filled = attributes && attributes->setInt(kKeyAttribute, key) == kResultOk &&
+                            attributes->setInt(kDownAttribute, down ? 1 : 0) == kResultOk;
+        sendMessage(filled ? peer : nullptr, message);
+    }
+    void askForKeys() override { sendMessage(peer, newMessage(host, kWantKeysMessage)); }
+    void viewOpened(EditorView* view) override { views.push_back(view); }
+    void viewClosed(EditorView* view) override {
+        views.erase(std::remove(views.begin(), views.end(), view), views.end());
+    }
+
     static int controllerSlot(ParamID id) {
         for (int i = 0; i < kMappedControllerCount; i++)
             if (id == kControllerParamBase + (ParamID)kMappedControllers[i]) return i;
@@ -247,6 +295,8 @@ private:
     double controllerValues[kMappedControllerCount];
     IComponentHandler* handler = nullptr;
     IConnectionPoint* peer = nullptr;
+    IHostApplication* host = nullptr;  // makes the messages
+    std::vector<EditorView*> views;    // the open editors
 };
 
 }  // namespace

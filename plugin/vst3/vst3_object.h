@@ -1,4 +1,5 @@
-// Helpers the module's objects share: the reference count and the strings.
+// Helpers the module's objects share: the reference count, the FUnknown
+// side and the strings.
 #pragma once
 
 #include <atomic>
@@ -21,6 +22,33 @@ public:
 
 private:
     std::atomic<uint32> count{1};
+};
+
+// The FUnknown side the module's objects share: the count, and the tail of
+// queryInterface. The object's own queryInterface picks the interface for
+// an ID and hands it out through `handOut`.
+template <class... Interfaces>
+class Object : public Interfaces... {
+public:
+    uint32 V3_API addRef() override { return refs.add(); }
+    uint32 V3_API release() override {
+        uint32 left;
+        if (refs.drop(&left)) delete this;
+        return left;
+    }
+
+protected:
+    virtual ~Object() = default;
+    // `found`: the interface asked for, or null when the object has none.
+    tresult handOut(void* found, void** obj) {
+        *obj = found;
+        if (!found) return kNoInterface;
+        refs.add();
+        return kResultOk;
+    }
+
+private:
+    RefCount refs;
 };
 
 // An 8-bit text into a zero-terminated UTF-16 field of `size` units, cut to

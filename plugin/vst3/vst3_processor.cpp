@@ -2,14 +2,19 @@
 // IAudioProcessor. One event input bus, one stereo output, 32-bit samples.
 // A block plays like a VST 2 block (the changes of other threads, the notes
 // at their frames, the render); a parameter point inside a block splits it,
-// so the value takes effect at its frame.
+// so the value takes effect at its frame. The editor's keys come by message
+// and go to the engine at the next block's start; the keys the engine plays
+// go back by message when the controller asks.
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <new>
 
 #include "engine/audio_thread.h"
 #include "engine/epiano_engine.h"
+#include "plugin/vst3/key_queue.h"
 #include "plugin/vst3/vst3_description.h"
+#include "plugin/vst3/vst3_messages.h"
 #include "plugin/vst3/vst3_object.h"
 #include "plugin/vst3/vst3_parts.h"
 
@@ -36,10 +41,10 @@ int32_t midiVelocity(float velocity) {
 // 127 × 0.0078 × 5) to the level at which the engine drops it (0.0001).
 double tailSeconds() { return std::log(127.0 * 0.0078 * 5.0 / 0.0001) / std::exp(0.03 * 44.0 - 2.0); }
 
-class Vst3Processor final : public IComponent, public IAudioProcessor, public IProcessContextRequirements,
-                            public IConnectionPoint {
+class Vst3Processor final : public Object<IComponent, IAudioProcessor, IProcessContextRequirements, IConnectionPoint>,
+                            private EngineObserver {
 public:
-    // IUnknown
+    // FUnknown
     tresult V3_API queryInterface(const TUID id, void** obj) override {
         if (!obj) return kInvalidArgument;
         void* found = nullptr;
@@ -51,21 +56,14 @@ public:
             found = static_cast<IProcessContextRequirements*>(this);
         else if (sameUid(id, IConnectionPoint::iid))
             found = static_cast<IConnectionPoint*>(this);
-        *obj = found;
-        if (!found) return kNoInterface;
-        refs.add();
-        return kResultOk;
-    }
-    uint32 V3_API addRef() override { return refs.add(); }
-    uint32 V3_API release() override {
-        uint32 left;
-        if (refs.drop(&left)) delete this;
-        return left;
+        return handOut(found, obj);
     }
 
     // IPluginBase. The engine is made once, on the first initialize, and
     // kept through terminate and a later initialize.
-    tresult V3_API initialize(FUnknown*) override {
+    tresult V3_API initialize(FUnknown* context) override {
+        if (host) host->release();
+        host = hostApplicationOf(context);
         if (!engine) {
             try {
                 engine.reset(new EpianoEngine());
@@ -73,11 +71,14 @@ public:
                 return kOutOfMemory;
             }
             engine->setSampleRate((float)rate);
+            engine->setObserver(this);
         }
         return kResultOk;
     }
     tresult V3_API terminate() override {
         disconnect(peer);
+        if (host) host->release();
+        host = nullptr;
         return kResultOk;
     }
 
@@ -123,6 +124,7 @@ public:
             engine->reset();
             engine->setSampleRate((float)rate);
             for (int i = 0; i < kNumParams; i++) engine->setParameter(i, values[i]);
+            engineNotesStopped();
             played = false;
         }
         return kResultOk;
@@ -183,8 +185,7 @@ public:
     // IProcessContextRequirements: the instrument plays without a transport.
     uint32 V3_API getProcessContextRequirements() override { return 0; }
 
-    // IConnectionPoint. The processor keeps its peer only to let go of it;
-    // nothing it needs comes by message yet.
+    // IConnectionPoint: the controller's proxy, for the editor's messages.
     tresult V3_API connect(IConnectionPoint* other) override {
         if (!other) return kInvalidArgument;
         if (peer) return kResultFalse;
@@ -198,23 +199,68 @@ public:
         peer = nullptr;
         return kResultOk;
     }
-    tresult V3_API notify(IMessage* message) override { return message ? kResultFalse : kInvalidArgument; }
+    tresult V3_API notify(IMessage* message) override;
 
 private:
     ~Vst3Processor() {
         if (peer) peer->release();
+        if (host) host->release();
     }
+    // What the engine plays, as it plays it (audio thread, or a setState's thread).
+    QELT_AUDIO_THREAD void engineValueChanged(int32_t index, float value) override {
+        if (index >= kLowestKey && index <= kHighestKey)
+            keyStates[index].store(value > 0.f ? 1 : 0, std::memory_order_relaxed);
+    }
+    QELT_AUDIO_THREAD void engineNotesStopped() override {
+        for (std::atomic<uint8_t>& key : keyStates) key.store(0, std::memory_order_relaxed);
+    }
+    void answerKeys();
+    QELT_AUDIO_THREAD void takeKeyPresses();
     QELT_AUDIO_THREAD void takeEvents(IEventList* events, int32_t from, int32_t to, bool last);
     QELT_AUDIO_THREAD void takeControllers(IParameterChanges* changes, int32 queues, int32_t from, int32_t to,
                                            bool last);
 
-    RefCount refs;
     std::unique_ptr<EpianoEngine> engine;
     double rate = kDefaultRate;
     int32_t maxBlock = 4096;
     bool played = false;
     IConnectionPoint* peer = nullptr;
+    IHostApplication* host = nullptr;  // makes the messages
+    KeyQueue keyPresses;
+    std::atomic<uint8_t> keyStates[kKeyCount] = {};
 };
+
+// Messages come on the UI thread. Anything not ours, or short of what it
+// needs, is refused and changes nothing.
+tresult Vst3Processor::notify(IMessage* message) {
+    if (!message) return kInvalidArgument;
+    if (isMessage(message, kWantKeysMessage)) {
+        answerKeys();
+        return kResultOk;
+    }
+    IAttributeList* attributes = message->getAttributes();
+    int64 key = -1, down = 0;
+    if (!isMessage(message, kKeyMessage) || !attributes || attributes->getInt(kKeyAttribute, key) != kResultOk ||
+        attributes->getInt(kDownAttribute, down) != kResultOk || key < 0 || key >= (int64)kKeyCount)
+        return kResultFalse;
+    return keyPresses.push(KeyPress{(uint8_t)key, down != 0}) ? kResultOk : kResultFalse;
+}
+
+void Vst3Processor::answerKeys() {
+    IMessage* answer = newMessage(host, kKeysMessage);
+    IAttributeList* attributes = answer ? answer->getAttributes() : nullptr;
+    uint8_t keys[kKeyCount];
+    for (uint32 k = 0; k < kKeyCount; k++) keys[k] = keyStates[k].load(std::memory_order_relaxed);
+    const bool filled = attributes && attributes->setBinary(kKeysAttribute, keys, kKeyCount) == kResultOk;
+    sendMessage(filled ? peer : nullptr, answer);
+}
+
+// As the VST 2 plug-in plays its editor's keys: through the engine's key
+// entry (velocity 100), ahead of the block's own changes and notes.
+void Vst3Processor::takeKeyPresses() {
+    KeyPress press;
+    while (keyPresses.pop(press)) engine->setParameter(press.key, press.down ? 1.f : 0.f);
+}
 
 // The notes of frames from..to-1 go to the engine at their frame from
 // `from`; the last piece also takes those past the block's end (at its last
@@ -266,6 +312,7 @@ tresult Vst3Processor::process(ProcessData& data) {
     if (data.symbolicSampleSize != kSample32) return kInvalidArgument;
     const int32_t frames = data.numSamples > 0 ? data.numSamples : 0;
     played = true;  // a flush may queue notes too: a later switch-on starts afresh
+    takeKeyPresses();
 
     float* left = nullptr;
     float* right = nullptr;

@@ -117,6 +117,8 @@ TEST(Vst3Declarations, InterfaceIdsAreLaidOutBigEndianOnLinux) {
     const uint8_t unknown[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     EXPECT_EQ(std::memcmp(v3::FUnknown::iid.bytes, unknown, 16), 0);
     EXPECT_EQ(cidText(v3::IComponent::iid.bytes), "E831FF31F2D54301928EBBEE25697802");
+    EXPECT_EQ(cidText(v3::IPlugView::iid.bytes), "5BC32507D06049EAA6151B522B755B29");
+    EXPECT_EQ(cidText(v3::IRunLoop::iid.bytes), "18C3536697764F1A9C5B83857A871389");
 }
 
 // The slot of a virtual method in its table, from the Itanium C++ ABI's
@@ -178,6 +180,18 @@ TEST(Vst3Declarations, MethodsSitInThePublishedSlots) {
     EXPECT_EQ(slotOf(&IParameterChanges::addParameterData), 5);
     EXPECT_EQ(slotOf(&IParamValueQueue::getPoint), 5);
     EXPECT_EQ(slotOf(&IParamValueQueue::addPoint), 6);
+    EXPECT_EQ(slotOf(&IPlugView::isPlatformTypeSupported), 3);
+    EXPECT_EQ(slotOf(&IPlugView::removed), 5);
+    EXPECT_EQ(slotOf(&IPlugView::onKeyDown), 7);
+    EXPECT_EQ(slotOf(&IPlugView::getSize), 9);
+    EXPECT_EQ(slotOf(&IPlugView::setFrame), 12);
+    EXPECT_EQ(slotOf(&IPlugView::checkSizeConstraint), 14);
+    EXPECT_EQ(slotOf(&IPlugFrame::resizeView), 3);
+    EXPECT_EQ(slotOf(&IPlugViewContentScaleSupport::setContentScaleFactor), 3);
+    EXPECT_EQ(slotOf(&IRunLoop::registerEventHandler), 3);
+    EXPECT_EQ(slotOf(&IRunLoop::unregisterTimer), 6);
+    EXPECT_EQ(slotOf(&IEventHandler::onFDIsSet), 3);
+    EXPECT_EQ(slotOf(&ITimerHandler::onTimer), 3);
 }
 
 // ---- Module and factory ----

@@ -1,8 +1,8 @@
 // The VST 3 processor's audio calls allocate nothing and take no lock: the
 // bundle is loaded into this program, which exports the allocator and the
 // lock calls (as qelt-validate does), and every process and setProcessing
-// call is watched while notes, parameter points, controllers and flushes
-// come in.
+// call is watched while notes, parameter points, controllers, the editor's
+// keys (by message) and flushes come in.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -61,6 +61,12 @@ TEST(Vst3Realtime, AudioCallsAllocateNothingAndTakeNoLock) {
         } else {
             changes->add(4, 0, 0.8);
         }
+        // An editor's key on its way in: queued by the message, played by process.
+        Ref<Message> key(new Message());
+        key->setMessageID("QeltKey");
+        key->getAttributes()->setInt("key", 21 + (block * 7) % 88);
+        key->getAttributes()->setInt("down", block % 2);
+        ASSERT_EQ(instance.toProcessor()->notify(key.get()), kResultOk);
         AudioBusBuffers out{};
         out.numChannels = 2;
         out.channelBuffers32 = channels;
