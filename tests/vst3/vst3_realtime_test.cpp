@@ -46,11 +46,10 @@ TEST(Vst3Realtime, AudioCallsAllocateNothingAndTakeNoLock) {
     Vst3Setup setup;
     setup.maxBlock = 1024;
     ASSERT_TRUE(instance.start(module, setup, &why)) << why;
-    IMidiMapping* mapping = query<IMidiMapping>(instance.controller());
+    IMidiMapping* mapping = instance.midiMapping();
     ASSERT_NE(mapping, nullptr);
     ParamID pedal;
     ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 64, pedal), kResultTrue);
-    mapping->release();
 
     std::vector<float> left(1024), right(1024);
     float* channels[2] = {left.data(), right.data()};
