@@ -135,10 +135,10 @@ TEST(Vst3Declarations, InterfaceIdsAreLaidOutAsThePlatformHasThem) {
 }
 
 // The slot of a virtual method in its table, from the Itanium C++ ABI's
-// pointer to member (g++ and mingw-w64 alike): the byte offset in the table plus one. Our host uses
-// the same declarations as the plug-in, so an order that differs from the
-// hosts' would pass unnoticed there; these pin each slot to the published
-// tables instead.
+// pointer to member (g++ and mingw-w64 alike): the byte offset in the table
+// plus one. Our host uses the same declarations as the plug-in, so an order
+// that differs from the hosts' would pass unnoticed there; these pin each
+// slot to the published tables instead.
 template <class T>
 int slotOf(T pointer) {
     static_assert(sizeof(T) == 2 * sizeof(void*), "an Itanium pointer to member");

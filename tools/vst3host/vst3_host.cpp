@@ -302,7 +302,6 @@ bool Vst3Instance::switchOn(std::string* error) {
 }
 
 bool Vst3Instance::switchOff(std::string* error) {
-    running = false;
     if (!step(audioProcessor->setProcessing(0), "setProcessing(false)", error)) return false;
     return step(component->setActive(0), "setActive(false)", error);
 }
