@@ -1,9 +1,9 @@
 # Qelt ePiano. `make` installs what is missing, builds the native tree, both
-# Windows trees (32- and 64-bit DLLs) and the Linux tree, plays the demo
-# through the Linux plug-in and shoots the editor from the 64-bit DLL; `make
-# test` builds and runs every test. Whether this machine runs 32-bit x86 code
-# is asked of tools/setup/runs-32bit.sh (QELT_RUN_WIN32=0 says no): where it
-# does not, the 32-bit Windows tests are reported as skipped.
+# Windows trees (32- and 64-bit DLLs and VST 3 bundles) and the Linux tree,
+# plays the demo through the Linux plug-in and shoots the editor from the
+# 64-bit DLL; `make test` builds and runs every test. Whether this machine
+# runs 32-bit x86 code is asked of tools/setup/runs-32bit.sh (QELT_RUN_WIN32=0
+# says no): where it does not, the 32-bit Windows tests are reported as skipped.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 NATIVE := build/native
@@ -67,6 +67,8 @@ win64: native
 dll: win32 win64
 	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.dll (32-bit hosts)"
 	@echo "built $(CURDIR)/$(WIN64)/Qelt-epiano.dll (64-bit hosts)"
+	@echo "built $(CURDIR)/$(WIN32)/Qelt-epiano.vst3 (VST 3, 32-bit hosts)"
+	@echo "built $(CURDIR)/$(WIN64)/Qelt-epiano.vst3 (VST 3, 64-bit hosts)"
 
 # The demo through the Linux plug-in, which every Linux machine runs natively
 # (every build plays the same samples).

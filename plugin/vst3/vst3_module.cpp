@@ -8,6 +8,7 @@
 #include "plugin/vst3/vst3_parts.h"
 #include "release_version.h"
 
+// Linux exports by visibility (with exports.map); Windows by exports.def.
 #if defined(__ELF__)
 #define QELT_VST3_EXPORT __attribute__((visibility("default")))
 #else
@@ -118,6 +119,19 @@ private:
 Factory factory;
 std::atomic<int> entries{0};
 
+// Nothing is set up per process: the counter only answers hosts that enter
+// several times, and refuses an exit without an entry.
+bool enter() {
+    ++entries;
+    return true;
+}
+
+bool leave() {
+    if (entries <= 0) return false;
+    --entries;
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -127,16 +141,13 @@ QELT_VST3_EXPORT IPluginFactory* V3_API GetPluginFactory() {
     return &factory;
 }
 
-// Nothing is set up per process: the counter only answers hosts that enter
-// several times.
-QELT_VST3_EXPORT bool ModuleEntry(void*) {
-    ++entries;
-    return true;
-}
-
-QELT_VST3_EXPORT bool ModuleExit() {
-    if (entries <= 0) return false;
-    --entries;
-    return true;
-}
+#ifdef _WIN32
+// Windows hosts call these around LoadLibrary and FreeLibrary; plain C calls
+// on both widths (exports.def names all three without decoration).
+bool InitDll() { return enter(); }
+bool ExitDll() { return leave(); }
+#else
+QELT_VST3_EXPORT bool ModuleEntry(void*) { return enter(); }
+QELT_VST3_EXPORT bool ModuleExit() { return leave(); }
+#endif
 }

@@ -11,7 +11,11 @@
 # With --vst3, the same program plays the session as far as VST 3 carries
 # it (no program change; controllers through the bundle's MIDI mapping;
 # parameter changes also inside blocks) through the .so and through the VST 3
-# bundle, and the bundled demo through both; each pair must be identical.
+# bundle, then a grid of every key at seven velocities over both layers
+# and the bundled demo through both; each pair must be identical. Given
+# a Windows tree's program (.exe), it runs under Wine and plays the DLL beside
+# it against that tree's bundle, and the tree's renderer plays the demo
+# through both.
 # With --linux32, a static 32-bit Linux build of the session program (the
 # 32-bit DLL's arithmetic, natively or under qemu-i386-static) plays the
 # session and the demo, and both must equal the native tree's.
@@ -108,20 +112,61 @@ fi
 
 if [ -n "$vst3_session" ]; then
     demo="$root/tools/render-midi/demo/demo-phrase.mid"
-    session so "$vst3_session" --portable-vst3
-    session vst3 "$vst3_session" --vst3 "$bundle"
+    case "$vst3_session" in
+        *.exe) vst2="the VST 2 DLL" ;;
+        *) vst2="the .so" ;;
+    esac
+    play() {
+        case "$vst3_session" in
+            *.exe) "$root/tests/support/run-wine.sh" "$vst3_session" "$@" ;;
+            *) "$vst3_session" "$@" ;;
+        esac
+    }
+    # Every key from A0 to C8 at seven velocities over both layers,
+    # a 32nd apart at 120 bpm, each held a little less.
+    python3 - "$work/grid.mid" <<'PY'
+import sys
+body = bytes([0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20])
+for key in range(21, 109):
+    for velocity in (1, 40, 70, 71, 72, 100, 127):
+        body += bytes([0 if key == 21 and velocity == 1 else 10, 0x90, key, velocity, 50, 0x80, key, 0])
+body += bytes([0, 0xFF, 0x2F, 0])
+song = b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1, 0x01, 0xE0])
+open(sys.argv[1], "wb").write(song + b"MTrk" + len(body).to_bytes(4, "big") + body)
+PY
+    session so play --portable-vst3
+    session vst3 play --vst3 "$bundle"
     # The changes must really have come inside blocks, not only between them.
     case "$summary" in
         *"inside 0"*|"") fail "no parameter change came inside a VST 3 block" ;;
         *"inside "*) ;;
         *) fail "the VST 3 session did not say how many changes came inside blocks" ;;
     esac
-    same "session through the .so and the VST 3 bundle" "$work/so.raw" "$work/vst3.raw"
-    session demo-so "$vst3_session" --song "$demo"
-    session demo-vst3 "$vst3_session" --vst3 "$bundle" --song "$demo"
-    same "demo through the .so and the VST 3 bundle" "$work/demo-so.raw" "$work/demo-vst3.raw"
-    echo "$passes of 2 identical, $failures failed"
-    [ $failures = 0 ] && [ $passes = 2 ]
+    same "session through $vst2 and the VST 3 bundle" "$work/so.raw" "$work/vst3.raw"
+    session grid-so play --song "$work/grid.mid"
+    session grid-vst3 play --vst3 "$bundle" --song "$work/grid.mid"
+    same "every key and layer through $vst2 and the VST 3 bundle" "$work/grid-so.raw" "$work/grid-vst3.raw"
+    session demo-so play --song "$demo"
+    session demo-vst3 play --vst3 "$bundle" --song "$demo"
+    same "demo through $vst2 and the VST 3 bundle" "$work/demo-so.raw" "$work/demo-vst3.raw"
+    expected=3
+    # In a Windows tree the renderer plays the demo through both too, as a
+    # person runs it: tools/render-midi/qelt-render, the tree's
+    # qelt-render.exe under Wine.
+    case "$vst3_session" in *.exe)
+        tree=$(dirname "$vst3_session")
+        expected=4
+        for plugin in Qelt-epiano.dll Qelt-epiano.vst3; do
+            QELT_WIN32="$tree" QELT_WIN64="$tree" "$root/tools/render-midi/qelt-render" --plugin "$tree/$plugin" \
+                "$demo" "$work/$plugin.wav" >"$work/$plugin.out" 2>&1 </dev/null ||
+                fail "qelt-render with $plugin: $(cat "$work/$plugin.out")"
+            case "$(cat "$work/$plugin.out")" in *"(silent)"*) fail "qelt-render with $plugin: silent" ;; esac
+        done
+        same "demo rendered by qelt-render.exe through the DLL and the VST 3 bundle" \
+            "$work/Qelt-epiano.dll.wav" "$work/Qelt-epiano.vst3.wav" ;;
+    esac
+    echo "$passes of $expected identical, $failures failed"
+    [ $failures = 0 ] && [ $passes = $expected ]
     exit
 fi
 

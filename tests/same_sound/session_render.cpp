@@ -9,8 +9,8 @@
 //   qelt-session-render --portable OUT.raw        (Linux plug-in tree)
 //   qelt-session-render --lv2 BUNDLE OUT.raw      (Linux plug-in tree)
 //   qelt-session-render --song SONG.mid OUT.raw
-//   qelt-session-render --portable-vst3 OUT.raw   (Linux plug-in tree)
-//   qelt-session-render --vst3 BUNDLE OUT.raw     (Linux plug-in tree)
+//   qelt-session-render --portable-vst3 OUT.raw   (Linux plug-in and Windows trees)
+//   qelt-session-render --vst3 BUNDLE OUT.raw     (Linux plug-in and Windows trees)
 //   qelt-session-render --vst3 BUNDLE --song SONG.mid OUT.raw
 //
 // OUT.raw: the output, interleaved left/right 32-bit floats. OUT.txt: the
@@ -180,7 +180,8 @@ std::unique_ptr<SessionInstrument> makeInstrument(Format format, const char* bun
         if (!made) std::fprintf(stderr, "%s\n", why.c_str());
         return made;
 #else
-        std::fprintf(stderr, "VST 3 bundles (%s) play in the Linux plug-in tree's build of this program\n", bundle);
+        std::fprintf(stderr, "VST 3 bundles (%s) play in the Linux plug-in and Windows trees' builds of this program\n",
+                     bundle);
         return nullptr;
 #endif
     }

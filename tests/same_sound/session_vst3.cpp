@@ -28,9 +28,7 @@ public:
         Vst3Setup setup;
         setup.sampleRate = rate;
         setup.maxBlock = 2 * kAnnouncedBlockSize;  // two blocks may go as one
-        if (!plugin.start(module, setup, error)) return false;
-        mapping.reset(query<IMidiMapping>(plugin.controller()));
-        return true;
+        return plugin.start(module, setup, error);
     }
     void setParameter(int32_t index, float value) override { changes.push_back({index, value}); }
     void render(const std::vector<SessionMidi>& midi, int32_t frames, std::vector<float>& l,
@@ -64,17 +62,15 @@ public:
 private:
     // One process call for the blocks, each one's changes at its first frame.
     void send(std::vector<Block*> blocks) {
-        Ref<EventList> events(new EventList());
-        Ref<ParameterChanges> points(new ParameterChanges());
+        BlockInput input(plugin.midiMapping());
         int32_t at = 0;
         for (Block* b : blocks) {
-            for (const auto& c : b->changes) points->add((ParamID)c.first, at, c.second);
-            for (const SessionMidi& m : b->midi)
-                if (!addMidi(mapping.get(), MidiAt{at + m.frame, m.status, m.data1, m.data2}, *events.get(), *points.get()))
-                    unsent++;
+            for (const auto& c : b->changes) input.changes->add((ParamID)c.first, at, c.second);
+            for (const SessionMidi& m : b->midi) input.midi({at + m.frame, m.status, m.data1, m.data2});
             at += b->frames;
         }
-        if (plugin.process(at, events.get(), points.get()) != kResultOk) {
+        unsent += input.uncarried;
+        if (plugin.process(at, input) != kResultOk) {
             std::fprintf(stderr, "process failed\n");
             unsent++;
         }
@@ -83,7 +79,6 @@ private:
     }
 
     Vst3Instance plugin;
-    Ref<IMidiMapping> mapping;
     std::vector<std::pair<int32_t, float>> changes;
     std::unique_ptr<Block> pending;
     std::vector<float>* left = nullptr;

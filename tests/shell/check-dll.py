@@ -7,11 +7,16 @@ runs on any machine, also one that cannot run the DLL):
   prevention: relocations present, DYNAMIC_BASE and NX_COMPAT set;
 - no section both writable and executable;
 - self-contained: it imports Windows system DLLs only;
-- its entry exported undecorated under both names;
+- its entry exported undecorated under both names, and embedded resources;
 - with another DLL given, the same embedded resources (type, name, language
   and bytes) as that one: both widths show the same pictures.
 
+With --entries, the DLL is another of the products (the VST 3 bundle's
+binary): it must export exactly the names given, undecorated, and need not
+hold resources.
+
   check-dll.py DLL WIDTH [OTHER-DLL]
+  check-dll.py --entries "NAME..." DLL WIDTH
 
 Debian's python3 (python3-pefile), whatever python3 comes first on the path.
 """
@@ -44,7 +49,7 @@ def resources(pe):
     return found
 
 
-def check(path, width, other):
+def check(path, width, other, entries=None):
     problems = []
     pe = pefile.PE(path)
     if pe.FILE_HEADER.Machine != MACHINES[width]:
@@ -72,9 +77,14 @@ def check(path, width, other):
     exports = set()
     if hasattr(pe, "DIRECTORY_ENTRY_EXPORT"):
         exports = {symbol.name.decode() for symbol in pe.DIRECTORY_ENTRY_EXPORT.symbols if symbol.name}
-    for entry in ("VSTPluginMain", "main"):
+    print("exports:", " ".join(sorted(exports)))
+    for entry in entries or ("VSTPluginMain", "main"):
         if entry not in exports:
             problems.append("entry not exported: %s" % entry)
+    if entries:
+        for extra in sorted(exports - set(entries)):
+            problems.append("exports %s, which is not one of its entries" % extra)
+        return problems
 
     mine = resources(pe)
     print("resources: %d" % len(mine))
@@ -93,15 +103,20 @@ def check(path, width, other):
 
 
 def main():
-    if len(sys.argv) not in (3, 4) or sys.argv[2] not in ("32", "64"):
-        sys.exit("usage: check-dll.py DLL 32|64 [OTHER-DLL]")
+    args = sys.argv[1:]
+    entries = None
+    if args[:1] == ["--entries"] and len(args) == 4:
+        entries = args[1].split()
+        args = args[2:]
+    if len(args) not in (2, 3) or args[1] not in ("32", "64") or (entries is not None and len(args) != 2):
+        sys.exit("usage: check-dll.py DLL 32|64 [OTHER-DLL] | check-dll.py --entries \"NAME...\" DLL 32|64")
     try:
-        problems = check(sys.argv[1], int(sys.argv[2]), sys.argv[3] if len(sys.argv) == 4 else None)
+        problems = check(args[0], int(args[1]), args[2] if len(args) == 3 else None, entries)
     except (OSError, pefile.PEFormatError) as error:
         problems = ["cannot read it as a Windows DLL: %s" % error]
     for problem in problems:
-        print("FAILED: %s: %s" % (sys.argv[1], problem))
-    print("%s: %s" % (sys.argv[1], "ok" if not problems else "%d problems" % len(problems)))
+        print("FAILED: %s: %s" % (args[0], problem))
+    print("%s: %s" % (args[0], "ok" if not problems else "%d problems" % len(problems)))
     sys.exit(1 if problems else 0)
 
 

@@ -1,18 +1,24 @@
 #!/bin/sh
 # The VST 3 bundle as hosts and their scanners read it without loading it:
-# Contents/<machine>-linux/<Name>.so named after the bundle, and
+# Contents/<machine>-linux/<Name>.so (or, with the Windows folder and ending
+# given, Contents/x86_64-win/<Name>.vst3 or Contents/x86-win/<Name>.vst3)
+# named after the bundle and the only binary there, and
 # Contents/Resources/moduleinfo.json holding exactly the keys hosts' readers
 # know (an unknown key is an error to them), the required ones present, the
 # class IDs as 32 hex digits and the version the release's.
-#   check-bundle.sh BUNDLE VERSION
+#   check-bundle.sh BUNDLE VERSION [ARCH-FOLDER ENDING]
 bundle="$1"
 version="$2"
+arch="${3:-$(uname -m)-linux}"
+ending="${4:-.so}"
 [ -d "$bundle" ] || { echo "FAILED: no bundle $bundle"; exit 1; }
 command -v python3 >/dev/null || { echo "FAILED: python3 is needed to read moduleinfo.json"; exit 1; }
 name=$(basename "$bundle" .vst3)
-binary="$bundle/Contents/$(uname -m)-linux/$name.so"
+binary="$bundle/Contents/$arch/$name$ending"
 status=0
 [ -f "$binary" ] || { echo "FAILED: no $binary"; status=1; }
+others=$(ls -A "$bundle/Contents/$arch" 2>/dev/null | grep -vxF "$name$ending")
+[ -z "$others" ] || { echo "FAILED: more than the binary in Contents/$arch: $others"; status=1; }
 python3 - "$bundle/Contents/Resources/moduleinfo.json" "$name" "$version.0" <<'PY' || status=1
 import json, re, sys
 path, name, version = sys.argv[1:4]

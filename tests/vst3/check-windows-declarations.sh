@@ -1,8 +1,8 @@
 #!/bin/sh
 # Our VST 3 declarations compile for both Windows targets with their size,
-# layout, ID and result-code checks holding (the Windows bundles come later;
-# the checks already hold), and so do the processor, the controller and the
-# editor's view with its HWND part.
+# layout, ID and result-code checks holding, seen from the Linux tree (the
+# Windows trees build and test the bundles themselves), and so do the
+# processor, the controller and the editor's view with its HWND part.
 #   check-windows-declarations.sh SOURCE-DIR
 source="$1"
 status=0

@@ -31,15 +31,25 @@ constexpr double kRate = 44100;
 constexpr const char* kProcessorCidText = "565354515A455071656C742065706961";
 constexpr const char* kControllerCidText = "565345515A455071656C742065706961";
 
+// The text form of an ID, its four words in hex, read back from the bytes as
+// the platform lays them out: all big-endian on Linux, the first two words
+// as a COM GUID's little-endian fields on Windows.
 std::string cidText(const char* cid) {
-    // Linux lays the four words out big-endian, so the text is the bytes in order.
-    std::string out;
-    char hex[3];
-    for (int i = 0; i < 16; i++) {
-        std::snprintf(hex, sizeof hex, "%02X", (unsigned)(uint8_t)cid[i]);
-        out += hex;
-    }
-    return out;
+    const uint8_t* b = reinterpret_cast<const uint8_t*>(cid);
+    auto word = [b](int at, int count, bool little) {
+        uint32_t v = 0;
+        for (int i = 0; i < count; i++) v = v << 8 | b[at + (little ? count - 1 - i : i)];
+        return v;
+    };
+#ifdef _WIN32
+    uint32_t l1 = word(0, 4, true), l2 = word(4, 2, true) << 16 | word(6, 2, true);
+#else
+    uint32_t l1 = word(0, 4, false), l2 = word(4, 4, false);
+#endif
+    char text[33];
+    std::snprintf(text, sizeof text, "%08X%08X%08X%08X", (unsigned)l1, (unsigned)l2, (unsigned)word(8, 4, false),
+                  (unsigned)word(12, 4, false));
+    return text;
 }
 
 // The engine as a VST 2 host drives it, for comparison: the MIDI of a block,
@@ -110,9 +120,14 @@ bool anyNonZero(const std::vector<float>& v, size_t from = 0, size_t to = SIZE_M
 
 // ---- Declarations ----
 
-TEST(Vst3Declarations, InterfaceIdsAreLaidOutBigEndianOnLinux) {
+TEST(Vst3Declarations, InterfaceIdsAreLaidOutAsThePlatformHasThem) {
+#ifdef _WIN32
+    const uint8_t pluginBase[16] = {0xDB, 0x8D, 0x88, 0x22, 0x6E, 0x15, 0xAE, 0x45,
+                                    0x83, 0x58, 0xB3, 0x48, 0x08, 0x19, 0x06, 0x25};
+#else
     const uint8_t pluginBase[16] = {0x22, 0x88, 0x8D, 0xDB, 0x15, 0x6E, 0x45, 0xAE,
                                     0x83, 0x58, 0xB3, 0x48, 0x08, 0x19, 0x06, 0x25};
+#endif
     EXPECT_EQ(std::memcmp(v3::IPluginBase::iid.bytes, pluginBase, 16), 0);
     const uint8_t unknown[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
     EXPECT_EQ(std::memcmp(v3::FUnknown::iid.bytes, unknown, 16), 0);
@@ -122,10 +137,10 @@ TEST(Vst3Declarations, InterfaceIdsAreLaidOutBigEndianOnLinux) {
 }
 
 // The slot of a virtual method in its table, from the Itanium C++ ABI's
-// pointer to member: the byte offset in the table plus one. Our host uses
-// the same declarations as the plug-in, so an order that differs from the
-// hosts' would pass unnoticed there; these pin each slot to the published
-// tables instead.
+// pointer to member (g++ and mingw-w64 alike): the byte offset in the table
+// plus one. Our host uses the same declarations as the plug-in, so an order
+// that differs from the hosts' would pass unnoticed there; these pin each
+// slot to the published tables instead.
 template <class T>
 int slotOf(T pointer) {
     static_assert(sizeof(T) == 2 * sizeof(void*), "an Itanium pointer to member");
@@ -196,14 +211,37 @@ TEST(Vst3Declarations, MethodsSitInThePublishedSlots) {
 
 // ---- Module and factory ----
 
-TEST_F(Vst3Bundle, EntriesCountTheirCalls) {
+// The entries: ModuleEntry and ModuleExit on Linux, InitDll and ExitDll
+// (no argument) on Windows.
+bool enterModule(Vst3Module& module) {
+#ifdef _WIN32
+    auto entry = reinterpret_cast<bool (*)()>(module.symbol("InitDll"));
+    return entry && entry();
+#else
     auto entry = reinterpret_cast<bool (*)(void*)>(module.symbol("ModuleEntry"));
-    auto exit = reinterpret_cast<bool (*)()>(module.symbol("ModuleExit"));
-    ASSERT_TRUE(entry && exit);
-    EXPECT_TRUE(entry(nullptr));  // a second host component entering
-    EXPECT_TRUE(exit());
+    return entry && entry(module.handle());
+#endif
+}
+
+#ifdef _WIN32
+constexpr const char* kExitName = "ExitDll";
+#else
+constexpr const char* kExitName = "ModuleExit";
+#endif
+
+bool exitModule(Vst3Module& module) {
+    auto exit = reinterpret_cast<bool (*)()>(module.symbol(kExitName));
+    return exit && exit();
+}
+
+TEST_F(Vst3Bundle, EntriesCountTheirCalls) {
+    EXPECT_TRUE(enterModule(module));  // a second host component entering
+    EXPECT_TRUE(exitModule(module));
+    EXPECT_TRUE(exitModule(module));   // the loader's own entry
+    EXPECT_FALSE(exitModule(module));  // an exit without an entry is refused
+    EXPECT_TRUE(enterModule(module));  // the loader's, given back for its exit
     // The factory is one object, handed out with a reference each time.
-    auto get = reinterpret_cast<IPluginFactory* (*)()>(module.symbol("GetPluginFactory"));
+    auto get = reinterpret_cast<IPluginFactory*(V3_API*)()>(module.symbol("GetPluginFactory"));
     IPluginFactory* again = get();
     EXPECT_EQ(again, module.factory());
     again->release();

@@ -1,8 +1,9 @@
 // The VST 3 processor's audio calls allocate nothing and take no lock: the
 // bundle is loaded into this program, which exports the allocator and the
-// lock calls (as qelt-validate does), and every process and setProcessing
-// call is watched while notes, parameter points, controllers, the editor's
-// keys (by message) and flushes come in.
+// lock calls on Linux and redirects the binary's imports of them on Windows
+// (as qelt-validate does), and every process and setProcessing call is
+// watched while notes, parameter points, controllers, the editor's keys (by
+// message) and flushes come in.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,10 +16,16 @@ using namespace v3host;
 namespace {
 
 // The watch reaches into the loaded binary: making an instance there allocates.
-TEST(Vst3Realtime, TheWatchSeesTheBinaryAllocate) {
-    Vst3Module module;
+// The bundle loaded, with its calls watched.
+void loadWatched(Vst3Module& module) {
     std::string why;
     ASSERT_TRUE(module.load(QELT_VST3_BUNDLE, &why)) << why;
+    ASSERT_TRUE(audioguard::watchPlugin(module.handle()));
+}
+
+TEST(Vst3Realtime, TheWatchSeesTheBinaryAllocate) {
+    Vst3Module module;
+    ASSERT_NO_FATAL_FAILURE(loadWatched(module));
     Tuid cid;
     ASSERT_TRUE(module.processorClass(&cid));
     audioguard::Violations before = audioguard::violations();
@@ -33,17 +40,16 @@ TEST(Vst3Realtime, TheWatchSeesTheBinaryAllocate) {
 
 TEST(Vst3Realtime, AudioCallsAllocateNothingAndTakeNoLock) {
     Vst3Module module;
+    ASSERT_NO_FATAL_FAILURE(loadWatched(module));
     std::string why;
-    ASSERT_TRUE(module.load(QELT_VST3_BUNDLE, &why)) << why;
     Vst3Instance instance;
     Vst3Setup setup;
     setup.maxBlock = 1024;
     ASSERT_TRUE(instance.start(module, setup, &why)) << why;
-    IMidiMapping* mapping = query<IMidiMapping>(instance.controller());
+    IMidiMapping* mapping = instance.midiMapping();
     ASSERT_NE(mapping, nullptr);
     ParamID pedal;
     ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 64, pedal), kResultTrue);
-    mapping->release();
 
     std::vector<float> left(1024), right(1024);
     float* channels[2] = {left.data(), right.data()};

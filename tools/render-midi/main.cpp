@@ -1,7 +1,7 @@
 // qelt-render: renders a Standard MIDI File through a VST 2.4 instrument (a
-// Windows DLL, or a Linux shared object in the Linux build) or, in the Linux
-// build, an LV2 or VST 3 bundle into a WAV file, and can take a picture of a
-// VST instrument's editor.
+// Windows DLL, or a Linux shared object in the Linux build), a VST 3 bundle
+// or, in the Linux build, an LV2 bundle into a WAV file, and can take a
+// picture of a VST instrument's editor.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +17,8 @@
 #include "tools/vsthost/plugin_library.h"
 #ifdef QELT_RENDER_LV2
 #include "tools/render-midi/lv2_render_host.h"
+#endif
+#ifdef QELT_RENDER_VST3
 #include "tools/render-midi/vst3_render_host.h"
 #endif
 
@@ -135,7 +137,9 @@ int renderThroughLv2(const RenderOptions& o, const MidiSong& song) {
         host.stop();
     });
 }
+#endif
 
+#ifdef QELT_RENDER_VST3
 // A VST 3 bundle: its automatable parameters are the parameters; notes go
 // as events, controllers through its MIDI mapping; a program change has no
 // way in and is counted.
@@ -186,8 +190,10 @@ int main(int argc, char** argv) {
         }
     }
 
-#ifdef QELT_RENDER_LV2
+#ifdef QELT_RENDER_VST3
     if (isVst3BundlePath(o.plugin)) return renderThroughVst3(o, song);
+#endif
+#ifdef QELT_RENDER_LV2
     if (isLv2BundlePath(o.plugin)) return renderThroughLv2(o, song);
 #endif
     PluginLibrary library;

@@ -8,25 +8,21 @@ namespace {
 
 class Vst3BlockPlayer final : public BlockPlayer {
 public:
-    Vst3BlockPlayer(Vst3Instance& plugin, uint64_t& uncarried)
-        : plugin(plugin), mapping(query<IMidiMapping>(plugin.controller())), uncarried(uncarried) {}
+    Vst3BlockPlayer(Vst3Instance& plugin, uint64_t& uncarried) : plugin(plugin), uncarried(uncarried) {}
 
     void playBlock(const std::vector<BlockMessage>& messages, int32_t frames, const float** left,
                    const float** right) override {
-        Ref<EventList> events(new EventList());
-        Ref<ParameterChanges> changes(new ParameterChanges());
-        for (const BlockMessage& m : messages) {
-            MidiAt at{m.frame, m.bytes[0], m.size > 1 ? m.bytes[1] : (uint8_t)0, m.size > 2 ? m.bytes[2] : (uint8_t)0};
-            if (!addMidi(mapping.get(), at, *events.get(), *changes.get())) uncarried++;
-        }
-        plugin.process(frames, events.get(), changes.get());
+        BlockInput input(plugin.midiMapping());
+        for (const BlockMessage& m : messages)
+            input.midi({m.frame, m.bytes[0], m.size > 1 ? m.bytes[1] : (uint8_t)0, m.size > 2 ? m.bytes[2] : (uint8_t)0});
+        uncarried += (uint64_t)input.uncarried;
+        plugin.process(frames, input);
         *left = plugin.left.data();
         *right = plugin.right.data();
     }
 
 private:
     Vst3Instance& plugin;
-    Ref<IMidiMapping> mapping;
     uint64_t& uncarried;
 };
 
@@ -52,23 +48,10 @@ bool Vst3RenderHost::start(const std::string& bundle, uint32_t sampleRate, int32
     return true;
 }
 
-std::vector<v3::ParamID> Vst3RenderHost::automatable() {
-    std::vector<v3::ParamID> ids;
-    IEditController* c = plugin ? plugin->controller() : nullptr;
-    for (int32 i = 0; c && i < c->getParameterCount(); i++) {
-        v3::ParameterInfo info;
-        if (c->getParameterInfo(i, info) == kResultOk && (info.flags & kCanAutomate)) ids.push_back(info.id);
-    }
-    return ids;
-}
-
 std::vector<std::string> Vst3RenderHost::parameterNames() {
     std::vector<std::string> names;
-    IEditController* c = plugin ? plugin->controller() : nullptr;
-    for (int32 i = 0; c && i < c->getParameterCount(); i++) {
-        v3::ParameterInfo info;
-        if (c->getParameterInfo(i, info) == kResultOk && (info.flags & kCanAutomate)) names.push_back(narrow(info.title));
-    }
+    if (plugin)
+        for (const v3::ParameterInfo& info : plugin->automatableParameters()) names.push_back(narrow(info.title));
     return names;
 }
 
@@ -78,10 +61,10 @@ bool Vst3RenderHost::applyParameters(const std::vector<ParamSetting>& settings, 
     std::vector<std::pair<int32_t, float>> resolved;
     if (!resolveParameters(parameterNames(), settings, &resolved, error)) return false;
     if (resolved.empty()) return true;
-    std::vector<v3::ParamID> ids = automatable();
+    std::vector<v3::ParameterInfo> parameters = plugin->automatableParameters();
     Ref<ParameterChanges> changes(new ParameterChanges());
     for (const auto& r : resolved) {
-        v3::ParamID id = ids[(size_t)r.first];
+        v3::ParamID id = parameters[(size_t)r.first].id;
         plugin->controller()->setParamNormalized(id, r.second);
         changes->add(id, 0, r.second);
     }
@@ -93,13 +76,14 @@ bool Vst3RenderHost::applyParameters(const std::vector<ParamSetting>& settings, 
 }
 
 void Vst3RenderHost::listParameters() {
-    std::vector<v3::ParamID> ids = automatable();
-    std::vector<std::string> names = parameterNames();
-    for (size_t i = 0; i < ids.size(); i++) {
-        double value = plugin->controller()->getParamNormalized(ids[i]);
+    std::vector<v3::ParameterInfo> parameters = plugin->automatableParameters();
+    for (size_t i = 0; i < parameters.size(); i++) {
+        v3::ParamID id = parameters[i].id;
+        double value = plugin->controller()->getParamNormalized(id);
         String128 text = {};
-        plugin->controller()->getParamStringByValue(ids[i], value, text);
-        std::printf("%3u  %-12s %.4f  (%s)\n", (unsigned)i, names[i].c_str(), value, narrow(text).c_str());
+        plugin->controller()->getParamStringByValue(id, value, text);
+        std::printf("%3u  %-12s %.4f  (%s)\n", (unsigned)i, narrow(parameters[i].title).c_str(), value,
+                    narrow(text).c_str());
     }
     std::fflush(stdout);
 }

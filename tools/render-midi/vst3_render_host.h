@@ -30,7 +30,6 @@ public:
     uint64_t uncarried = 0;
 
 private:
-    std::vector<v3::ParamID> automatable();
     v3host::Vst3Module module;
     std::unique_ptr<v3host::Vst3Instance> plugin;
 };

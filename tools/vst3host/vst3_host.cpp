@@ -261,6 +261,7 @@ bool Vst3Instance::start(Vst3Module& module, const Vst3Setup& setup, std::string
         return false;
     editController.reset(static_cast<IEditController*>(made));
     if (!step(editController->initialize(context.get()), "controller initialize", error)) return false;
+    mapping.reset(query<IMidiMapping>(editController.get()));
 
     // Connected through proxies, as hosts do.
     processorPoint = query<IConnectionPoint>(component.get());
@@ -288,12 +289,21 @@ bool Vst3Instance::start(Vst3Module& module, const Vst3Setup& setup, std::string
         if (error) *error = "32-bit samples refused";
         return false;
     }
-    ProcessSetup ps{kRealtime, kSample32, setup.maxBlock, setup.sampleRate};
+    return switchOn(error);
+}
+
+bool Vst3Instance::switchOn(std::string* error) {
+    ProcessSetup ps{kRealtime, kSample32, settings.maxBlock, settings.sampleRate};
     if (!step(audioProcessor->setupProcessing(ps), "setupProcessing", error)) return false;
     if (!step(component->setActive(1), "setActive(true)", error)) return false;
     if (!step(audioProcessor->setProcessing(1), "setProcessing(true)", error)) return false;
     running = true;
     return true;
+}
+
+bool Vst3Instance::switchOff(std::string* error) {
+    if (!step(audioProcessor->setProcessing(0), "setProcessing(false)", error)) return false;
+    return step(component->setActive(0), "setActive(false)", error);
 }
 
 void Vst3Instance::stop() {
@@ -308,6 +318,7 @@ void Vst3Instance::stop() {
         stopResults.push_back(processorPoint->disconnect(controllerProxy.get()));
         stopResults.push_back(controllerPoint->disconnect(processorProxy.get()));
     }
+    mapping.reset();
     if (editController) stopResults.push_back(editController->terminate());
     stopResults.push_back(component->terminate());
     audioProcessor.reset();
@@ -354,12 +365,17 @@ tresult Vst3Instance::flush(ParameterChanges* changes, EventList* events) {
 
 bool Vst3Instance::changeRate(double rate, std::string* error) {
     settings.sampleRate = rate;
-    if (!step(audioProcessor->setProcessing(0), "setProcessing(false)", error)) return false;
-    if (!step(component->setActive(0), "setActive(false)", error)) return false;
-    ProcessSetup ps{kRealtime, kSample32, settings.maxBlock, rate};
-    if (!step(audioProcessor->setupProcessing(ps), "setupProcessing", error)) return false;
-    if (!step(component->setActive(1), "setActive(true)", error)) return false;
-    return step(audioProcessor->setProcessing(1), "setProcessing(true)", error);
+    return switchOff(error) && switchOn(error);
+}
+
+std::vector<ParameterInfo> Vst3Instance::automatableParameters() const {
+    std::vector<ParameterInfo> found;
+    IEditController* c = editController.get();
+    for (int32 i = 0; c && i < c->getParameterCount(); i++) {
+        ParameterInfo info;
+        if (c->getParameterInfo(i, info) == kResultOk && (info.flags & kCanAutomate)) found.push_back(info);
+    }
+    return found;
 }
 
 std::vector<uint8_t> Vst3Instance::saveState() {

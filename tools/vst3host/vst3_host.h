@@ -1,5 +1,6 @@
 // A small VST 3 host, loading a bundle as hosts do: the binary in
-// Contents/<arch>-linux, ModuleEntry, GetPluginFactory, both classes made
+// Contents/<arch>-linux (ModuleEntry) or Contents/<arch>-win (InitDll),
+// GetPluginFactory, both classes made
 // and connected through the host's proxies, set up, switched on, processing;
 // shut down in reverse. The host's own objects (streams, messages, event
 // lists, parameter changes) are here too. Used by the tests and the
@@ -193,6 +194,33 @@ I* query(T* object) {
     return static_cast<I*>(found);
 }
 
+// A MIDI message at a frame of a block.
+struct MidiAt {
+    int32 frame;
+    uint8_t status, data1, data2;
+};
+
+// A MIDI message as a VST 3 host passes it: a note as an event (velocity
+// v / 127; a note-on at velocity 0 is a note-off), a controller as a point
+// of the parameter the controller maps it to (value / 127). False when VST 3
+// carries no such message (program change) or nothing is mapped to it.
+bool addMidi(IMidiMapping* mapping, const MidiAt& message, EventList& events, ParameterChanges& changes);
+
+// One block's input as a host builds it from MIDI messages: notes as
+// events, controllers as points of their mapped parameters; what VST 3
+// cannot carry is counted. Parameter points of the host's own go into
+// `changes` too.
+struct BlockInput {
+    explicit BlockInput(IMidiMapping* mapping) : mapping(mapping) {}
+    void midi(const MidiAt& message) {
+        if (!addMidi(mapping, message, *events.get(), *changes.get())) uncarried++;
+    }
+    IMidiMapping* mapping;  // borrowed from the instance
+    Ref<EventList> events{new EventList()};
+    Ref<ParameterChanges> changes{new ParameterChanges()};
+    int uncarried = 0;
+};
+
 // The bundle's binary loaded and entered, and its factory.
 class Vst3Module {
 public:
@@ -201,19 +229,28 @@ public:
     Vst3Module(const Vst3Module&) = delete;
     Vst3Module& operator=(const Vst3Module&) = delete;
 
-    // The binary's path inside a bundle: Contents/<machine>-linux/<Name>.so.
+    // The binary's path inside a bundle: Contents/<machine>-linux/<Name>.so,
+    // or on Windows Contents/x86_64-win (x86-win)/<Name>.vst3.
     static std::string binaryPath(const std::string& bundle);
     bool load(const std::string& bundle, std::string* error);
-    // Releases the factory, calls ModuleExit and unloads.
+    // Releases the factory, calls the exit (ModuleExit, ExitDll) and unloads.
     void unload();
     IPluginFactory* factory() const { return pluginFactory; }
     IPluginFactory3* factory3() const { return pluginFactory3; }
     // The exported function of that name, or null.
     void* symbol(const char* name) const;
+    // The loaded binary's handle (dlopen's, or the HMODULE), or null.
+    void* handle() const { return library; }
     // The processor class's ID (the first "Audio Module Class"); false if none.
     bool processorClass(Tuid* cid) const;
 
 private:
+    // <Name> of <folder>/<Name>.vst3, and the folder without trailing separators.
+    static std::string bundleName(const std::string& bundle, std::string* folder);
+    // The platform's part: the binary loaded and entered; exited and unloaded.
+    bool open(const std::string& binary, std::string* error);
+    void close();
+
     void* library = nullptr;
     IPluginFactory* pluginFactory = nullptr;
     IPluginFactory3* pluginFactory3 = nullptr;
@@ -237,6 +274,7 @@ public:
     // One block: the events and parameter changes (either may be null) with
     // `frames` frames into left and right (resized to hold them).
     tresult process(int32 frames, EventList* events, ParameterChanges* changes);
+    tresult process(int32 frames, BlockInput& input) { return process(frames, input.events.get(), input.changes.get()); }
     // A flush as hosts send it: no frames, no buses, null buffer arrays.
     tresult flush(ParameterChanges* changes, EventList* events = nullptr);
     // Switched off and set up again at another rate, as hosts change it.
@@ -250,6 +288,10 @@ public:
     IComponent* processor() const { return component.get(); }
     IAudioProcessor* audio() const { return audioProcessor.get(); }
     IEditController* controller() const { return editController.get(); }
+    // The controller's MIDI mapping, or null where it has none.
+    IMidiMapping* midiMapping() const { return mapping.get(); }
+    // The automatable parameters, in the controller's order.
+    std::vector<v3::ParameterInfo> automatableParameters() const;
     ConnectionProxy* toController() const { return controllerProxy.get(); }
     ConnectionProxy* toProcessor() const { return processorProxy.get(); }
 
@@ -264,24 +306,16 @@ private:
     Ref<IComponent> component;
     Ref<IAudioProcessor> audioProcessor;
     Ref<IEditController> editController;
+    Ref<IMidiMapping> mapping;
     Ref<ConnectionProxy> controllerProxy, processorProxy;
     IConnectionPoint* processorPoint = nullptr;   // borrowed from component
     IConnectionPoint* controllerPoint = nullptr;  // borrowed from editController
     Vst3Setup settings;
     bool running = false;
+    // Set up at the settings' rate, then switched on and processing; and back.
+    bool switchOn(std::string* error);
+    bool switchOff(std::string* error);
 };
-
-// A MIDI message at a frame of a block.
-struct MidiAt {
-    int32 frame;
-    uint8_t status, data1, data2;
-};
-
-// A MIDI message as a VST 3 host passes it: a note as an event (velocity
-// v / 127; a note-on at velocity 0 is a note-off), a controller as a point
-// of the parameter the controller maps it to (value / 127). False when VST 3
-// carries no such message (program change) or nothing is mapped to it.
-bool addMidi(IMidiMapping* mapping, const MidiAt& message, EventList& events, ParameterChanges& changes);
 
 // Text helpers: UTF-16 to ASCII and back.
 std::string narrow(const char16* text);
