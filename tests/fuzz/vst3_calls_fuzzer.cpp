@@ -387,7 +387,7 @@ private:
             const int kind = in.ConsumeIntegralInRange(0, 7);
             e.type = kind < 3 ? kNoteOnEvent : kind < 6 ? kNoteOffEvent : in.ConsumeIntegral<uint16>();
             std::vector<uint8_t> raw = in.ConsumeBytes<uint8_t>(kEventUnionBytes);
-            std::memcpy(e.bytes, raw.data(), raw.size());
+            if (!raw.empty()) std::memcpy(e.bytes, raw.data(), raw.size());
             if (e.type == kNoteOnEvent || e.type == kNoteOffEvent) {
                 int16 channel = in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 15) : in.ConsumeIntegral<int16>();
                 int16 pitch = in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 127) : in.ConsumeIntegral<int16>();
