@@ -106,7 +106,7 @@ int validateLv2(const std::string& path, validate::Settings settings) {
 
 #ifdef QELT_VALIDATE_VST3
 // A VST 3 bundle: parameters reach the processor only inside process, so
-// there is no second thread to set them; the editor is not checked here.
+// the second thread loads states instead; the editor is not checked here.
 int validateVst3(const std::string& path, validate::Settings settings) {
     const auto started = std::chrono::steady_clock::now();
     settings.vst3Bundle = path;
@@ -122,6 +122,7 @@ int validateVst3(const std::string& path, validate::Settings settings) {
     report(validate::checkRenderMatrix(settings));
     report(validate::checkVst3Description(settings));
     report(validate::checkVst3LifeCycle(settings));
+    report(validate::checkVst3StateWhilePlaying(settings));
     report({"editor", validate::Outcome::kSkipped, "VST 3 views are not checked here"});
     report(validate::checkVst3CreateDestroyCycles(settings));
     report(validate::checkVst3StateRoundTrip(settings));

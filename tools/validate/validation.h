@@ -112,5 +112,6 @@ CheckResult checkVst3Description(const Settings& s);
 CheckResult checkVst3LifeCycle(const Settings& s);
 CheckResult checkVst3CreateDestroyCycles(const Settings& s);
 CheckResult checkVst3StateRoundTrip(const Settings& s);
+CheckResult checkVst3StateWhilePlaying(const Settings& s);
 
 }  // namespace validate

@@ -9,8 +9,10 @@
 #include <bitset>
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <limits>
 #include <set>
+#include <thread>
 
 #include "tools/validate/audio_guard.h"
 #include "tools/validate/validation.h"
@@ -128,7 +130,7 @@ private:
     Ref<ParameterChanges> pendingChanges;
 };
 
-// Non-finite samples, or the left channel's first frame never written.
+// Every frame finite (the buffers start as NaN, so an unwritten one is not).
 bool finiteBlock(const std::vector<float>& left, const std::vector<float>& right, int32 frames) {
     for (int32 i = 0; i < frames; i++)
         if (!std::isfinite(left[(size_t)i]) || !std::isfinite(right[(size_t)i])) return false;
@@ -451,6 +453,58 @@ CheckResult checkVst3StateRoundTrip(const Settings& s) {
     r.detail = format("%d values saved in %d bytes, loaded into a new processor and controller; a foreign state refused",
                       (int)kParameterLimit, (int)saved.size());
     f.report(r);
+    return r;
+}
+
+// A host's two threads on one instance: the audio thread plays without pause
+// while the user-interface thread loads one state after another into the
+// processor and the controller, as when presets are stepped through during
+// playback. Each state reads back at once, and every frame stays finite.
+CheckResult checkVst3StateWhilePlaying(const Settings& s) {
+    CheckResult r{"state x audio", Outcome::kPassed, ""};
+    constexpr int32 kFrames = 256;
+    constexpr long kLeastLoads = 2000, kLeastBlocks = 200, kMostSteps = 50000000;
+    Vst3Instance instance;
+    Vst3Setup setup;
+    setup.maxBlock = kFrames;
+    std::string why;
+    if (!instance.start(*module(s.vst3Bundle, nullptr), setup, &why)) return {r.name, Outcome::kFailed, why};
+    std::vector<std::vector<uint8_t>> states;
+    for (double v : {0.2, 0.9}) {
+        Ref<ParameterChanges> values(new ParameterChanges());
+        for (int32 i = 0; i < kParameterLimit; i++) values->add((ParamID)i, 0, v - 0.1 * i);
+        processWatched(instance, nullptr, nullptr, 0, nullptr, values.get());
+        states.push_back(instance.saveState());
+    }
+
+    Ref<EventList> notes(new EventList());
+    for (int16 i = 0; i < 4; i++) notes->noteOn(i * 50, (int16)(40 + i * 9), 0.8f);
+    std::atomic<bool> stopping{false};
+    std::atomic<long> blocks{0};
+    OutputScan scan;
+    std::thread audio([&] {
+        std::vector<float> left(kFrames), right(kFrames);
+        for (long b = 0; !stopping; b++) {
+            processWatched(instance, left.data(), right.data(), kFrames, b % 4 == 0 ? notes.get() : nullptr, nullptr);
+            scan.scan(left.data(), kFrames);
+            scan.scan(right.data(), kFrames);
+            blocks++;
+        }
+    });
+    long loads = 0, wrong = 0, refused = 0;
+    for (long step = 0; step < kMostSteps && (loads < kLeastLoads || blocks < kLeastBlocks); step++, loads++) {
+        const std::vector<uint8_t>& state = states[(size_t)(step % 2)];
+        tresult controllerResult = kResultFalse;
+        refused += instance.loadState(state, &controllerResult) != kResultOk || controllerResult != kResultOk;
+        wrong += instance.saveState() != state;
+    }
+    stopping = true;
+    audio.join();
+    r.detail = format("%ld states loaded while %ld blocks played; %s", loads, blocks.load(), scan.describe().c_str());
+    if (refused || wrong || !scan.clean() || blocks < kLeastBlocks) {
+        r.outcome = Outcome::kFailed;
+        r.detail += format("\n                          %ld refused, %ld read back otherwise", refused, wrong);
+    }
     return r;
 }
 
