@@ -8,7 +8,7 @@
 
 local workdir, plugin_name = arg[1], arg[2]
 local rate, total = tonumber (arg[3]), tonumber (arg[4])
-local notes_spec = arg[5] or ""
+local notes_list = arg[5] or ""
 
 local function fail (why)
 	print ("RENDER-FAIL: " .. why)
@@ -86,7 +86,7 @@ local function render ()
 	local model = mr:midi_source (0):model ()
 	local cmd = model:new_note_diff_command ("render notes")
 	local count = 0
-	for key, st, du, vel in string.gmatch (notes_spec, "(%d+),([%d.]+),([%d.]+),(%d+)") do
+	for key, st, du, vel in string.gmatch (notes_list, "(%d+),([%d.]+),([%d.]+),(%d+)") do
 		local a = tm:quarters_at (Temporal.timepos_t (math.floor (tonumber (st) * rate + 0.5)))
 		local b = tm:quarters_at (Temporal.timepos_t (math.floor ((tonumber (st) + tonumber (du)) * rate + 0.5)))
 		-- the channel is 0-based: 0 is MIDI channel 1

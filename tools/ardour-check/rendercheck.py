@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Helpers for render-vst3.sh (standard library only).
 
-  rendercheck.py notes SPEC RATE TAIL_S
+  rendercheck.py notes NOTES RATE TAIL_S
       Parse a note list and print three lines:
         1. the normalized list "key,start_s,dur_s,vel;..." read by render.lua
         2. the total length in samples (last note end + tail)
@@ -67,10 +67,10 @@ def key_hz(key):
     return 440.0 * 2.0 ** ((key - 69) / 12.0)
 
 
-def parse_notes(spec):
+def parse_notes(pattern):
     """Return [(key, start_s, dur_s, vel)] sorted by start, then key."""
     notes = []
-    items = [i for i in re.split(r"[\s;]+", spec.strip()) if i]
+    items = [i for i in re.split(r"[\s;]+", pattern.strip()) if i]
     if not items:
         raise NotesError("empty note list")
     for item in items:
@@ -110,8 +110,8 @@ def solo_window(notes):
     return None
 
 
-def notes_main(spec, rate, tail):
-    notes = parse_notes(spec)
+def notes_main(pattern, rate, tail):
+    notes = parse_notes(pattern)
     end = max(s + d for _, s, d, _ in notes)
     total = int(round((end + tail) * rate))
     print(";".join("%d,%.6f,%.6f,%d" % n for n in notes))
