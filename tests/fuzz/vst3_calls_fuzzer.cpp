@@ -167,9 +167,9 @@ public:
         factory = GetPluginFactory();
         FUZZ_CHECK(factory != nullptr, "no factory");
         void* made = nullptr;
-        FUZZ_CHECK(factory->createInstance(toTuid(kProcessorUid).bytes, IComponent::iid.bytes, &made) == kResultOk &&
-                       made,
-                   "no processor");
+        FUZZ_CHECK(
+            factory->createInstance(toTuid(kProcessorUid).bytes, IComponent::iid.bytes, &made) == kResultOk && made,
+            "no processor");
         component = static_cast<IComponent*>(made);
         made = nullptr;
         FUZZ_CHECK(component->queryInterface(IAudioProcessor::iid.bytes, &made) == kResultOk && made,
@@ -296,8 +296,8 @@ private:
     // A rate and largest block as hosts change them: switched off, set up,
     // switched on, with the steps in any order or left out.
     void rate() {
-        static const double kRates[] = {22050,     32000,      44100,     48000,    88200, 96000, 192000, 384000,
-                                        1234.5678, 12345.678,  123456.78, 1234567.8, 999.9, 0,     -44100, 1e300};
+        static const double kRates[] = {22050,     32000,     44100,     48000,     88200, 96000, 192000, 384000,
+                                        1234.5678, 12345.678, 123456.78, 1234567.8, 999.9, 0,     -44100, 1e300};
         double sampleRate = in.ConsumeBool() ? kRates[in.ConsumeIntegralInRange<size_t>(0, 15)] : anyDouble();
         static const int32 kBlocks[] = {1, 64, 512, 1024, 4096, 8192, 0, -1};
         int32 maxBlock = in.ConsumeBool() ? kBlocks[in.ConsumeIntegralInRange(0, 7)] : in.ConsumeIntegral<int32>();
@@ -365,7 +365,8 @@ private:
                 break;
             }
             default: {
-                std::vector<SpeakerArrangement> ins(in.ConsumeIntegralInRange(0, 3)), outs(in.ConsumeIntegralInRange(0, 3));
+                std::vector<SpeakerArrangement> ins(in.ConsumeIntegralInRange(0, 3)),
+                    outs(in.ConsumeIntegralInRange(0, 3));
                 for (auto& a : ins) a = in.ConsumeIntegral<uint64>();
                 for (auto& a : outs) a = in.ConsumeBool() ? kSpeakerArrStereo : in.ConsumeIntegral<uint64>();
                 tresult r = audio->setBusArrangements(ins.data(), (int32)ins.size(), outs.data(), (int32)outs.size());
@@ -389,7 +390,8 @@ private:
             std::vector<uint8_t> raw = in.ConsumeBytes<uint8_t>(kEventUnionBytes);
             if (!raw.empty()) std::memcpy(e.bytes, raw.data(), raw.size());
             if (e.type == kNoteOnEvent || e.type == kNoteOffEvent) {
-                int16 channel = in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 15) : in.ConsumeIntegral<int16>();
+                int16 channel =
+                    in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 15) : in.ConsumeIntegral<int16>();
                 int16 pitch = in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 127) : in.ConsumeIntegral<int16>();
                 float velocity = in.ConsumeBool() ? in.ConsumeProbability<float>() : (float)anyDouble();
                 if (e.type == kNoteOnEvent) {
@@ -442,10 +444,11 @@ private:
             out[(size_t)b].silenceFlags = in.ConsumeIntegral<uint64>();
             for (int32 c = 0; c < out[(size_t)b].numChannels; c++) {
                 channels.emplace_back(kGuardFloats + n + kGuardFloats, floatFromBits(kUntouched));
-                pointers[(size_t)b].push_back(in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr
-                                                                                    : channels.back().data() + kGuardFloats);
+                pointers[(size_t)b].push_back(
+                    in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr : channels.back().data() + kGuardFloats);
             }
-            out[(size_t)b].channelBuffers32 = in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr : pointers[(size_t)b].data();
+            out[(size_t)b].channelBuffers32 =
+                in.ConsumeIntegralInRange(0, 15) == 0 ? nullptr : pointers[(size_t)b].data();
         }
         FuzzEvents events;
         FuzzChanges changes;
@@ -479,8 +482,8 @@ private:
                                    i - kGuardFloats, frames, ch[i]);
                         zero = zero && ch[i] == 0.f;
                     } else {
-                        FUZZ_CHECK(bitsOf(ch[i]) == kUntouched, "bus %d channel %d written outside its %d frames", b,
-                                   c, written ? frames : 0);
+                        FUZZ_CHECK(bitsOf(ch[i]) == kUntouched, "bus %d channel %d written outside its %d frames", b, c,
+                                   written ? frames : 0);
                     }
                 }
                 if (written && c >= 2) FUZZ_CHECK(zero, "channel %d is not ours but was played into", c);
@@ -499,12 +502,12 @@ private:
             case 1: {  // ours, bent
                 putTag(s, kStateMagic);
                 putLittle32(s, in.ConsumeBool() ? kStateVersion : in.ConsumeIntegral<uint32_t>());
-                const uint32_t count = in.ConsumeBool() ? (uint32_t)kNumParams
+                const uint32_t count = in.ConsumeBool()   ? (uint32_t)kNumParams
                                        : in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 12)
                                                           : in.ConsumeIntegral<uint32_t>();
                 for (uint32_t i = 0; i < std::min<uint32_t>(count, 12); i++)
-                    putLittle32(s, in.ConsumeBool() ? bitsOf(in.ConsumeProbability<float>())
-                                                    : in.ConsumeIntegral<uint32_t>());
+                    putLittle32(
+                        s, in.ConsumeBool() ? bitsOf(in.ConsumeProbability<float>()) : in.ConsumeIntegral<uint32_t>());
                 break;
             }
             case 2: {  // the VST 2 plug-in's bank or program, maybe behind a wrapper's header
@@ -536,7 +539,8 @@ private:
                 }
                 s.resize(s.size() + 28, 'n');
                 for (int i = in.ConsumeIntegralInRange(0, 8); i > 0; i--)
-                    putBig32(s, in.ConsumeBool() ? bitsOf(in.ConsumeProbability<float>()) : in.ConsumeIntegral<uint32_t>());
+                    putBig32(
+                        s, in.ConsumeBool() ? bitsOf(in.ConsumeProbability<float>()) : in.ConsumeIntegral<uint32_t>());
                 break;
             }
             default: {  // the processor's own, with a few bytes changed
@@ -548,7 +552,8 @@ private:
                 break;
             }
         }
-        if (in.ConsumeIntegralInRange(0, 3) == 0 && !s.empty()) s.resize(in.ConsumeIntegralInRange<size_t>(0, s.size()));
+        if (in.ConsumeIntegralInRange(0, 3) == 0 && !s.empty())
+            s.resize(in.ConsumeIntegralInRange<size_t>(0, s.size()));
         return s;
     }
 
@@ -564,7 +569,8 @@ private:
         FUZZ_CHECK(s.size() == kStateBytes && std::memcmp(s.data(), kStateMagic, 4) == 0, "getState wrote %zu bytes",
                    s.size());
         std::vector<float> values;
-        for (int i = 0; i < kNumParams; i++) values.push_back(floatFromBits(getLittle32(s.data() + kStateHeaderBytes + 4 * i)));
+        for (int i = 0; i < kNumParams; i++)
+            values.push_back(floatFromBits(getLittle32(s.data() + kStateHeaderBytes + 4 * i)));
         return values;
     }
 
@@ -656,7 +662,8 @@ private:
     void midiMapping() {
         const int32 bus = in.ConsumeBool() ? 0 : in.ConsumeIntegral<int32>();
         const int16 channel = in.ConsumeBool() ? in.ConsumeIntegralInRange<int16>(0, 15) : in.ConsumeIntegral<int16>();
-        const CtrlNumber number = in.ConsumeBool() ? in.ConsumeIntegralInRange<CtrlNumber>(0, 130) : in.ConsumeIntegral<CtrlNumber>();
+        const CtrlNumber number =
+            in.ConsumeBool() ? in.ConsumeIntegralInRange<CtrlNumber>(0, 130) : in.ConsumeIntegral<CtrlNumber>();
         ParamID id = 0;
         if (mapping->getMidiControllerAssignment(bus, channel, number, id) != kResultTrue) return;
         FUZZ_CHECK(std::find(ids.begin(), ids.end(), id) != ids.end(), "controller %d maps to unlisted parameter %u",

@@ -60,7 +60,9 @@ public:
         return inner->activateBus(type, dir, index, state);
     }
     tresult V3_API setActive(TBool state) override { return inner->setActive(state); }
-    tresult V3_API setState(IBStream* state) override { return kFault == kForgets ? kResultOk : inner->setState(state); }
+    tresult V3_API setState(IBStream* state) override {
+        return kFault == kForgets ? kResultOk : inner->setState(state);
+    }
     tresult V3_API getState(IBStream* state) override { return inner->getState(state); }
 
     tresult V3_API setBusArrangements(SpeakerArrangement* ins, int32 numIns, SpeakerArrangement* outs,

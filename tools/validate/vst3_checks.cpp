@@ -6,10 +6,10 @@
 // initialize again), what the two halves describe, many instances made and
 // freed, and the state saved and loaded into a new instance.
 #include <algorithm>
+#include <atomic>
 #include <bitset>
 #include <cmath>
 #include <cstring>
-#include <atomic>
 #include <limits>
 #include <set>
 #include <thread>
@@ -94,8 +94,9 @@ public:
             const VstEvent* e = block->events[i];
             if (!e || e->type != kVstMidiType) continue;
             const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(e);
-            addMidi(mapping, {std::max<VstInt32>(m->deltaFrames, 0), (uint8_t)m->midiData[0], (uint8_t)m->midiData[1],
-                              (uint8_t)m->midiData[2]},
+            addMidi(mapping,
+                    {std::max<VstInt32>(m->deltaFrames, 0), (uint8_t)m->midiData[0], (uint8_t)m->midiData[1],
+                     (uint8_t)m->midiData[2]},
                     *pendingEvents.get(), *pendingChanges.get());
         }
     }
@@ -110,8 +111,10 @@ public:
         if (index < kParameterLimit)
             pendingChanges->add((ParamID)index, 0, value);
         else if (index >= kFirstKey && index < kKeyLimit)
-            addMidi(mapping, {0, (uint8_t)(value != 0.f ? 0x90 : 0x80), (uint8_t)index, value != 0.f ? kKeyVelocity : (uint8_t)0},
-                    *pendingEvents.get(), *pendingChanges.get());
+            addMidi(
+                mapping,
+                {0, (uint8_t)(value != 0.f ? 0x90 : 0x80), (uint8_t)index, value != 0.f ? kKeyVelocity : (uint8_t)0},
+                *pendingEvents.get(), *pendingChanges.get());
     }
 
 private:
@@ -207,8 +210,10 @@ CheckResult checkVst3Description(const Settings& s) {
                 BusInfo a{}, b{};
                 f.expectOk(c->getBusInfo(type, dir, i, a), format("getBusInfo(%d, %d, %d)", type, dir, i));
                 c->getBusInfo(type, dir, i, b);
-                f.expect(std::memcmp(&a, &b, sizeof a) == 0, format("bus %d/%d/%d reads differently twice", type, dir, i));
-                f.expect(a.name[0] != 0 && a.channelCount > 0, format("bus %d/%d/%d has no name or channels", type, dir, i));
+                f.expect(std::memcmp(&a, &b, sizeof a) == 0,
+                         format("bus %d/%d/%d reads differently twice", type, dir, i));
+                f.expect(a.name[0] != 0 && a.channelCount > 0,
+                         format("bus %d/%d/%d has no name or channels", type, dir, i));
                 f.expectOk(c->activateBus(type, dir, i, 0), "activateBus(off)");
                 f.expectOk(c->activateBus(type, dir, i, 1), "activateBus(on)");
                 SpeakerArrangement arrangement = 0;
@@ -230,7 +235,8 @@ CheckResult checkVst3Description(const Settings& s) {
     BusInfo out{};
     c->getBusInfo(kAudio, kOutput, 0, out);
     instance.audio()->getBusArrangement(kOutput, 0, kept);
-    f.expect((int32)std::bitset<64>(kept).count() == out.channelCount, "a refused arrangement left the bus inconsistent");
+    f.expect((int32)std::bitset<64>(kept).count() == out.channelCount,
+             "a refused arrangement left the bus inconsistent");
     instance.audio()->setBusArrangements(nullptr, 0, &stereo, 1);
 
     IEditController* e = instance.controller();
@@ -240,7 +246,8 @@ CheckResult checkVst3Description(const Settings& s) {
         v3::ParameterInfo p{};
         f.expectOk(e->getParameterInfo(i, p), format("getParameterInfo(%d)", i));
         f.expect(ids.insert(p.id).second && p.id < 0x80000000u, format("parameter ID %u repeated or reserved", p.id));
-        f.expect(p.title[0] != 0 && p.stepCount >= 0, format("parameter %u has no title or steps %d", p.id, p.stepCount));
+        f.expect(p.title[0] != 0 && p.stepCount >= 0,
+                 format("parameter %u has no title or steps %d", p.id, p.stepCount));
         f.expect(p.defaultNormalizedValue >= 0 && p.defaultNormalizedValue <= 1 && p.unitId == kRootUnitId,
                  format("parameter %u: default %g, unit %d", p.id, p.defaultNormalizedValue, p.unitId));
         f.expect(!((p.flags & kCanAutomate) && (p.flags & kIsReadOnly)) && !(p.flags & kIsBypass),
@@ -298,8 +305,8 @@ CheckResult checkVst3LifeCycle(const Settings& s) {
     f.expectOk(a->setProcessing(0), "setProcessing(false)");
     f.expectOk(a->setProcessing(0), "setProcessing(false) twice");
     f.expectOk(c->setActive(0), "setActive(false)");
-    const double rates[] = {22050, 32000, 44100, 48000, 88200, 96000, 192000, 384000,
-                            1234.5678, 12345.678, 123456.78, 1234567.8};
+    const double rates[] = {22050,  32000,  44100,     48000,     88200,     96000,
+                            192000, 384000, 1234.5678, 12345.678, 123456.78, 1234567.8};
     for (double rate : rates) {
         ProcessSetup ps{kRealtime, kSample32, setup.maxBlock, rate};
         std::string where = format("at %g Hz", rate);
@@ -365,7 +372,8 @@ CheckResult checkVst3LifeCycle(const Settings& s) {
         play(256, "after resuming");
     }
     instance.stop();
-    for (size_t i = 0; i < instance.stopResults.size(); i++) f.expectOk(instance.stopResults[i], format("shut-down step %d", (int)i + 1));
+    for (size_t i = 0; i < instance.stopResults.size(); i++)
+        f.expectOk(instance.stopResults[i], format("shut-down step %d", (int)i + 1));
     r.detail = format("%d rates, 4 terminate/initialize rounds, flushes, %lld blocks of varying size: %d steps",
                       (int)(sizeof rates / sizeof rates[0]), (long long)blocks, f.steps);
     f.report(r);
@@ -403,7 +411,8 @@ CheckResult checkVst3CreateDestroyCycles(const Settings& s) {
                       s.lifecycleCycles, (long long)before, (long long)after);
     if (after != before || refused || unclean) {
         r.outcome = Outcome::kFailed;
-        if (refused || unclean) r.detail += format("; %d refused to start, %d shut down with an error", refused, unclean);
+        if (refused || unclean)
+            r.detail += format("; %d refused to start, %d shut down with an error", refused, unclean);
     }
     return r;
 }
@@ -450,8 +459,9 @@ CheckResult checkVst3StateRoundTrip(const Settings& s) {
                    "process");
     }
     f.expect(la == lb && ra == rb, "the two instances sound different");
-    r.detail = format("%d values saved in %d bytes, loaded into a new processor and controller; a foreign state refused",
-                      (int)kParameterLimit, (int)saved.size());
+    r.detail =
+        format("%d values saved in %d bytes, loaded into a new processor and controller; a foreign state refused",
+               (int)kParameterLimit, (int)saved.size());
     f.report(r);
     return r;
 }
