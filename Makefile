@@ -88,7 +88,8 @@ docs-picture: dll
 # close the run.
 test: test-native test-win32 test-win64 test-linux test-linux32 test-tsan test-asan test-fuzz
 	@cat $(NATIVE)/validator-summary.txt $(WIN32)/validator-summary.txt $(WIN64)/validator-summary.txt \
-		$(LINUX)/validator-summary.txt $(LINUX)/validator-summary-lv2.txt 2>/dev/null || true
+		$(LINUX)/validator-summary.txt $(LINUX)/validator-summary-lv2.txt $(LINUX)/validator-summary-vst3.txt \
+		2>/dev/null || true
 	@tools/setup/skipped-32bit.sh $(WIN32)/ctest-output.txt
 
 test-native: native
@@ -218,7 +219,7 @@ test-linux32: linux32
 # replays the kept inputs.
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_TARGETS := plugin_calls_fuzzer midi_file_fuzzer note_setup_fuzzer
+FUZZ_TARGETS := plugin_calls_fuzzer midi_file_fuzzer note_setup_fuzzer vst3_calls_fuzzer
 CMAKE_FUZZ := CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELT_FUZZ=ON \
 	-DQELT_SANITIZE=fuzzer-no-link,address,undefined \
 	-DCMAKE_C_FLAGS=-fno-sanitize-recover=all -DCMAKE_CXX_FLAGS=-fno-sanitize-recover=all

@@ -84,11 +84,17 @@ inline void parameterText(int32_t index, float v, char* text) {
                 break;
             case ParameterReading::kDecibels:
                 // A negative gain sounds at its magnitude (inverted); 0 is silence.
-                if (v == 0.f)
+                // A value that is no gain (NaN, infinite: VST 3 hosts pass any
+                // double for a text) reads as such, never through an int.
+                if (v == 0.f) {
                     std::strcpy(buffer, "-inf");
-                else
-                    std::snprintf(buffer, sizeof(buffer), "%d",
-                                  (int)(20.f * (float)std::log10((double)std::fabs(v))));
+                } else {
+                    const float db = 20.f * (float)std::log10((double)std::fabs(v));
+                    if (std::isfinite(db))
+                        std::snprintf(buffer, sizeof(buffer), "%d", (int)db);
+                    else
+                        std::snprintf(buffer, sizeof(buffer), "%.0f", db);
+                }
                 break;
         }
     }

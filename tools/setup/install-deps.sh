@@ -14,8 +14,9 @@ set -e
 here=$(cd "$(dirname "$0")" && pwd)
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
 lv2-dev liblilv-dev"
+# Ardour is a real VST 3 host for the Linux tree's tests (headless, ardour7-lua).
 TESTING="debootstrap googletest libbenchmark-dev xvfb xauth sox libxres-dev serdi sordi libsuil-dev python3-pefile lintian
-g++-multilib libc6-dev-i386 qemu-user-static"
+g++-multilib libc6-dev-i386 qemu-user-static ardour"
 WINDOWS="g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 wine wine64"
 # dpkg-shlibdeps and dpkg-gencontrol for `make deb` (the tests check it with lintian).

@@ -12,7 +12,7 @@ VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, 
 }
 
 std::unique_ptr<AudioPlayer> newPlayer(const Settings& s) {
-    if (s.makeLv2Player) return s.makeLv2Player(s);
+    if (s.makePlayer) return s.makePlayer(s);
     return std::unique_ptr<AudioPlayer>(new Instance(s.entry));
 }
 

@@ -25,9 +25,11 @@ struct Settings {
     VstEntryProc entry = nullptr;
     int lifecycleCycles = 1000;
     double playSeconds = 0.3;  // per rate and block plan, before the notes end
-    // An LV2 bundle instead of a VST entry (Linux): its players come from here.
+    // An LV2 or VST 3 bundle instead of a VST entry (Linux): its players
+    // come from makePlayer.
     std::string lv2Bundle;
-    std::unique_ptr<AudioPlayer> (*makeLv2Player)(const Settings&) = nullptr;
+    std::string vst3Bundle;
+    std::unique_ptr<AudioPlayer> (*makePlayer)(const Settings&) = nullptr;
 };
 
 // An instance as the audio checks drive it, whatever its format: started,
@@ -101,5 +103,15 @@ std::unique_ptr<AudioPlayer> makeLv2Player(const Settings& s);
 std::string describeLv2Plugin(const Settings& s, std::string* error);
 CheckResult checkLv2CreateDestroyCycles(const Settings& s);
 CheckResult checkLv2StateRoundTrip(const Settings& s);
+
+// The VST 3 bundle's own checks (Linux), through its module's entries.
+std::unique_ptr<AudioPlayer> makeVst3Player(const Settings& s);
+// Name, vendor, sub-categories and parameters; an error when it fails to load or start.
+std::string describeVst3Plugin(const Settings& s, std::string* error);
+CheckResult checkVst3Description(const Settings& s);
+CheckResult checkVst3LifeCycle(const Settings& s);
+CheckResult checkVst3CreateDestroyCycles(const Settings& s);
+CheckResult checkVst3StateRoundTrip(const Settings& s);
+CheckResult checkVst3StateWhilePlaying(const Settings& s);
 
 }  // namespace validate
