@@ -134,7 +134,6 @@ test-asan: deps
 # tests beside the DLLs.
 LV2_BUNDLE := $(LINUX)/Qelt-epiano.lv2
 VST3_BUNDLE := $(LINUX)/Qelt-epiano.vst3
-VST3_FILES := Contents/x86_64-linux/Qelt-epiano.so Contents/Resources/moduleinfo.json
 linux: linux-deps
 	@$(CMAKE_LINUX) -DQELT_TESTS=OFF > /dev/null
 	@cmake --build $(LINUX) -j $(JOBS) --target Qelt-epiano Qelt-epiano-lv2 Qelt-epiano-vst3 qelt-render
@@ -174,7 +173,7 @@ install: linux-products
 	install -d $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(DESTDIR)$(PREFIX)/lib/lv2/Qelt-epiano.lv2/
 	rm -rf $(DESTDIR)$(PREFIX)/lib/vst3/Qelt-epiano.vst3
-	for f in $(VST3_FILES); do install -D -m 644 $(VST3_BUNDLE)/$$f $(DESTDIR)$(PREFIX)/lib/vst3/Qelt-epiano.vst3/$$f || exit 1; done
+	cd $(VST3_BUNDLE) && find . -type f -exec install -D -m 644 {} $(abspath $(DESTDIR)$(PREFIX))/lib/vst3/Qelt-epiano.vst3/{} \;
 
 install-user: linux-products
 	install -d $(HOME)/.vst
@@ -183,7 +182,7 @@ install-user: linux-products
 	install -d $(HOME)/.lv2/Qelt-epiano.lv2
 	install -m 644 $(LV2_BUNDLE)/* $(HOME)/.lv2/Qelt-epiano.lv2/
 	rm -rf $(HOME)/.vst3/Qelt-epiano.vst3
-	for f in $(VST3_FILES); do install -D -m 644 $(VST3_BUNDLE)/$$f $(HOME)/.vst3/Qelt-epiano.vst3/$$f || exit 1; done
+	cd $(VST3_BUNDLE) && find . -type f -exec install -D -m 644 {} $(HOME)/.vst3/Qelt-epiano.vst3/{} \;
 
 # The Debian package build/qelt-epiano_VERSION_ARCH.deb of the plug-ins and the
 # renderer (tools/package/make-deb.sh), packed from the products as the

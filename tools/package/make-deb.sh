@@ -26,7 +26,6 @@ for tool in dpkg-deb dpkg-shlibdeps dpkg-gencontrol strip gzip; do
 done
 
 package=qelt-epiano
-vst3_files="Qelt-epiano.vst3/Contents/x86_64-linux/Qelt-epiano.so Qelt-epiano.vst3/Contents/Resources/moduleinfo.json"
 version=$(cat "$root/VERSION")
 case "$version" in
     [0-9]*) ;;
@@ -37,7 +36,7 @@ if [ -z "$SOURCE_DATE_EPOCH" ]; then
         { echo "make-deb: no git history to date the package by; set SOURCE_DATE_EPOCH" >&2; exit 1; }
 fi
 export SOURCE_DATE_EPOCH
-for product in Qelt-epiano.so Qelt-epiano.lv2/manifest.ttl $vst3_files qelt-render; do
+for product in Qelt-epiano.so Qelt-epiano.lv2/manifest.ttl Qelt-epiano.vst3/Contents/Resources/moduleinfo.json qelt-render; do
     [ -f "$tree/$product" ] || { echo "make-deb: $tree/$product is not built" >&2; exit 1; }
 done
 
@@ -51,7 +50,8 @@ install -d "$pkg/usr/lib/vst" "$pkg/usr/lib/lv2/Qelt-epiano.lv2" "$pkg/usr/bin" 
 # Plug-ins are loaded, not run: 0644, as for any shared object.
 install -m 0644 "$tree/Qelt-epiano.so" "$pkg/usr/lib/vst/"
 install -m 0644 "$tree/Qelt-epiano.lv2/"* "$pkg/usr/lib/lv2/Qelt-epiano.lv2/"
-for file in $vst3_files; do
+# The VST 3 bundle whole, as the build made it.
+(cd "$tree" && find Qelt-epiano.vst3 -type f) | while read -r file; do
     install -D -m 0644 "$tree/$file" "$pkg/usr/lib/vst3/$file"
 done
 install -m 0755 "$tree/qelt-render" "$pkg/usr/bin/"
