@@ -51,11 +51,14 @@ int pumpTimerTicks(HWND window, int ticks, int* strays = nullptr) {
     return seen;
 }
 
+BOOL CALLBACK countWindow(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
 int childWindowCount(HWND parent) {
     int count = 0;
-    EnumChildWindows(
-        parent, [](HWND, LPARAM counter) { return ++*reinterpret_cast<int*>(counter), TRUE; },
-        reinterpret_cast<LPARAM>(&count));
+    EnumChildWindows(parent, countWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
