@@ -31,6 +31,15 @@ constexpr int32 kIsHiddenFlag = 16;
 
 double clampUnit(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
+// The value a text is shown for: in 0..1 as setParamNormalized would keep it.
+// NaN says nothing about where the knob would sit, so the text is the one a
+// new instance shows (a controller's is 0) rather than whatever a cast of NaN
+// gives.
+double textValue(ParamID id, double v) {
+    if (std::isnan(v)) return isParameter(id) ? kParameters[id].defaultValue : 0.0;
+    return clampUnit(v);
+}
+
 // A UTF-16 text as ASCII, cut at `size`; other characters become '?'.
 std::string narrow(const TChar* text, size_t size) {
     std::string out;
@@ -164,10 +173,11 @@ public:
     tresult V3_API getParamStringByValue(ParamID id, ParamValue value, String128 string) override {
         if (!isKnown(id) || !string) return kInvalidArgument;
         char text[kTextSize];
+        value = textValue(id, value);
         if (isParameter(id))
             parameterText((int32_t)id, (float)value, text);
         else
-            std::snprintf(text, sizeof text, "%ld", std::lround(clampUnit(value) * 127.0));
+            std::snprintf(text, sizeof text, "%ld", std::lround(value * 127.0));
         copyText16(string, 128, text);
         return kResultOk;
     }

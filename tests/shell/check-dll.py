@@ -12,11 +12,11 @@ runs on any machine, also one that cannot run the DLL):
   and bytes) as that one: both widths show the same pictures.
 
 With --entries, the DLL is another of the products (the VST 3 bundle's
-binary): it must export exactly the names given, undecorated, and need not
-hold resources.
+binary): it must export exactly the names given, undecorated; it holds the
+same embedded resources as the other DLL given (the VST 2 DLL of its tree).
 
   check-dll.py DLL WIDTH [OTHER-DLL]
-  check-dll.py --entries "NAME..." DLL WIDTH
+  check-dll.py --entries "NAME..." DLL WIDTH OTHER-DLL
 
 Debian's python3 (python3-pefile), whatever python3 comes first on the path.
 """
@@ -84,7 +84,6 @@ def check(path, width, other, entries=None):
     if entries:
         for extra in sorted(exports - set(entries)):
             problems.append("exports %s, which is not one of its entries" % extra)
-        return problems
 
     mine = resources(pe)
     print("resources: %d" % len(mine))
@@ -105,11 +104,11 @@ def check(path, width, other, entries=None):
 def main():
     args = sys.argv[1:]
     entries = None
-    if args[:1] == ["--entries"] and len(args) == 4:
+    if args[:1] == ["--entries"] and len(args) == 5:
         entries = args[1].split()
         args = args[2:]
-    if len(args) not in (2, 3) or args[1] not in ("32", "64") or (entries is not None and len(args) != 2):
-        sys.exit("usage: check-dll.py DLL 32|64 [OTHER-DLL] | check-dll.py --entries \"NAME...\" DLL 32|64")
+    if len(args) not in (2, 3) or args[1] not in ("32", "64") or (entries is not None and len(args) != 3):
+        sys.exit("usage: check-dll.py DLL 32|64 [OTHER-DLL] | check-dll.py --entries \"NAME...\" DLL 32|64 OTHER-DLL")
     try:
         problems = check(args[0], int(args[1]), args[2] if len(args) == 3 else None, entries)
     except (OSError, pefile.PEFormatError) as error:

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <set>
 #include <sstream>
@@ -952,6 +953,30 @@ TEST_F(Vst3Bundle, ParameterTextsAreTheVst2OnesAndReadBack) {
             EXPECT_EQ(narrow(again), narrow(text)) << i << " at " << value;
         }
     }
+    // A host's value outside 0..1 shows the text of the value it would set;
+    // NaN, which sets nothing, the default's (a controller's 0).
+    auto textOf = [&](ParamID id, double value) {
+        String128 t;
+        EXPECT_EQ(c->getParamStringByValue(id, value, t), kResultOk) << id << " at " << value;
+        return narrow(t);
+    };
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    ParamID pedal = 0;
+    IMidiMapping* mapping = instance->midiMapping();
+    ASSERT_NE(mapping, nullptr);
+    ASSERT_EQ(mapping->getMidiControllerAssignment(0, 0, 64, pedal), kResultTrue);
+    const struct {
+        ParamID id;
+        double outside, shownAs;
+    } outside[] = {
+        {kSustain, -0.5, 0}, {kSustain, 1.5, 1},          {kTreble, -inf, 0},
+        {kTreble, inf, 1},   {kLfoDepth, 1e300, 1},       {kSustain, nan, kParameters[kSustain].defaultValue},
+        {kTreble, nan, kParameters[kTreble].defaultValue}, {pedal, -0.2, 0},
+        {pedal, 7, 1},       {pedal, nan, 0},
+    };
+    for (const auto& o : outside) EXPECT_EQ(textOf(o.id, o.outside), textOf(o.id, o.shownAs)) << o.id << " at " << o.outside;
+    EXPECT_EQ(textOf(pedal, 7), "127");
+    EXPECT_EQ(textOf(pedal, nan), "0");
     std::u16string junk = widen("loud");
     ParamValue v = 0.5;
     EXPECT_EQ(c->getParamValueByString(kSustain, junk.data(), v), kResultFalse);
