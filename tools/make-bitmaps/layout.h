@@ -42,6 +42,24 @@ const std::vector<Knob>& knobs();
 
 bool isBlackKey(int note);
 
+// The editor is drawn at these scales. Every edge of the 1x layout lands on
+// device pixel round(edge x scale), halves rounded up, each edge on its own:
+// neighbouring boxes still meet and nothing is cut off, but a box's device
+// size can depend on where it sits (at 1.5x white keys are 19 or 20 pixels
+// wide, small knobs all 60). The editor and the generator both take device
+// places from here.
+constexpr double kScales[3] = {1.0, 1.5, 2.0};
+
+int toDevice(int edge, double scale);
+Box toDevice(const Box& box, double scale);
+
+// The 1x pixel a device pixel belongs to: the last edge at or before it.
+int fromDevice(int devicePixel, double scale);
+
+// Within a box whose own pictures must not depend on where it sits (the
+// keys), device column u of `deviceWidth` shows 1x column i of `width`.
+int columnInBox(int u, int width, int deviceWidth);
+
 // The click rectangle of each key, notes 21 to 108.
 Box keyBox(int note);
 
