@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/bitmaps/packed_picture.h"
 #include "tests/bitmaps/bmp_reader.h"
 
 namespace {
@@ -183,6 +184,52 @@ TEST(ScaledBitmaps, KnobOutlinesAreAtLeastAsSharpAsAt1x) {
             EXPECT_GE(sharpness, at1x) << s.dir << " knob at " << box[0];
         }
     }
+}
+
+const char* const kScaledFiles[] = {"background", "knob-small", "knob-large", "keys-white", "keys-black",
+                                   "keys-white-other"};
+
+TEST(ScaledBitmaps, PackedForEmbeddingTheyUnpackToExactlyTheDrawnPictures) {
+    size_t packedTotal = 0, bmpTotal = 0;
+    for (const ScaleDir& s : kScaled)
+        for (const char* name : kScaledFiles) {
+            BmpFile bmp = load(s.dir, std::string(name) + ".bmp");
+            BmpFile packed = load(s.dir, std::string(name) + ".qpp");  // the raw bytes are all we use
+            if (bmp.bytes.empty() && s.scale == 2.0 && std::string(name) == "keys-white-other") continue;
+            SCOPED_TRACE(std::string(s.dir) + name);
+            ASSERT_FALSE(bmp.bytes.empty());
+            UnpackedPicture picture;
+            ASSERT_TRUE(unpackPicture(packed.bytes.data(), packed.bytes.size(), &picture));
+            ASSERT_EQ(picture.width, bmp.width);
+            ASSERT_EQ(picture.height, bmp.height);
+            int mismatches = 0;
+            for (int y = 0; y < bmp.height; ++y)
+                for (int x = 0; x < bmp.width; ++x) {
+                    const uint8_t* p = &picture.rgb[(size_t(y) * bmp.width + x) * 3];
+                    mismatches += !(Pixel{p[0], p[1], p[2]} == bmp.at(x, y));
+                }
+            EXPECT_EQ(mismatches, 0);
+            packedTotal += packed.bytes.size();
+            bmpTotal += bmp.bytes.size();
+
+            // Cut short, lengthened or with a wrong header it is refused.
+            std::vector<uint8_t> bad = packed.bytes;
+            bad.pop_back();
+            EXPECT_FALSE(unpackPicture(bad.data(), bad.size(), &picture));
+            EXPECT_TRUE(picture.rgb.empty());
+            bad = packed.bytes;
+            bad.push_back(0);
+            EXPECT_FALSE(unpackPicture(bad.data(), bad.size(), &picture));
+            bad = packed.bytes;
+            bad[8] = 0xff, bad[9] = 0xff, bad[10] = 0xff;  // height far beyond the data
+            EXPECT_FALSE(unpackPicture(bad.data(), bad.size(), &picture));
+        }
+    RecordProperty("packed_bytes", std::to_string(packedTotal));
+    RecordProperty("bmp_bytes", std::to_string(bmpTotal));
+    // What the binaries grow by: well under 4 MB.
+    EXPECT_LT(packedTotal, 3u << 20);
+    UnpackedPicture none;
+    EXPECT_FALSE(unpackPicture(nullptr, 0, &none));
 }
 
 uint64_t fnv1a(const std::vector<uint8_t>& bytes) {

@@ -2,7 +2,8 @@
 //   qelt-make-bitmaps --out DIR [--scale 1|1.5|2] [--png DIR] [--fonts DIR]
 // DIR receives the 24-bit BMP files the library embeds; --png adds viewable
 // copies and a preview of the whole window. Where white keys come in two
-// device widths (1.5x) a sixth file holds the other width's pictures.
+// device widths (1.5x) a sixth file holds the other width's pictures. Above
+// 1x each picture is also written packed (NAME.qpp) for embedding.
 #include <cairo.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "tools/make-bitmaps/bmp_file.h"
 #include "tools/make-bitmaps/cairo_raster.h"
 #include "tools/make-bitmaps/layout.h"
+#include "resources/bitmaps/packed_picture.h"
 
 #ifndef QELT_FONT_DIR
 #define QELT_FONT_DIR "/usr/share/fonts/truetype/dejavu"
@@ -37,6 +39,18 @@ bool writePng(const std::string& path, const Raster& r) {
     bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(s);
     return ok;
+}
+
+// Knob filmstrips are packed frame against frame.
+bool writePacked(const std::string& path, const Raster& r, bool filmstrip) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve(r.pixels.size() * 3);
+    for (Rgb p : r.pixels) rgb.insert(rgb.end(), {p.r, p.g, p.b});
+    std::vector<uint8_t> packed = packPicture(r.width, r.height, filmstrip ? r.width : 0, rgb.data());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(packed.data(), 1, packed.size(), f) == packed.size();
+    return std::fclose(f) == 0 && ok;
 }
 
 int usage() {
@@ -76,6 +90,11 @@ int main(int argc, char** argv) {
         std::string path = out + "/" + o.name + ".bmp";
         if (!writeBmp(path, set.*o.picture)) {
             std::fprintf(stderr, "qelt-make-bitmaps: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        const bool filmstrip = std::strncmp(o.name, "knob", 4) == 0;
+        if (scale != 1.0 && !writePacked(out + "/" + o.name + ".qpp", set.*o.picture, filmstrip)) {
+            std::fprintf(stderr, "qelt-make-bitmaps: cannot write %s/%s.qpp\n", out.c_str(), o.name);
             return 1;
         }
         if (!png.empty() && !writePng(png + "/" + o.name + ".png", set.*o.picture)) {
