@@ -61,25 +61,13 @@ bool makeBitmapSet(const Fonts& fonts, double scale, BitmapSet* set, std::string
             return false;
         }
 
+    // One picture for the keys of a colour and device width: at 1.5x white
+    // keys come in two widths, the lowest key's and another.
+    auto deviceKey = [scale](int note) { return layout::toDevice(layout::keyBox(note), scale); };
     const int lowestWhite = layout::kFirstNote, lowestBlack = layout::kFirstNote + 1;
-    const int lowestWidth = layout::toDevice(layout::keyBox(lowestWhite), scale).width();
     int otherWhite = 0;
-    for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
-        Box b = layout::toDevice(layout::keyBox(n), scale);
-        if (!layout::isBlackKey(n) && b.width() != lowestWidth && !otherWhite) otherWhite = n;
-        if (!(under(window, b) == clamped(keyPicture(n, false, scale)))) {
-            *error = "the keyboard under key " + std::to_string(n) + " differs from its key picture";
-            return false;
-        }
-    }
-    for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
-        int width = layout::toDevice(layout::keyBox(n), scale).width();
-        int expected = layout::toDevice(layout::keyBox(layout::isBlackKey(n) ? lowestBlack : lowestWhite), scale).width();
-        if (width != expected && !(otherWhite && width == layout::toDevice(layout::keyBox(otherWhite), scale).width())) {
-            *error = "key " + std::to_string(n) + " has a third device width";
-            return false;
-        }
-    }
+    for (int n = layout::kFirstNote; n <= layout::kLastNote && !otherWhite; ++n)
+        if (!layout::isBlackKey(n) && deviceKey(n).width() != deviceKey(lowestWhite).width()) otherWhite = n;
 
     set->scale = scale;
     set->smallKnob = filmstrip(under(window, b0), scale);
@@ -87,6 +75,20 @@ bool makeBitmapSet(const Fonts& fonts, double scale, BitmapSet* set, std::string
     set->whiteKeys = keyPictures(lowestWhite, scale);
     set->blackKeys = keyPictures(lowestBlack, scale);
     set->otherWhiteKeys = otherWhite ? keyPictures(otherWhite, scale) : Raster();
+
+    for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
+        const Box b = deviceKey(n);
+        const Raster* keys = layout::isBlackKey(n) ? &set->blackKeys : &set->whiteKeys;
+        if (keys->width != b.width()) keys = &set->otherWhiteKeys;
+        if (keys->width != b.width()) {
+            *error = "key " + std::to_string(n) + " has a device width no key picture has";
+            return false;
+        }
+        if (!(under(window, b) == crop(*keys, 0, 0, b.width(), b.height()))) {
+            *error = "the keyboard under key " + std::to_string(n) + " differs from its key picture";
+            return false;
+        }
+    }
 
     set->background = window;
     set->background = composeWindow(*set, kDefaultValues, nullptr, 0);

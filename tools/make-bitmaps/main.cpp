@@ -7,14 +7,12 @@
 #include <cairo.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "tools/make-bitmaps/bitmap_set.h"
 #include "tools/make-bitmaps/bmp_file.h"
 #include "tools/make-bitmaps/cairo_raster.h"
-#include "tools/make-bitmaps/layout.h"
 #include "resources/bitmaps/packed_picture.h"
 
 #ifndef QELT_FONT_DIR
@@ -72,10 +70,7 @@ int main(int argc, char** argv) {
         *target = argv[++i];
     }
     if (out.empty()) return usage();
-    double scale = 0;
-    for (double s : layout::kScales)
-        if (std::strtod(scaleText.c_str(), nullptr) == s && scaleText.find_first_not_of("0123456789.") == std::string::npos)
-            scale = s;
+    const double scale = scaleText == "1" ? 1.0 : scaleText == "1.5" ? 1.5 : scaleText == "2" ? 2.0 : 0.0;
     if (scale == 0) return usage();
 
     std::string error;
