@@ -107,6 +107,29 @@ TEST(ScaledBitmaps, EveryKeyIsExactlyThePictureOfItsWidth) {
     }
 }
 
+TEST(ScaledBitmaps, OnePixelLinesCoverWholeDevicePixels) {
+    // The engraved line left of the tone knobs (1x column 336, dark, with its
+    // lit edge at 337) and the plate's top bevel (1x row 6, lit): at every
+    // scale each 1x pixel of them is a block of equal device pixels, as dark
+    // or as bright as at 1x, not smeared over its neighbours.
+    BmpFile x1 = load("/", "background.bmp");
+    for (const ScaleDir& s : kScaled) {
+        BmpFile bg = load(s.dir, "background.bmp");
+        ASSERT_FALSE(bg.bytes.empty());
+        const int row = device(90, s.scale), column = device(100, s.scale);
+        for (int x = 334; x < 340; ++x)
+            for (int d = device(x, s.scale); d < device(x + 1, s.scale); ++d)
+                EXPECT_LE(channelDifference(bg.at(d, row), x1.at(x, 90)), 6) << s.dir << " column " << x;
+        const int top = device(6, s.scale), bottom = device(7, s.scale);
+        for (int d = top; d < bottom; ++d) EXPECT_LE(channelDifference(bg.at(column, d), x1.at(100, 6)), 12) << s.dir;
+        // Above it the case's vinyl, below it the plate: both far darker.
+        EXPECT_GE(channelDifference(bg.at(column, top), bg.at(column, top - 1)), 200) << s.dir;
+        EXPECT_GE(channelDifference(bg.at(column, bottom - 1), bg.at(column, bottom)), 120) << s.dir;
+    }
+    EXPECT_GE(channelDifference(x1.at(336, 90), x1.at(335, 90)), 60) << "the line is a clear one";
+    EXPECT_GE(channelDifference(x1.at(100, 6), x1.at(100, 5)), 200);
+}
+
 // Mean difference over the three channels between the 2x background and an
 // upscale of the 1x one, nearest-neighbour or bilinear (pixel centres aligned).
 double differenceFromUpscale(const BmpFile& x2, const BmpFile& x1, bool bilinear) {
