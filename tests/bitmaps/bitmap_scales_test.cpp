@@ -31,14 +31,17 @@ bool isBlack(int note) {
     return k == 1 || k == 3 || k == 6 || k == 8 || k == 10;
 }
 
-void keyRect(int note, int r[4]) {
+struct Rect {
+    int left, top, right, bottom;
+};
+
+Rect keyRect(int note) {
     int white = 27, black = 38;
     for (int n = 21; n < note; ++n) {
         if (!isBlack(n)) white += 13;
         else black += (n % 12 == 3 || n % 12 == 10) ? 23 : 15;
     }
-    const int black4[4] = {black, 187, black + 8, 212}, white4[4] = {white, 215, white + 13, 236};
-    std::copy(isBlack(note) ? black4 : white4, (isBlack(note) ? black4 : white4) + 4, r);
+    return isBlack(note) ? Rect{black, 187, black + 8, 212} : Rect{white, 215, white + 13, 236};
 }
 
 int channelDifference(const Pixel& a, const Pixel& b) {
@@ -84,10 +87,9 @@ TEST(ScaledBitmaps, EveryKeyIsExactlyThePictureOfItsWidth) {
         ASSERT_FALSE(bg.bytes.empty());
         int widths[2] = {0, 0};
         for (int note = 21; note <= 108; ++note) {
-            int r[4];
-            keyRect(note, r);
-            const int left = device(r[0], s.scale), top = device(r[1], s.scale);
-            const int w = device(r[2], s.scale) - left, h = device(r[3], s.scale) - top;
+            const Rect r = keyRect(note);
+            const int left = device(r.left, s.scale), top = device(r.top, s.scale);
+            const int w = device(r.right, s.scale) - left, h = device(r.bottom, s.scale) - top;
             const BmpFile* keys = isBlack(note) ? &blacks : whites[0].width == w ? &whites[0] : &whites[1];
             if (!isBlack(note)) widths[keys == &whites[1]] = w;
             ASSERT_EQ(keys->width, w) << s.dir << " note " << note << ": no picture of this width";
