@@ -36,17 +36,4 @@ Box keyBox(int note) {
     return {whiteLeft, 215, whiteLeft + kWhiteKeyWidth, 215 + kWhiteKeyHeight};
 }
 
-int toDevice(int edge, double scale) { return int(std::floor(edge * scale + 0.5)); }
-
-Box toDevice(const Box& b, double scale) {
-    return {toDevice(b.left, scale), toDevice(b.top, scale), toDevice(b.right, scale), toDevice(b.bottom, scale)};
-}
-
-int fromDevice(int devicePixel, double scale) { return int(std::ceil((devicePixel + 0.5) / scale)) - 1; }
-
-int columnInBox(int u, int width, int deviceWidth) {
-    int i = int(std::floor((u + 0.5) * width / deviceWidth));
-    return i < width ? i : width - 1;
-}
-
 }  // namespace layout
