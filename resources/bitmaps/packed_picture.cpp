@@ -17,9 +17,7 @@ struct Grid {
         if (y > 0) return rgb + size_t(y - 1) * width * 3;
         return black;
     }
-    bool matches(size_t i) const {
-        return std::memcmp(rgb + i * 3, predicted(int(i % width), int(i / width)), 3) == 0;
-    }
+    bool matches(size_t i) const { return std::memcmp(rgb + i * 3, predicted(int(i % width), int(i / width)), 3) == 0; }
 };
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {

@@ -38,8 +38,10 @@ struct Rect {
 Rect keyRect(int note) {
     int white = 27, black = 38;
     for (int n = 21; n < note; ++n) {
-        if (!isBlack(n)) white += 13;
-        else black += (n % 12 == 3 || n % 12 == 10) ? 23 : 15;
+        if (!isBlack(n))
+            white += 13;
+        else
+            black += (n % 12 == 3 || n % 12 == 10) ? 23 : 15;
     }
     return isBlack(note) ? Rect{black, 187, black + 8, 212} : Rect{white, 215, white + 13, 236};
 }
@@ -104,8 +106,10 @@ TEST(ScaledBitmaps, EveryKeyIsExactlyThePictureOfItsWidth) {
             EXPECT_GE(pressedChanged, w * h / 2) << s.dir << " note " << note;
         }
         // 13 x 1.5 is not whole: white keys come in two widths there, at 2x in one.
-        if (s.scale == 1.5) EXPECT_EQ(std::abs(widths[0] - widths[1]), 1);
-        else EXPECT_TRUE(whites[1].bytes.empty()) << "no second white key picture at 2x";
+        if (s.scale == 1.5)
+            EXPECT_EQ(std::abs(widths[0] - widths[1]), 1);
+        else
+            EXPECT_TRUE(whites[1].bytes.empty()) << "no second white key picture at 2x";
     }
 }
 
@@ -177,7 +181,9 @@ double rimSharpness(const BmpFile& bg, const int box[4], double scale) {
     const int l = device(box[0], scale), t = device(box[1], scale);
     const int size = device(box[2], scale) - l;
     const double c = size / 2.0, rim = 15.5 * (box[2] - box[0]) / 40.0 * scale, reach = 2 * scale;
-    auto lum = [&](int x, int y, bool across) { return (across ? bg.at(l + y, t + x) : bg.at(l + x, t + y)).luminance(); };
+    auto lum = [&](int x, int y, bool across) {
+        return (across ? bg.at(l + y, t + x) : bg.at(l + x, t + y)).luminance();
+    };
     long total = 0;
     int lines = 0;
     for (bool across : {false, true})
@@ -211,8 +217,8 @@ TEST(ScaledBitmaps, KnobOutlinesAreAtLeastAsSharpAsAt1x) {
     }
 }
 
-const char* const kScaledFiles[] = {"background", "knob-small", "knob-large", "keys-white", "keys-black",
-                                   "keys-white-other"};
+const char* const kScaledFiles[] = {"background", "knob-small", "knob-large",
+                                    "keys-white", "keys-black", "keys-white-other"};
 
 TEST(ScaledBitmaps, PackedForEmbeddingTheyUnpackToExactlyTheDrawnPictures) {
     size_t packedTotal = 0, bmpTotal = 0;

@@ -22,13 +22,22 @@ TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
     const struct {
         int32_t id;
         const char* file;
-    } bitmaps[] = {
-        {128, "background.bmp"},          {130, "knob-small.bmp"},      {132, "knob-large.bmp"},
-        {134, "keys-white.bmp"},          {135, "keys-black.bmp"},      {1128, "150/background.qpp"},
-        {1130, "150/knob-small.qpp"},     {1132, "150/knob-large.qpp"}, {1134, "150/keys-white.qpp"},
-        {1135, "150/keys-black.qpp"},     {1136, "150/keys-white-other.qpp"}, {2128, "200/background.qpp"},
-        {2130, "200/knob-small.qpp"},     {2132, "200/knob-large.qpp"}, {2134, "200/keys-white.qpp"},
-        {2135, "200/keys-black.qpp"}};
+    } bitmaps[] = {{128, "background.bmp"},
+                   {130, "knob-small.bmp"},
+                   {132, "knob-large.bmp"},
+                   {134, "keys-white.bmp"},
+                   {135, "keys-black.bmp"},
+                   {1128, "150/background.qpp"},
+                   {1130, "150/knob-small.qpp"},
+                   {1132, "150/knob-large.qpp"},
+                   {1134, "150/keys-white.qpp"},
+                   {1135, "150/keys-black.qpp"},
+                   {1136, "150/keys-white-other.qpp"},
+                   {2128, "200/background.qpp"},
+                   {2130, "200/knob-small.qpp"},
+                   {2132, "200/knob-large.qpp"},
+                   {2134, "200/keys-white.qpp"},
+                   {2135, "200/keys-black.qpp"}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE(b.file);
         std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file);
