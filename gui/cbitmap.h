@@ -15,6 +15,9 @@ class CBitmap : public CReferenceCounter {
 public:
     // A missing resource leaves an empty bitmap (0 x 0) that draws nothing.
     explicit CBitmap(int32_t resourceID);
+    // The picture drawn for a scale in percent (100, 150 or 200); width and
+    // height are then device pixels. Other scales load nothing.
+    CBitmap(int32_t resourceID, int scalePercent);
     ~CBitmap() override;
 
     virtual void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
@@ -23,6 +26,7 @@ public:
                                 uint8_t alpha = 128);
     virtual void dispose();
     virtual bool loadFromResource(int32_t resourceID);
+    bool loadFromResource(int32_t resourceID, int scalePercent);
     virtual bool loadFromPath(const void* platformPath);  // not supported: always false
 
     int32_t getWidth() const { return width; }

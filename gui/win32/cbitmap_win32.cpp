@@ -6,6 +6,7 @@
 
 #include "gui/cdrawcontext.h"
 #include "gui/win32/platform_state.h"
+#include "resources/bitmaps/packed_picture.h"
 
 namespace VSTGUI {
 
@@ -78,12 +79,54 @@ void maskedBlit(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy
     DeleteDC(maskDC);
 }
 
+// A 24-bit DIB section of a packed picture kept as data in our module;
+// null if there is none or it does not unpack.
+HBITMAP unpackedBitmap(int32_t id) {
+    HMODULE module = toolkitModule();
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    UnpackedPicture picture;
+    if (!bytes || !unpackPicture(static_cast<const uint8_t*>(bytes), SizeofResource(module, found), &picture))
+        return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap) DeleteObject(bitmap);
+        return nullptr;
+    }
+    const size_t stride = (size_t(picture.width) * 3 + 3) & ~size_t(3);
+    const uint8_t* p = picture.rgb.data();
+    for (int y = 0; y < picture.height; ++y) {
+        uint8_t* row = static_cast<uint8_t*>(bits) + y * stride;
+        for (int x = 0; x < picture.width; ++x, p += 3) {
+            row[x * 3] = p[2];
+            row[x * 3 + 1] = p[1];
+            row[x * 3 + 2] = p[0];
+        }
+    }
+    GdiFlush();
+    return bitmap;
+}
+
 }  // namespace
 
 CBitmap::CBitmap(int32_t resourceID)
     : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
     loadFromResource(resourceID);
     setTransparentColor(kColorTransparent);
+}
+
+CBitmap::CBitmap(int32_t resourceID, int scalePercent)
+    : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
+    loadFromResource(resourceID, scalePercent);
 }
 
 CBitmap::~CBitmap() { dispose(); }
@@ -106,6 +149,24 @@ bool CBitmap::loadFromResource(int32_t id) {
         return false;
     }
     handle = loaded;
+    width = desc.bmWidth;
+    height = desc.bmHeight;
+    return true;
+}
+
+bool CBitmap::loadFromResource(int32_t id, int scalePercent) {
+    if (scalePercent == 100) return loadFromResource(id);
+    dispose();
+    resourceID = id;
+    if (scalePercent != 150 && scalePercent != 200) return false;
+    HBITMAP bitmap = unpackedBitmap(scaledResourceId(id, scalePercent));
+    if (!bitmap) return false;
+    BITMAP desc;
+    if (!GetObjectA(bitmap, sizeof(desc), &desc)) {
+        DeleteObject(bitmap);
+        return false;
+    }
+    handle = bitmap;
     width = desc.bmWidth;
     height = desc.bmHeight;
     return true;

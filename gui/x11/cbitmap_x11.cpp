@@ -7,6 +7,7 @@
 #include "gui/cdrawcontext.h"
 #include "gui/x11/bmp_image.h"
 #include "resources/bitmaps/embedded_bitmaps.h"
+#include "resources/bitmaps/packed_picture.h"
 
 namespace VSTGUI {
 
@@ -36,6 +37,27 @@ void blit(CDrawContext* context, cairo_surface_t* source, const CRect& rect, con
     cairo_restore(c);
 }
 
+// An opaque image of a packed picture; null if the bytes are not one.
+cairo_surface_t* unpackedImage(const EmbeddedBitmap& packed) {
+    UnpackedPicture picture;
+    if (!unpackPicture(packed.bytes, packed.size, &picture)) return nullptr;
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(image);
+        return nullptr;
+    }
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const uint8_t* p = picture.rgb.data();
+    for (int y = 0; y < picture.height; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+        for (int x = 0; x < picture.width; ++x, p += 3) row[x] = 0xff000000u | uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
+    }
+    cairo_surface_mark_dirty(image);
+    return image;
+}
+
 bool canDraw(void* handle, CDrawContext* context, const CRect& rect) {
     return handle && context && context->getSystemContext() && rect.getWidth() > 0 && rect.getHeight() > 0;
 }
@@ -46,6 +68,11 @@ CBitmap::CBitmap(int32_t resourceID)
     : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
     loadFromResource(resourceID);
     setTransparentColor(kColorTransparent);
+}
+
+CBitmap::CBitmap(int32_t resourceID, int scalePercent)
+    : resourceID(resourceID), width(0), height(0), transparentColor(kColorTransparent), handle(nullptr) {
+    loadFromResource(resourceID, scalePercent);
 }
 
 CBitmap::~CBitmap() { dispose(); }
@@ -66,6 +93,21 @@ bool CBitmap::loadFromResource(int32_t id) {
     resourceID = id;
     const EmbeddedBitmap file = embeddedBitmap(id);
     cairo_surface_t* image = decodeBmp(file.bytes, file.size);
+    if (!image) return false;
+    Pictures* pictures = new Pictures;
+    pictures->opaque = image;
+    handle = pictures;
+    width = cairo_image_surface_get_width(image);
+    height = cairo_image_surface_get_height(image);
+    return true;
+}
+
+bool CBitmap::loadFromResource(int32_t id, int scalePercent) {
+    if (scalePercent == 100) return loadFromResource(id);
+    dispose();
+    resourceID = id;
+    if (scalePercent != 150 && scalePercent != 200) return false;
+    cairo_surface_t* image = unpackedImage(embeddedBitmap(scaledResourceId(id, scalePercent)));
     if (!image) return false;
     Pictures* pictures = new Pictures;
     pictures->opaque = image;

@@ -89,6 +89,8 @@ TEST(BitmapGenerator, FailsLoudlyInsteadOfWritingWrongPictures) {
     EXPECT_NE(runGenerator(""), 0) << "no output folder";
     EXPECT_NE(runGenerator("--out"), 0) << "option without its value";
     EXPECT_NE(runGenerator("--out " + dir + " --colour red"), 0) << "unknown option";
+    for (const char* scale : {"3", "1.25", "0", "1.5x", ""})
+        EXPECT_NE(runGenerator("--out " + dir + " --scale '" + scale + "'"), 0) << "a scale not drawn for: " << scale;
     // Without its fonts it must not fall back to some other face.
     EXPECT_NE(runGenerator("--out " + dir + " --fonts " + dir + "/none"), 0);
     struct stat st;

@@ -138,19 +138,25 @@ TEST_F(Pictures, WhiteKeyPictureContinuesTheKeyAboveIt) {
 }
 
 TEST_F(Pictures, EachKnobFramePointsWhereTheMouseGeometryPutsItsValue) {
-    for (int i : {1, 2}) {
-        const BmpFile& strip = bitmap(i);
-        const int frames = strip.height / strip.width;
-        ASSERT_EQ(frames, 64);
-        double worst = 0;
-        for (int k = 0; k < frames; ++k) {
-            double expected = 225.0 - 270.0 * k / 63;  // frame k is shown from value k/63 on
-            double error = angleBetween(pointerAngle(strip, k), expected);
-            worst = std::max(worst, std::fabs(error));
-            EXPECT_LT(std::fabs(error), 1.5) << kBitmaps[i].file << " frame " << k;
+    // At every scale the generator draws.
+    const char* const scales[3][2] = {{"/", "100"}, {"/150/", "150"}, {"/200/", "200"}};
+    for (const auto& scale : scales)
+        for (int i : {1, 2}) {
+            SCOPED_TRACE(scale[0]);
+            const BmpFile strip = readBmp(std::string(QELT_BITMAP_DIR) + scale[0] + kBitmaps[i].file);
+            ASSERT_GT(strip.width, 0);
+            const int frames = strip.height / strip.width;
+            ASSERT_EQ(frames, 64);
+            double worst = 0;
+            for (int k = 0; k < frames; ++k) {
+                double expected = 225.0 - 270.0 * k / 63;  // frame k is shown from value k/63 on
+                double error = angleBetween(pointerAngle(strip, k), expected);
+                worst = std::max(worst, std::fabs(error));
+                EXPECT_LT(std::fabs(error), 1.5) << kBitmaps[i].file << " frame " << k;
+            }
+            RecordProperty(std::string("worst_angle_error_") + (i == 1 ? "small_" : "large_") + scale[1],
+                           std::to_string(worst));
         }
-        RecordProperty(std::string("worst_angle_error_") + (i == 1 ? "small" : "large"), std::to_string(worst));
-    }
 }
 
 TEST_F(Pictures, KnobFramesMeetThePanelWithoutSeams) {

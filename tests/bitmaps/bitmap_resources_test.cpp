@@ -1,5 +1,6 @@
 // The five bitmaps as the editor finds them: resources of the real DLL,
-// loaded through Win32 as the toolkit loads them.
+// loaded through Win32 as the toolkit loads them; at 150 % and 200 % packed
+// pictures kept as data.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "resources/bitmaps/packed_picture.h"
 #include "tests/bitmaps/bmp_reader.h"
 
 namespace {
@@ -76,6 +78,37 @@ TEST(BitmapResources, LoadThroughUser32WithTheirSizesAndDepth) {
         EXPECT_EQ(section.dsBmih.biCompression, DWORD(BI_RGB));
         DeleteObject(image);
     }
+}
+
+TEST(BitmapResources, EachScaleIsPackedDataThatUnpacksToTheGeneratedPicture) {
+    ASSERT_NE(library(), nullptr);
+    for (int percent : {150, 200})
+        for (const BitmapEntry& e : kBitmaps) {
+            const int id = scaledResourceId(e.resourceId, percent);
+            SCOPED_TRACE(id);
+            HRSRC found = FindResourceA(library(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+            ASSERT_NE(found, nullptr);
+            const void* data = LockResource(LoadResource(library(), found));
+            ASSERT_NE(data, nullptr);
+            UnpackedPicture picture;
+            ASSERT_TRUE(unpackPicture(static_cast<const uint8_t*>(data), SizeofResource(library(), found), &picture));
+            BitmapEntry scaled = e;
+            std::string file = std::string(percent == 150 ? "150/" : "200/") + e.file;
+            scaled.file = file.c_str();
+            BmpFile drawn = generatedFile(scaled);
+            ASSERT_EQ(picture.width, drawn.width);
+            ASSERT_EQ(picture.height, drawn.height);
+            int mismatches = 0;
+            for (int y = 0; y < drawn.height; ++y)
+                for (int x = 0; x < drawn.width; ++x) {
+                    const uint8_t* p = &picture.rgb[(size_t(y) * drawn.width + x) * 3];
+                    mismatches += !(Pixel{p[0], p[1], p[2]} == drawn.at(x, y));
+                }
+            EXPECT_EQ(mismatches, 0);
+        }
+    // White keys of the other width exist only at 150 %.
+    EXPECT_NE(FindResourceA(library(), MAKEINTRESOURCEA(1136), MAKEINTRESOURCEA(10)), nullptr);
+    EXPECT_EQ(FindResourceA(library(), MAKEINTRESOURCEA(2136), MAKEINTRESOURCEA(10)), nullptr);
 }
 
 TEST(BitmapResources, NoOtherBitmapIdsAreTakenByThem) {

@@ -1,5 +1,6 @@
 // The bitmaps embedded in the Linux plug-in are the generator's files, byte
-// for byte, under the numbers the editor asks for.
+// for byte, under the numbers the editor asks for: BMP files at 100 %, the
+// packed pictures at 150 % and 200 %.
 #include "resources/bitmaps/embedded_bitmaps.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,25 @@ TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
     const struct {
         int32_t id;
         const char* file;
-    } bitmaps[] = {
-        {128, "background"}, {130, "knob-small"}, {132, "knob-large"}, {134, "keys-white"}, {135, "keys-black"}};
+    } bitmaps[] = {{128, "background.bmp"},
+                   {130, "knob-small.bmp"},
+                   {132, "knob-large.bmp"},
+                   {134, "keys-white.bmp"},
+                   {135, "keys-black.bmp"},
+                   {1128, "150/background.qpp"},
+                   {1130, "150/knob-small.qpp"},
+                   {1132, "150/knob-large.qpp"},
+                   {1134, "150/keys-white.qpp"},
+                   {1135, "150/keys-black.qpp"},
+                   {1136, "150/keys-white-other.qpp"},
+                   {2128, "200/background.qpp"},
+                   {2130, "200/knob-small.qpp"},
+                   {2132, "200/knob-large.qpp"},
+                   {2134, "200/keys-white.qpp"},
+                   {2135, "200/keys-black.qpp"}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE(b.file);
-        std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file + ".bmp");
+        std::vector<unsigned char> expected = fileBytes(std::string(QELT_BITMAP_DIR) + "/" + b.file);
         ASSERT_GT(expected.size(), 54u);
         EmbeddedBitmap found = embeddedBitmap(b.id);
         ASSERT_NE(found.bytes, nullptr);
@@ -35,7 +50,7 @@ TEST(EmbeddedBitmaps, EachNumberHoldsItsFile) {
 }
 
 TEST(EmbeddedBitmaps, OtherNumbersHaveNone) {
-    for (int32_t id : {0, -1, 127, 129, 131, 133, 136, 1 << 30}) {
+    for (int32_t id : {0, -1, 127, 129, 131, 133, 136, 1127, 1137, 2136, 3128, 1 << 30}) {
         EXPECT_EQ(embeddedBitmap(id).bytes, nullptr) << id;
         EXPECT_EQ(embeddedBitmap(id).size, 0u) << id;
     }

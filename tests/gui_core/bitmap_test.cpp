@@ -77,6 +77,29 @@ TEST_F(Bitmaps, LoadFromTheToolkitsModuleAndAMissingOneIsEmpty) {
     FreeLibrary(probe);
 }
 
+TEST_F(Bitmaps, AScaleLoadsItsPackedPictureAndNoOther) {
+    // The program holds the swatches packed for 150 % (1101), none for 200 %.
+    CBitmap* scaled = new CBitmap(kSwatches, 150);
+    ASSERT_EQ(scaled->getWidth(), 3);
+    ASSERT_EQ(scaled->getHeight(), 2);
+    scaled->draw(target, CRect(0, 0, 3, 2));
+    Pixels p(target);
+    EXPECT_EQ(p.at(0, 0), (Rgb{200, 10, 10}));
+    EXPECT_EQ(p.at(2, 0), (Rgb{10, 10, 200}));
+    EXPECT_EQ(p.at(0, 1), (Rgb{250, 250, 0}));
+    EXPECT_EQ(p.at(2, 1), (Rgb{90, 80, 70}));
+    EXPECT_EQ(p.count(background), 72 - 6);
+    EXPECT_TRUE(scaled->loadFromResource(kSwatches, 100));
+    EXPECT_EQ(scaled->getWidth(), 5) << "100 % is the bitmap itself";
+    scaled->release();
+    for (int percent : {200, 125}) {
+        CBitmap* missing = new CBitmap(kSwatches, percent);
+        EXPECT_EQ(missing->getWidth(), 0) << percent;
+        EXPECT_FALSE(missing->getHandle()) << percent;
+        missing->release();
+    }
+}
+
 TEST_F(Bitmaps, DrawCopiesTheSourceBlockToTheDestinationOffset) {
     target->offset = CPoint(1, 1);
     bitmap->draw(target, CRect(2, 1, 5, 3), CPoint(2, 0));  // columns 2..4 of the bitmap

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the small 24-bit bitmaps that the toolkit tests embed as resources."""
+"""Writes the small 24-bit bitmaps that the toolkit tests embed as resources,
+and a packed picture standing for the swatches at 150 %."""
 import struct
 import sys
 
@@ -29,10 +30,22 @@ SWATCHES = [
 ]
 
 
+# 3 x 2, all given pixels (resources/bitmaps/packed_picture.h).
+SWATCHES_150 = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (250, 250, 0), (0, 250, 250), (90, 80, 70)]
+
+
+def write_packed(path, width, height, pixels):
+    data = b"QPP1" + struct.pack("<III", width, height, 0) + bytes((127 + len(pixels),))
+    data += bytes(c for p in pixels for c in p)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def main(out_dir):
     write_bmp(f"{out_dir}/swatches.bmp", 5, 2, lambda x, y: SWATCHES[y][x])
     write_bmp(f"{out_dir}/gradient.bmp", 40, 30, lambda x, y: (x * 6, y * 8, 77))
     write_bmp(f"{out_dir}/probe.bmp", 3, 7, lambda x, y: (200, 100, 50))
+    write_packed(f"{out_dir}/swatches-150.qpp", 3, 2, SWATCHES_150)
 
 
 if __name__ == "__main__":

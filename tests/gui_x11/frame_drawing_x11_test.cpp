@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "gui/vstgui.h"
+#include "tests/bitmaps/bmp_reader.h"
 #include "tests/editor/editor_pictures.h"
 
 namespace {
@@ -161,6 +162,40 @@ TEST_F(X11Frame, BlitsOpaqueColourKeyedAndWithConstantAlpha) {
             ASSERT_EQ(shown.at(150 + x, y), rgb(kGrey)) << "an invisible blend draws nothing";
         }
     EXPECT_GT(keyed, 0) << "the key colour occurs in the picture";
+}
+
+TEST_F(X11Frame, BlitsThePicturesDrawnForEachScale) {
+    // The small knob's second frame at 150 % and 200 %, side by side.
+    const struct {
+        int percent, size, left;
+        const char* file;
+    } scales[] = {{150, 60, 0, "/150/knob-small.bmp"}, {200, 80, 70, "/200/knob-small.bmp"}};
+    Picture shown = show([&](CDrawContext* context) {
+        context->setFillColor(kGrey);
+        context->drawRect(CRect(0, 0, kWidth, kHeight), kFilled);
+        for (const auto& s : scales) {
+            CBitmap* bitmap = new CBitmap(kSmallKnobBitmap, s.percent);
+            EXPECT_EQ(bitmap->getWidth(), s.size);
+            EXPECT_EQ(bitmap->getHeight(), 64 * s.size);
+            bitmap->draw(context, CRect(s.left, 0, s.left + s.size, s.size), CPoint(0, s.size));
+            bitmap->release();
+        }
+        CBitmap* between = new CBitmap(kSmallKnobBitmap, 125);
+        EXPECT_EQ(between->getWidth(), 0) << "only the scales drawn for";
+        between->release();
+    });
+    ASSERT_FALSE(shown.empty());
+    for (const auto& s : scales) {
+        BmpFile drawn = readBmp(std::string(QELT_BITMAP_DIR) + s.file);
+        ASSERT_EQ(drawn.width, s.size) << s.file;
+        int mismatches = 0;
+        for (int y = 0; y < s.size; ++y)
+            for (int x = 0; x < s.size; ++x) {
+                const Pixel p = drawn.at(x, s.size + y);
+                mismatches += shown.at(s.left + x, y) != (uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | uint32_t(p.b));
+            }
+        EXPECT_EQ(mismatches, 0) << s.percent << " %";
+    }
 }
 
 TEST_F(X11Frame, FillsLinesAndClipsLandOnWholePixels) {

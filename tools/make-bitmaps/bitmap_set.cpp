@@ -11,10 +11,10 @@ namespace {
 // knobs where a fresh instance has them.
 const double kDefaultValues[5] = {0.5, 0.5, 0.5, 0.65, 1.0};
 
-Raster filmstrip(const Raster& base) {
+Raster filmstrip(const Raster& base, double scale) {
     Raster strip(base.width, base.height * layout::kKnobFrames);
     for (int k = 0; k < layout::kKnobFrames; ++k) {
-        Raster frame = drawKnob(base, double(k) / (layout::kKnobFrames - 1));
+        Raster frame = drawKnob(base, double(k) / (layout::kKnobFrames - 1), scale);
         clampHighlights(frame);
         paste(strip, frame, 0, k * base.height);
     }
@@ -28,9 +28,15 @@ Raster stack(const Raster& top, const Raster& bottom) {
     return r;
 }
 
-bool sameUnderEvery(const Raster& window, const Box& first, const Box& other) {
-    return crop(window, first.left, first.top, first.width(), first.height()) ==
-           crop(window, other.left, other.top, other.width(), other.height());
+Raster under(const Raster& window, const Box& b) { return crop(window, b.left, b.top, b.width(), b.height()); }
+
+Raster clamped(Raster r) {
+    clampHighlights(r);
+    return r;
+}
+
+Raster keyPictures(int note, double scale) {
+    return stack(clamped(keyPicture(note, false, scale)), clamped(keyPicture(note, true, scale)));
 }
 
 }  // namespace
@@ -41,37 +47,48 @@ int knobFrameForValue(double value) {
     return k < layout::kKnobFrames ? k : layout::kKnobFrames - 1;
 }
 
-bool makeBitmapSet(const Fonts& fonts, BitmapSet* set, std::string* error) {
-    Raster window = drawPanel(fonts);
-    drawKeyboard(window);
+bool makeBitmapSet(const Fonts& fonts, double scale, BitmapSet* set, std::string* error) {
+    Raster window = drawPanel(fonts, scale);
+    drawKeyboard(window, scale);
     clampHighlights(window);
 
     const auto& knobs = layout::knobs();
+    const Box b0 = layout::toDevice(knobs[0].box, scale), b4 = layout::toDevice(knobs[4].box, scale);
     for (int i = 1; i < 4; ++i)
-        if (!sameUnderEvery(window, knobs[0].box, knobs[i].box)) {
+        if (!(under(window, b0) == under(window, layout::toDevice(knobs[i].box, scale)))) {
             *error = std::string("the panel under knob \"") + knobs[i].name + "\" differs from the one under \"" +
                      knobs[0].name + "\"";
             return false;
         }
+
+    // One picture for the keys of a colour and device width: at 1.5x white
+    // keys come in two widths, the lowest key's and another.
+    auto deviceKey = [scale](int note) { return layout::toDevice(layout::keyBox(note), scale); };
+    const int lowestWhite = layout::kFirstNote, lowestBlack = layout::kFirstNote + 1;
+    int otherWhite = 0;
+    for (int n = layout::kFirstNote; n <= layout::kLastNote && !otherWhite; ++n)
+        if (!layout::isBlackKey(n) && deviceKey(n).width() != deviceKey(lowestWhite).width()) otherWhite = n;
+
+    set->scale = scale;
+    set->smallKnob = filmstrip(under(window, b0), scale);
+    set->largeKnob = filmstrip(under(window, b4), scale);
+    set->whiteKeys = keyPictures(lowestWhite, scale);
+    set->blackKeys = keyPictures(lowestBlack, scale);
+    set->otherWhiteKeys = otherWhite ? keyPictures(otherWhite, scale) : Raster();
+
     for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
-        Box first = layout::keyBox(layout::isBlackKey(n) ? 22 : 21);
-        if (!sameUnderEvery(window, first, layout::keyBox(n))) {
+        const Box b = deviceKey(n);
+        const Raster* keys = layout::isBlackKey(n) ? &set->blackKeys : &set->whiteKeys;
+        if (keys->width != b.width()) keys = &set->otherWhiteKeys;
+        if (keys->width != b.width()) {
+            *error = "key " + std::to_string(n) + " has a device width no key picture has";
+            return false;
+        }
+        if (!(under(window, b) == crop(*keys, 0, 0, b.width(), b.height()))) {
             *error = "the keyboard under key " + std::to_string(n) + " differs from its key picture";
             return false;
         }
     }
-
-    const Box& b0 = knobs[0].box;
-    const Box& b4 = knobs[4].box;
-    set->smallKnob = filmstrip(crop(window, b0.left, b0.top, b0.width(), b0.height()));
-    set->largeKnob = filmstrip(crop(window, b4.left, b4.top, b4.width(), b4.height()));
-
-    Box w = layout::keyBox(21), k = layout::keyBox(22);
-    Raster whitePressed = whiteKeyPicture(true), blackPressed = blackKeyPicture(true);
-    clampHighlights(whitePressed);
-    clampHighlights(blackPressed);
-    set->whiteKeys = stack(crop(window, w.left, w.top, w.width(), w.height()), whitePressed);
-    set->blackKeys = stack(crop(window, k.left, k.top, k.width(), k.height()), blackPressed);
 
     set->background = window;
     set->background = composeWindow(*set, kDefaultValues, nullptr, 0);
@@ -83,15 +100,16 @@ Raster composeWindow(const BitmapSet& set, const double knobValues[5], const int
     const auto& knobs = layout::knobs();
     for (int i = 0; i < 5; ++i) {
         const Raster& strip = i < 4 ? set.smallKnob : set.largeKnob;
-        const Box& b = knobs[i].box;
+        const Box b = layout::toDevice(knobs[i].box, set.scale);
         paste(r, crop(strip, 0, knobFrameForValue(knobValues[i]) * b.height(), b.width(), b.height()), b.left, b.top);
     }
     for (int i = 0; i < heldCount; ++i) {
         int n = heldNotes[i];
         if (n < layout::kFirstNote || n > layout::kLastNote) continue;
-        const Raster& keys = layout::isBlackKey(n) ? set.blackKeys : set.whiteKeys;
-        Box b = layout::keyBox(n);
-        paste(r, crop(keys, 0, b.height(), b.width(), b.height()), b.left, b.top);
+        const Box b = layout::toDevice(layout::keyBox(n), set.scale);
+        const Raster* keys = layout::isBlackKey(n) ? &set.blackKeys : &set.whiteKeys;
+        if (keys->width != b.width()) keys = &set.otherWhiteKeys;
+        paste(r, crop(*keys, 0, b.height(), b.width(), b.height()), b.left, b.top);
     }
     return r;
 }

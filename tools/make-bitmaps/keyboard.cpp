@@ -72,99 +72,126 @@ Rgb blackKeyPixel(int i, int j, bool pressed) {
     return p;
 }
 
-// Walnut, grain running front to back, shaded as a rounded block.
-Rgb wood(int x, int y, int left, int right) {
+// Walnut, grain running front to back, shaded as a rounded block. (x, y) is
+// the 1x position of device pixel (dx, dy); the fine grain follows the device.
+Rgb wood(double x, double y, int dx, int dy, int row, int left, int right) {
     double wobble = 2.5 * std::sin(y * 0.037 + x * 0.5) + 1.2 * std::sin(y * 0.11 + 1.3);
-    double grain = std::sin((x + wobble) * 1.9 + 0.9 * noise(x, y / 9, 9));
-    double fine = noise(x, y, 10) - 0.5;
+    double grain = std::sin((x + wobble) * 1.9 + 0.9 * noise(dx, row / 9, 9));
+    double fine = noise(dx, dy, 10) - 0.5;
     double across = (x - left + 0.5) / (right - left);  // 0 at the lit side
     double f = 0.95 + 0.16 * grain + 0.10 * fine + 0.22 * (0.5 - across);
     return scaled(Rgb{108, 62, 34}, f);
 }
 
-void cheek(Raster& w, int left, int right) {
+// Paints 1x pixels as the device pixels each covers at a scale.
+struct Canvas {
+    Raster& window;
+    double scale;
+
+    template <class DevicePixel>
+    void shade(int x, int y, DevicePixel pixel) {
+        for (int dy = layout::toDevice(y, scale); dy < layout::toDevice(y + 1, scale); ++dy)
+            for (int dx = layout::toDevice(x, scale); dx < layout::toDevice(x + 1, scale); ++dx)
+                window.at(dx, dy) = pixel(dx, dy);
+    }
+    void fill(int x, int y, Rgb c) {
+        shade(x, y, [c](int, int) { return c; });
+    }
+    void darken(int x, int y, double f) {
+        shade(x, y, [&](int dx, int dy) { return scaled(window.at(dx, dy), f); });
+    }
+    double at1x(int d) const { return (d + 0.5) / scale - 0.5; }
+};
+
+void cheek(Canvas& c, int left, int right) {
     for (int y = kPanelBottom + 1; y < kWellBottom; ++y)
-        for (int x = left; x < right; ++x) {
-            Rgb p = wood(x, y, left, right);
-            if (y < kPanelBottom + 3) p = scaled(p, 1.4);  // rounded top edge catches the light
-            else if (x == left) p = scaled(p, 1.25);
-            else if (x == right - 1) p = scaled(p, 0.55);
-            if (y == kWellBottom - 1) p = scaled(p, 0.5);
-            w.at(x, y) = p;
-        }
+        for (int x = left; x < right; ++x)
+            c.shade(x, y, [&](int dx, int dy) {
+                Rgb p = wood(c.at1x(dx), c.at1x(dy), dx, dy, y, left, right);
+                if (y < kPanelBottom + 3) p = scaled(p, 1.4);  // rounded top edge catches the light
+                else if (x == left) p = scaled(p, 1.25);
+                else if (x == right - 1) p = scaled(p, 0.55);
+                if (y == kWellBottom - 1) p = scaled(p, 0.5);
+                return p;
+            });
 }
 
-void darken(Raster& w, int x, int y, double f) { w.at(x, y) = scaled(w.at(x, y), f); }
+// The device pixels of a key over 1x rows [top, bottom): rows on the window's
+// grid, columns on the key's own, so that every key of one device width is the
+// same picture wherever it sits. pixel(i, j) takes the 1x column in the key
+// and the 1x row in the window.
+template <class KeyPixel>
+Raster keyRaster(const Box& key, int top, int bottom, double scale, KeyPixel pixel) {
+    const int left = layout::toDevice(key.left, scale), deviceTop = layout::toDevice(top, scale);
+    Raster r(layout::toDevice(key.right, scale) - left, layout::toDevice(bottom, scale) - deviceTop);
+    for (int v = 0; v < r.height; ++v) {
+        int j = layout::fromDevice(deviceTop + v, scale);
+        for (int u = 0; u < r.width; ++u) r.at(u, v) = pixel(layout::columnInBox(u, key.width(), r.width), j);
+    }
+    return r;
+}
 
 }  // namespace
 
-Raster whiteKeyPicture(bool pressed) {
-    Raster r(layout::kWhiteKeyWidth, layout::kWhiteKeyHeight);
-    for (int j = 0; j < r.height; ++j)
-        for (int i = 0; i < r.width; ++i) r.at(i, j) = whiteKeyPixel(i, j + kWhiteControlTop - kKeysTop, pressed);
-    return r;
+Raster keyPicture(int note, bool pressed, double scale) {
+    Box b = layout::keyBox(note);
+    if (layout::isBlackKey(note))
+        return keyRaster(b, b.top, b.bottom, scale, [&](int i, int j) { return blackKeyPixel(i, j - b.top, pressed); });
+    return keyRaster(b, b.top, b.bottom, scale, [&](int i, int j) { return whiteKeyPixel(i, j - kKeysTop, pressed); });
 }
 
-Raster blackKeyPicture(bool pressed) {
-    Raster r(layout::kBlackKeyWidth, layout::kBlackKeyHeight);
-    for (int j = 0; j < r.height; ++j)
-        for (int i = 0; i < r.width; ++i) r.at(i, j) = blackKeyPixel(i, j, pressed);
-    return r;
-}
-
-void drawKeyboard(Raster& w) {
+void drawKeyboard(Raster& w, double scale) {
+    Canvas c{w, scale};
     for (int y = kWellTop; y < kWellBottom; ++y)
-        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(9);
+        for (int x = kWellLeft; x < kWellRight; ++x) c.fill(x, y, grey(9));
 
     // Back rail, black lacquer with a lit edge.
     const int railBottom = kKeysTop - 6;
     for (int y = kWellTop; y < railBottom; ++y) {
         int v = y == kWellTop ? 74 : y == kWellTop + 1 ? 44 : y >= railBottom - 2 ? 8 : 26 - (y - kWellTop);
-        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(std::max(v, 8));
+        for (int x = kWellLeft; x < kWellRight; ++x) c.fill(x, y, grey(std::max(v, 8)));
     }
     // Red felt strip the keys come out from under.
     for (int y = railBottom; y < kKeysTop; ++y)
-        for (int x = kWellLeft; x < kWellRight; ++x) {
-            double f = 0.82 + 0.3 * noise(x, y, 5) + (y == kKeysTop - 1 ? -0.25 : 0);
-            w.at(x, y) = scaled(Rgb{150, 30, 34}, f);
-        }
+        for (int x = kWellLeft; x < kWellRight; ++x)
+            c.shade(x, y, [&](int dx, int dy) {
+                double f = 0.82 + 0.3 * noise(dx, dy, 5) + (y == kKeysTop - 1 ? -0.25 : 0);
+                return scaled(Rgb{150, 30, 34}, f);
+            });
     // Key slip in front of the keys.
     for (int y = kKeysBottom; y < kWellBottom; ++y) {
         int v = y == kKeysBottom ? 6 : y == kKeysBottom + 1 ? 86 : y == kKeysBottom + 2 ? 52 : 34 - 2 * (y - kKeysBottom);
-        for (int x = kWellLeft; x < kWellRight; ++x) w.at(x, y) = grey(std::max(v, 12));
+        for (int x = kWellLeft; x < kWellRight; ++x) c.fill(x, y, grey(std::max(v, 12)));
     }
-    cheek(w, 6, kWellLeft);
-    cheek(w, kWellRight, 724);
+    cheek(c, 6, kWellLeft);
+    cheek(c, kWellRight, 724);
 
-    // White keys: the part above the control is drawn here, the rest is the
-    // released key picture itself.
-    Raster white = whiteKeyPicture(false);
+    // White keys, from under the felt to the key slip; the part the control
+    // covers is the released key picture itself.
     for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
         if (layout::isBlackKey(n)) continue;
         Box b = layout::keyBox(n);
-        for (int y = kKeysTop; y < b.top; ++y)
-            for (int i = 0; i < b.width(); ++i) w.at(b.left + i, y) = whiteKeyPixel(i, y - kKeysTop, false);
-        paste(w, white, b.left, b.top);
+        paste(w, keyRaster(b, kKeysTop, kKeysBottom, scale, [](int i, int j) { return whiteKeyPixel(i, j - kKeysTop, false); }),
+              layout::toDevice(b.left, scale), layout::toDevice(kKeysTop, scale));
     }
     // The right edge of the last white key.
     Box lastWhite = layout::keyBox(layout::kLastNote);
-    for (int y = kKeysTop; y < kKeysBottom; ++y) w.at(lastWhite.right, y) = Rgb{44, 41, 38};
+    for (int y = kKeysTop; y < kKeysBottom; ++y) c.fill(lastWhite.right, y, Rgb{44, 41, 38});
 
     // Black keys and the shadows they cast to the lower right onto the white
     // keys (outside every key control, so those stay identical).
-    Raster black = blackKeyPicture(false);
     for (int n = layout::kFirstNote; n <= layout::kLastNote; ++n) {
         if (!layout::isBlackKey(n)) continue;
         Box b = layout::keyBox(n);
-        paste(w, black, b.left, b.top);
+        paste(w, keyPicture(n, false, scale), layout::toDevice(b.left, scale), layout::toDevice(b.top, scale));
         for (int y = b.top + 2; y < b.bottom; ++y) {
-            darken(w, b.right, y, 0.80);
-            darken(w, b.right + 1, y, 0.92);
+            c.darken(b.right, y, 0.80);
+            c.darken(b.right + 1, y, 0.92);
         }
         for (int x = b.left + 1; x < b.right + 2; ++x) {
-            darken(w, x, b.bottom, 0.70);
-            darken(w, x, b.bottom + 1, 0.86);
-            darken(w, x, b.bottom + 2, 0.95);
+            c.darken(x, b.bottom, 0.70);
+            c.darken(x, b.bottom + 1, 0.86);
+            c.darken(x, b.bottom + 2, 0.95);
         }
     }
 }

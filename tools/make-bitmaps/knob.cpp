@@ -15,21 +15,22 @@ void grey(cairo_pattern_t* p, double at, int v, double alpha = 1.0) {
 
 }  // namespace
 
-Raster drawKnob(const Raster& base, double value) {
+Raster drawKnob(const Raster& base, double value, double scale) {
     cairo_surface_t* surface = surfaceFromRaster(base);
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
 
     const double size = base.width;
     const double c = size / 2;         // the centre the mouse geometry turns about
-    const double s = size / 40.0;      // 1 for the small knobs, 1.6 for the large one
+    const double s = size / 40.0;      // 1 for the small knobs, 1.6 for the large one, times the scale
+    const double px = scale;           // one 1x pixel: hairlines and margins
     const double radius = 15.5 * s;    // skirt
     const double cap = radius * 0.68;  // top
     const double a = layout::angleForValue(value);
     const double ux = std::cos(a), uy = -std::sin(a);
 
     // Keep well inside the square: its edge pixels stay those of the panel.
-    cairo_arc(cr, c, c, c - 1.5, 0, 2 * M_PI);
+    cairo_arc(cr, c, c, c - 1.5 * px, 0, 2 * M_PI);
     cairo_clip(cr);
 
     // Soft shadow, light from the upper left.
@@ -52,14 +53,14 @@ Raster drawKnob(const Raster& base, double value) {
     cairo_pattern_destroy(skirt);
 
     // Grip ridges turn with the knob.
-    const int ridges = size > 50 ? 36 : 28;
+    const int ridges = size / scale > 50 ? 36 : 28;
     cairo_set_line_width(cr, 0.9 * s);
     for (int i = 0; i < ridges; ++i) {
         double t = a + (i + 0.5) * 2 * M_PI / ridges;
         double lit = 0.5 + 0.5 * std::cos(t - 0.75 * M_PI);  // faces towards the light
         cairo_set_source_rgba(cr, 0, 0, 0, 0.55 - 0.25 * lit);
         cairo_move_to(cr, c + (radius - 2.6 * s) * std::cos(t), c - (radius - 2.6 * s) * std::sin(t));
-        cairo_line_to(cr, c + (radius - 0.3) * std::cos(t), c - (radius - 0.3) * std::sin(t));
+        cairo_line_to(cr, c + (radius - 0.3 * px) * std::cos(t), c - (radius - 0.3 * px) * std::sin(t));
         cairo_stroke(cr);
     }
 
@@ -68,8 +69,8 @@ Raster drawKnob(const Raster& base, double value) {
     grey(rim, 0, 150, 0.9);
     grey(rim, 0.6, 60, 0.3);
     grey(rim, 1, 0, 0.6);
-    cairo_set_line_width(cr, 1.0);
-    cairo_arc(cr, c, c, radius - 0.5, 0, 2 * M_PI);
+    cairo_set_line_width(cr, 1.0 * px);
+    cairo_arc(cr, c, c, radius - 0.5 * px, 0, 2 * M_PI);
     cairo_set_source(cr, rim);
     cairo_stroke(cr);
     cairo_pattern_destroy(rim);
@@ -90,7 +91,7 @@ Raster drawKnob(const Raster& base, double value) {
     cairo_arc(cr, c + 0.3 * s, c + 0.5 * s, cap + 0.3 * s, 0, 2 * M_PI);
     cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
     cairo_fill(cr);
-    cairo_pattern_t* dome = cairo_pattern_create_radial(c - cap * 0.35, c - cap * 0.4, 0.5, c, c, cap * 1.15);
+    cairo_pattern_t* dome = cairo_pattern_create_radial(c - cap * 0.35, c - cap * 0.4, 0.5 * px, c, c, cap * 1.15);
     grey(dome, 0, 92);
     grey(dome, 0.55, 46);
     grey(dome, 1, 22);

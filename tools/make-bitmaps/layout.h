@@ -2,6 +2,7 @@
 // The pictures are drawn to fit these places exactly.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 struct Box {
@@ -41,6 +42,31 @@ struct Knob {
 const std::vector<Knob>& knobs();
 
 bool isBlackKey(int note);
+
+// The editor is drawn at these scales. Every edge of the 1x layout lands on
+// device pixel round(edge x scale), halves rounded up, each edge on its own:
+// neighbouring boxes still meet and nothing is cut off, but a box's device
+// size can depend on where it sits (at 1.5x white keys are 19 or 20 pixels
+// wide, small knobs all 60). The editor and the generator both take device
+// places from here; the rule is inline so that the editor needs only this
+// header.
+constexpr double kScales[3] = {1.0, 1.5, 2.0};
+
+inline int toDevice(int edge, double scale) { return int(std::floor(edge * scale + 0.5)); }
+
+inline Box toDevice(const Box& b, double scale) {
+    return {toDevice(b.left, scale), toDevice(b.top, scale), toDevice(b.right, scale), toDevice(b.bottom, scale)};
+}
+
+// The 1x pixel a device pixel belongs to: the last edge at or before it.
+inline int fromDevice(int devicePixel, double scale) { return int(std::ceil((devicePixel + 0.5) / scale)) - 1; }
+
+// Within a box whose own pictures must not depend on where it sits (the
+// keys), device column u of `deviceWidth` shows 1x column i of `width`.
+inline int columnInBox(int u, int width, int deviceWidth) {
+    int i = int(std::floor((u + 0.5) * width / deviceWidth));
+    return i < width ? i : width - 1;
+}
 
 // The click rectangle of each key, notes 21 to 108.
 Box keyBox(int note);

@@ -26,46 +26,64 @@ void roundedRect(cairo_t* cr, double l, double t, double r, double b, double rad
     cairo_close_path(cr);
 }
 
-// Black vinyl covering of the case: a fine grain.
-Raster tolex() {
-    Raster r(layout::kWidth, layout::kHeight);
+// A 1 pixel wide line across 1x pixel row or column `at`: centre and width
+// in 1x units such that it covers whole device pixels at every scale.
+struct PixelLine {
+    double centre, width;
+};
+
+PixelLine pixelLine(int at, double scale) {
+    int a = layout::toDevice(at, scale), b = layout::toDevice(at + 1, scale);
+    return {(a + b) / 2.0 / scale, (b - a) / scale};
+}
+
+// Black vinyl covering of the case: a fine grain of device pixels over a
+// coarser one of the 1x grid, so more pixels show more grain.
+Raster tolex(double scale) {
+    Raster r(layout::toDevice(layout::kWidth, scale), layout::toDevice(layout::kHeight, scale));
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) {
-            int v = 20 + int(noise(x, y, 1) * 7) + int(noise(x / 2, y / 2, 2) * 4);
+            int cx = layout::fromDevice(x, scale), cy = layout::fromDevice(y, scale);
+            int v = 20 + int(noise(x, y, 1) * 7) + int(noise(cx / 2, cy / 2, 2) * 4);
             r.at(x, y) = Rgb{uint8_t(v), uint8_t(v), uint8_t(v + 1)};
         }
     return r;
 }
 
 // Dark brushed metal. The grain runs along whole rows, so every knob position
-// of a row sees the same pixels and the knob pictures fit everywhere.
-void plate(cairo_t* cr) {
-    roundedRect(cr, kPlateLeft, kPlateTop, kPlateRight, kPlateBottom, 5);
+// of a row sees the same pixels and the knob pictures fit everywhere. Drawn
+// in device pixels: rows of grain and the 1-pixel bevel stay whole pixels.
+void plate(cairo_t* cr, double scale) {
+    const double left = layout::toDevice(int(kPlateLeft), scale), top = layout::toDevice(int(kPlateTop), scale);
+    const double right = layout::toDevice(int(kPlateRight), scale);
+    const double bottom = layout::toDevice(int(kPlateBottom), scale);
+    roundedRect(cr, left, top, right, bottom, 5 * scale);
     cairo_save(cr);
     cairo_clip_preserve(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, kPlateTop, 0, kPlateBottom);
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, top, 0, bottom);
     cairo_pattern_add_color_stop_rgb(g, 0, 66 / 255.0, 66 / 255.0, 70 / 255.0);
     cairo_pattern_add_color_stop_rgb(g, 1, 42 / 255.0, 42 / 255.0, 45 / 255.0);
     cairo_set_source(cr, g);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
-    for (int y = int(kPlateTop); y < int(kPlateBottom); ++y) {
-        double n = noise(7, y, 3) - 0.5 + 0.6 * (noise(y / 3, 11, 4) - 0.5);
+    for (int y = int(top); y < int(bottom); ++y) {
+        double n = noise(7, y, 3) - 0.5 + 0.6 * (noise(layout::fromDevice(y, scale) / 3, 11, 4) - 0.5);
         if (n > 0) rgb(cr, 255, 255, 255, n * 0.05);
         else rgb(cr, 0, 0, 0, -n * 0.12);
-        cairo_rectangle(cr, kPlateLeft, y, kPlateRight - kPlateLeft, 1);
+        cairo_rectangle(cr, left, y, right - left, 1);
         cairo_fill(cr);
     }
     cairo_restore(cr);
 
-    // Bevel: lit from above.
-    roundedRect(cr, kPlateLeft + 0.5, kPlateTop + 0.5, kPlateRight - 0.5, kPlateBottom - 0.5, 4.5);
-    cairo_pattern_t* bevel = cairo_pattern_create_linear(0, kPlateTop, 0, kPlateBottom);
+    // Bevel: lit from above, one 1x pixel wide.
+    const double line = std::floor(scale + 0.5), half = line / 2;
+    roundedRect(cr, left + half, top + half, right - half, bottom - half, 5 * scale - half);
+    cairo_pattern_t* bevel = cairo_pattern_create_linear(0, top, 0, bottom);
     cairo_pattern_add_color_stop_rgba(bevel, 0, 1, 1, 1, 0.30);
     cairo_pattern_add_color_stop_rgba(bevel, 0.5, 1, 1, 1, 0.08);
     cairo_pattern_add_color_stop_rgba(bevel, 1, 0, 0, 0, 0.6);
     cairo_set_source(cr, bevel);
-    cairo_set_line_width(cr, 1);
+    cairo_set_line_width(cr, line);
     cairo_stroke(cr);
     cairo_pattern_destroy(bevel);
 }
@@ -90,17 +108,26 @@ void screw(cairo_t* cr, double x, double y, double slot) {
     cairo_stroke(cr);
 }
 
-// An engraved line: a dark groove with a lit lower edge.
-void groove(cairo_t* cr, double x0, double y0, double x1, double y1) {
-    cairo_set_line_width(cr, 1);
+// An engraved line along a 1x pixel row or column: a dark groove with a lit
+// lower edge, each covering whole device pixels across.
+void groove(cairo_t* cr, double scale, double x0, double y0, double x1, double y1) {
+    const bool vertical = x0 == x1;
+    auto line = [&](int offset) {
+        PixelLine across = pixelLine(int(vertical ? x0 : y0) + offset, scale);
+        cairo_set_line_width(cr, across.width);
+        if (vertical) {
+            cairo_move_to(cr, across.centre, y0 + 0.5);
+            cairo_line_to(cr, across.centre, y1 + 0.5);
+        } else {
+            cairo_move_to(cr, x0 + 0.5, across.centre);
+            cairo_line_to(cr, x1 + 0.5, across.centre);
+        }
+        cairo_stroke(cr);
+    };
     rgb(cr, 10, 10, 12, 0.75);
-    cairo_move_to(cr, x0 + 0.5, y0 + 0.5);
-    cairo_line_to(cr, x1 + 0.5, y1 + 0.5);
-    cairo_stroke(cr);
+    line(0);
     rgb(cr, 255, 255, 255, 0.10);
-    cairo_move_to(cr, x0 + (x0 == x1 ? 1.5 : 0.5), y0 + (y0 == y1 ? 1.5 : 0.5));
-    cairo_line_to(cr, x1 + (x0 == x1 ? 1.5 : 0.5), y1 + (y0 == y1 ? 1.5 : 0.5));
-    cairo_stroke(cr);
+    line(1);
 }
 
 void nameplate(cairo_t* cr, const Fonts& fonts) {
@@ -132,10 +159,12 @@ struct Scale {
     double endSize;
 };
 
-void knobScale(cairo_t* cr, const Fonts& fonts, const layout::Knob& knob, const Scale& s, const char* low,
-               const char* high) {
-    const double cx = (knob.box.left + knob.box.right) / 2.0;
-    const double cy = (knob.box.top + knob.box.bottom) / 2.0;
+// The centre is that of the knob's device square, where its pictures turn.
+void knobScale(cairo_t* cr, double scale, const Fonts& fonts, const layout::Knob& knob, const Scale& s,
+               const char* low, const char* high) {
+    const Box device = layout::toDevice(knob.box, scale);
+    const double cx = (device.left + device.right) / 2.0 / scale;
+    const double cy = (device.top + device.bottom) / 2.0 / scale;
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     for (int i = 0; i <= 10; ++i) {
         double a = layout::angleForValue(i / 10.0);
@@ -160,44 +189,45 @@ void knobScale(cairo_t* cr, const Fonts& fonts, const layout::Knob& knob, const 
 }
 
 // A group caption between two engraved lines.
-void caption(cairo_t* cr, const Fonts& fonts, const char* text, double left, double right) {
-    const double y = 31;
+void caption(cairo_t* cr, double scale, const Fonts& fonts, const char* text, int left, int right) {
+    const int y = 31;
     fonts.use(cr, Face::SansBold, 7.5);
     cairo_text_extents_t e;
     cairo_text_extents(cr, text, &e);
     double half = (e.x_advance + 2.4 * (std::strlen(text) - 1)) / 2 + 6;
-    double mid = (left + right) / 2;
-    groove(cr, left, y - 3, mid - half, y - 3);
-    groove(cr, mid + half, y - 3, right, y - 3);
+    double mid = (left + right) / 2.0;
+    groove(cr, scale, left, y - 3, mid - half, y - 3);
+    groove(cr, scale, mid + half, y - 3, right, y - 3);
     rgb(cr, 200, 62, 58);
     drawText(cr, text, mid, y, Align::Centre, 2.4);
 }
 
 }  // namespace
 
-Raster drawPanel(const Fonts& fonts) {
-    cairo_surface_t* surface = surfaceFromRaster(tolex());
+Raster drawPanel(const Fonts& fonts, double scale) {
+    cairo_surface_t* surface = surfaceFromRaster(tolex(scale));
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
 
-    plate(cr);
+    plate(cr, scale);
+    cairo_scale(cr, scale, scale);
     screw(cr, 16, 16, 0.35);
     screw(cr, 714, 16, 1.2);
     screw(cr, 16, kPanelBottom - 10, 0.9);
     screw(cr, 714, kPanelBottom - 10, 0.1);
     nameplate(cr, fonts);
 
-    for (double x : {336.0, 470.0, 605.0}) groove(cr, x, 34, x, 146);
+    for (double x : {336.0, 470.0, 605.0}) groove(cr, scale, x, 34, x, 146);
 
-    caption(cr, fonts, "TONE", 346, 461);
-    caption(cr, fonts, "LFO", 480, 596);
-    caption(cr, fonts, "OUTPUT", 615, 714);
+    caption(cr, scale, fonts, "TONE", 346, 461);
+    caption(cr, scale, fonts, "LFO", 480, 596);
+    caption(cr, scale, fonts, "OUTPUT", 615, 714);
 
     const auto& knobs = layout::knobs();
     const Scale small{22, 25, 26.5, 14, 28, 6.8};
     const char* ends[4][2] = {{"0", "10"}, {"\xe2\x88\x92", "+"}, {"Pan", "Trem"}, {"Slow", "Fast"}};
-    for (int i = 0; i < 4; ++i) knobScale(cr, fonts, knobs[i], small, ends[i][0], ends[i][1]);
-    knobScale(cr, fonts, knobs[4], Scale{34, 37.5, 39.5, 24, 40, 7.5}, "0", "10");
+    for (int i = 0; i < 4; ++i) knobScale(cr, scale, fonts, knobs[i], small, ends[i][0], ends[i][1]);
+    knobScale(cr, scale, fonts, knobs[4], Scale{34, 37.5, 39.5, 24, 40, 7.5}, "0", "10");
 
     cairo_destroy(cr);
     Raster r = rasterFromSurface(surface);

@@ -8,4 +8,5 @@
 // The lower edge of the control panel; the keyboard well starts below it.
 constexpr int kPanelBottom = 164;
 
-Raster drawPanel(const Fonts& fonts);
+// At scale x device pixels per 1x pixel (one of layout::kScales).
+Raster drawPanel(const Fonts& fonts, double scale);
