@@ -58,6 +58,17 @@ cairo_surface_t* unpackedImage(const EmbeddedBitmap& packed) {
     return image;
 }
 
+// A decoded picture becomes a bitmap's handle and size; false for none.
+bool adoptImage(cairo_surface_t* image, void** handle, int32_t* width, int32_t* height) {
+    if (!image) return false;
+    Pictures* pictures = new Pictures;
+    pictures->opaque = image;
+    *handle = pictures;
+    *width = cairo_image_surface_get_width(image);
+    *height = cairo_image_surface_get_height(image);
+    return true;
+}
+
 bool canDraw(void* handle, CDrawContext* context, const CRect& rect) {
     return handle && context && context->getSystemContext() && rect.getWidth() > 0 && rect.getHeight() > 0;
 }
@@ -92,14 +103,7 @@ bool CBitmap::loadFromResource(int32_t id) {
     dispose();
     resourceID = id;
     const EmbeddedBitmap file = embeddedBitmap(id);
-    cairo_surface_t* image = decodeBmp(file.bytes, file.size);
-    if (!image) return false;
-    Pictures* pictures = new Pictures;
-    pictures->opaque = image;
-    handle = pictures;
-    width = cairo_image_surface_get_width(image);
-    height = cairo_image_surface_get_height(image);
-    return true;
+    return adoptImage(decodeBmp(file.bytes, file.size), &handle, &width, &height);
 }
 
 bool CBitmap::loadFromResource(int32_t id, int scalePercent) {
@@ -107,14 +111,7 @@ bool CBitmap::loadFromResource(int32_t id, int scalePercent) {
     dispose();
     resourceID = id;
     if (scalePercent != 150 && scalePercent != 200) return false;
-    cairo_surface_t* image = unpackedImage(embeddedBitmap(scaledResourceId(id, scalePercent)));
-    if (!image) return false;
-    Pictures* pictures = new Pictures;
-    pictures->opaque = image;
-    handle = pictures;
-    width = cairo_image_surface_get_width(image);
-    height = cairo_image_surface_get_height(image);
-    return true;
+    return adoptImage(unpackedImage(embeddedBitmap(scaledResourceId(id, scalePercent))), &handle, &width, &height);
 }
 
 bool CBitmap::loadFromPath(const void*) {

@@ -79,6 +79,21 @@ int finish(std::chrono::steady_clock::time_point started) {
     return failed ? 1 : 0;
 }
 
+#if defined(QELT_VALIDATE_LV2) || defined(QELT_VALIDATE_VST3)
+// The heading of a bundle's summary, once its description could be read;
+// false, with the reason on stderr, when it could not. A bundle's binary is
+// loaded by the host library, so no plug-in entry is watched for the guard.
+bool announceBundle(const std::string& path, const std::string& identity, const std::string& error) {
+    if (!error.empty()) {
+        std::fprintf(stderr, "qelt-validate: %s\n", error.c_str());
+        return false;
+    }
+    audioguard::watchPlugin(nullptr);
+    say("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
+    return true;
+}
+#endif
+
 #ifdef QELT_VALIDATE_LV2
 // An LV2 bundle: the parameters are control ports read at each run, so there
 // is no second thread to set them; the UI is not checked here.
@@ -87,13 +102,7 @@ int validateLv2(const std::string& path, validate::Settings settings) {
     settings.lv2Bundle = path;
     settings.makePlayer = validate::makeLv2Player;
     std::string error;
-    std::string identity = validate::describeLv2Plugin(settings, &error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "qelt-validate: %s\n", error.c_str());
-        return kUsage;
-    }
-    audioguard::watchPlugin(nullptr);
-    say("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
+    if (!announceBundle(path, validate::describeLv2Plugin(settings, &error), error)) return kUsage;
     report(validate::checkRenderMatrix(settings));
     report({"parameters", validate::Outcome::kSkipped, "LV2 control ports are read by run, on the audio thread"});
     report({"editor", validate::Outcome::kSkipped, "LV2 user interfaces are not checked here"});
@@ -112,13 +121,7 @@ int validateVst3(const std::string& path, validate::Settings settings) {
     settings.vst3Bundle = path;
     settings.makePlayer = validate::makeVst3Player;
     std::string error;
-    std::string identity = validate::describeVst3Plugin(settings, &error);
-    if (!error.empty()) {
-        std::fprintf(stderr, "qelt-validate: %s\n", error.c_str());
-        return kUsage;
-    }
-    audioguard::watchPlugin(nullptr);
-    say("qelt-validate %s\n  %s build: %s\n", path.c_str(), platformName(), identity.c_str());
+    if (!announceBundle(path, validate::describeVst3Plugin(settings, &error), error)) return kUsage;
     report(validate::checkRenderMatrix(settings));
     report(validate::checkVst3Description(settings));
     report(validate::checkVst3LifeCycle(settings));
