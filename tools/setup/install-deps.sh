@@ -12,6 +12,7 @@
 # it natively or under qemu-i386-static.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 COMMON="g++ cmake make pkg-config python3 libcairo2-dev libx11-dev libxtst-dev libsndfile1-dev fonts-dejavu-core
 lv2-dev liblilv-dev"
 # Ardour is a real VST 3 host for the Linux tree's tests (headless, ardour7-lua).
@@ -50,5 +51,24 @@ case "$need" in *:i386*)
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
 esac
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# A mirror caught mid-sync fails an index now and then: try again after a
+# pause, and at the end go on with the indexes apt already has, so that only
+# a package that really cannot be fetched stops the set-up.
+for try in 1 2 3 4; do
+    apt-get update -q && break
+    [ "$try" = 4 ] && { echo "apt-get update kept failing; installing from the indexes at hand" >&2; break; }
+    sleep $((try * 20))
+done
+apt-get install -y -q --no-install-recommends $need && exit 0
+# 32-bit Wine needs its i386 libraries at exactly the versions of the amd64
+# ones; a mirror whose i386 index lags behind cannot give them. Then the
+# 32-bit Windows suite runs in the virtual machine, as where the kernel runs
+# no 32-bit code, and the marker below tells every script so until the build
+# folder is cleaned and the next set-up tries again.
+case " $need " in *" wine32:i386 "*) ;; *) exit 1 ;; esac
+echo "32-bit Wine could not be installed: the 32-bit Windows suite will run in the virtual machine" >&2
+mkdir -p "$root/build"
+echo "its packages could not be installed from this machine's mirror" >"$root/build/wine32-unavailable"
+need=""
+for p in $(echo "$PKGS $VM" | sed 's/wine32:i386//'); do have "$p" || need="$need $p"; done
 apt-get install -y -q --no-install-recommends $need

@@ -59,7 +59,10 @@ make_image() {
     # caches that nothing of the suite reads, and the machine runs them again
     # (dpkg --configure -a) on its first boot.
     for fs in proc sys dev; do mount --bind "/$fs" "$work/$fs"; done
-    chroot "$work" sh -c 'dpkg --add-architecture i386 && apt-get update -q &&
+    # A mirror caught mid-sync fails an index now and then: the update is
+    # tried again, and the install goes on with what apt has.
+    chroot "$work" sh -c 'dpkg --add-architecture i386 &&
+        { apt-get update -q || { sleep 20; apt-get update -q; } || { sleep 60; apt-get update -q; } || true; } &&
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine32:i386' \
         >"$cache/wine32.log" 2>&1
     status=$?
