@@ -46,6 +46,10 @@ function(qelt_add_test)
     if(QELT_TESTS_RUN_32BIT_CODE)
         set_tests_properties(${T_NAME} PROPERTIES SKIP_RETURN_CODE ${QELT_SKIPPED_STATUS})
     endif()
+    # The editor's scale follows the user's settings file and the desktop's
+    # variables: tests start from none of them, whoever runs them.
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT
+        "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config;GDK_SCALE=;QT_SCALE_FACTOR=")
 endfunction()
 
 # qelt_add_gtest(NAME SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s])

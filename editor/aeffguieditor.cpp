@@ -79,6 +79,7 @@ void AEffGUIEditor::runIdle() {
         if (isBefore(now, nextIdleTime - 50)) return;
     }
 
+    insideControlLoop = true;
     idle();
 
     VSTGUI::dispatchWaitingPaint();
@@ -88,4 +89,5 @@ void AEffGUIEditor::runIdle() {
     hostIdleActive = true;
     if (host) host->hostIdle();
     hostIdleActive = false;
+    insideControlLoop = false;
 }

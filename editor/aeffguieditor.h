@@ -43,6 +43,8 @@ protected:
     EditorRect rect;
     uint32_t nextIdleTime;
     bool hostIdleActive;
+    // A control's own mouse loop is running idle: the controls must stay.
+    bool insideControlLoop = false;
     VSTGUI::CFrame* frame;
 
     static inline int32_t knobMode = 0;

@@ -1,8 +1,10 @@
 #include "editor/sdeditor.h"
 
-
+#include "editor/editor_scale.h"
 #include "gui/cbitmap.h"
 #include "gui/cframe.h"
+#include "gui/system_scale.h"
+#include "gui/tick_clock.h"
 #include "gui/window_thread.h"
 #include "gui/controls/canimknob.h"
 #include "gui/controls/ckickbutton.h"
@@ -24,7 +26,13 @@ enum BitmapResource : int32_t {
     kLargeKnobBitmap = 132,
     kWhiteKeyBitmap = 134,
     kBlackKeyBitmap = 135,
+    kOtherWhiteKeyBitmap = 136,  // at 150 % white keys come in two widths
 };
+
+constexpr int32_t kEditorWidth = 730, kEditorHeight = 248;
+// How often an editor that follows the system looks whether the screen's
+// scale changed (the window moved to another monitor, a setting changed).
+constexpr uint32_t kSystemCheckInterval = 1000;  // ms
 
 constexpr int32_t kKnobFrames = 64;
 constexpr int32_t kSmallKnobSize = 40;  // one frame of the small filmstrip
@@ -72,11 +80,8 @@ SDEditor::SDEditor(EditorHost* host)
       windowOpen(false),
       anyPending(false) {
     forgetPendingUpdates();
-    background = new CBitmap(kBackgroundBitmap);
-    rect.top = 0;
-    rect.left = 0;
-    rect.bottom = (int16_t)background->getHeight();
-    rect.right = (int16_t)background->getWidth();
+    playerChoice = editorscale::readChoice();
+    setScale(100);
 }
 
 SDEditor::~SDEditor() {
@@ -93,46 +98,70 @@ bool SDEditor::open(void* window) {
     if (frame) close();
     AEffGUIEditor::open(window);
 
-    CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), window, this);
+    playerChoice = editorscale::readChoice();
+    setScale(wantedScale(nullptr, window));
+    rescaleWanted = false;
+    refusedScale = 0;
+    nextSystemCheck = VSTGUI::tickClock().ticks() + kSystemCheckInterval;
+    CFrame* newFrame = new CFrame(CRect(0, 0, rect.right, rect.bottom), window, this);
     if (!newFrame->getSystemWindow() && !newFrame->isWindowPending()) {
         // No window in that parent, nor one to come: the editor stays closed.
         delete newFrame;
         AEffEditor::close();
         return false;
     }
-    newFrame->setBackground(background);
-
     // From here on other threads leave their updates for the first idle pass.
     forgetPendingUpdates();
     windowThread.store(VSTGUI::currentThreadIdentity(), std::memory_order_relaxed);
     windowOpen.store(true, std::memory_order_release);
 
-    CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap);
-    CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap);
-    CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap);
-    CBitmap* blackKey = new CBitmap(kBlackKeyBitmap);
+    addControls(newFrame);
+    frame = newFrame;
+    return true;
+}
+
+// The background, knobs and keys at the editor's scale: each 1x place lands
+// on the device pixels the pictures were drawn for.
+void SDEditor::addControls(CFrame* into) {
+    const int percent = scale;
+    auto device = [percent](const CRect& r) {
+        return CRect(editorscale::toDevice(r.left, percent), editorscale::toDevice(r.top, percent),
+                     editorscale::toDevice(r.right, percent), editorscale::toDevice(r.bottom, percent));
+    };
+    if (background) background->release();
+    background = new CBitmap(kBackgroundBitmap, percent);
+    into->setBackground(background);
+
+    CBitmap* smallKnob = new CBitmap(kSmallKnobBitmap, percent);
+    CBitmap* largeKnob = new CBitmap(kLargeKnobBitmap, percent);
+    CBitmap* whiteKey = new CBitmap(kWhiteKeyBitmap, percent);
+    CBitmap* otherWhiteKey = new CBitmap(kOtherWhiteKeyBitmap, percent);
+    CBitmap* blackKey = new CBitmap(kBlackKeyBitmap, percent);
 
     for (int tag = 0; tag < kKnobCount; ++tag) {
         const bool large = tag == kLargeKnobTag;
         const int32_t side = large ? kLargeKnobSize : kSmallKnobSize;
         const CPoint& corner = kKnobCorners[tag];
-        CAnimKnob* knob = new CAnimKnob(CRect(corner.h, corner.v, corner.h + side, corner.v + side), this, tag,
-                                        kKnobFrames, side, large ? largeKnob : smallKnob, CPoint(0, 0));
+        const CRect place = device(CRect(corner.h, corner.v, corner.h + side, corner.v + side));
+        CAnimKnob* knob = new CAnimKnob(place, this, tag, kKnobFrames, place.getHeight(), large ? largeKnob : smallKnob,
+                                        CPoint(0, 0));
+        knob->setDragScale(percent / 100.f);
         knobs[tag] = knob;
         knob->setValue(host ? host->parameterValue(tag) : 0.f);
-        newFrame->addView(knob);
+        into->addView(knob);
     }
 
     CRect white = kFirstWhiteKey;
     CRect black = kFirstBlackKey;
     for (int32_t note = kLowestKey; note <= kHighestKey; ++note) {
         const bool isBlack = isBlackKey(note);
-        CKickButton* key =
-            new CKickButton(isBlack ? black : white, this, note, isBlack ? blackKey : whiteKey, CPoint(0, 0));
+        const CRect place = device(isBlack ? black : white);
+        CBitmap* picture = isBlack ? blackKey : place.getWidth() == whiteKey->getWidth() ? whiteKey : otherWhiteKey;
+        CKickButton* key = new CKickButton(place, this, note, picture, CPoint(0, 0));
         keyTable[note] = key;
         key->setValue(0.f);
         keySounding[note] = false;
-        newFrame->addView(key);
+        into->addView(key);
         if (isBlack)
             black.offset(blackKeyStep(note), 0);
         else
@@ -141,12 +170,108 @@ bool SDEditor::open(void* window) {
 
     // The controls hold their own references now.
     whiteKey->release();
+    otherWhiteKey->release();
     blackKey->release();
     largeKnob->release();
     smallKnob->release();
+}
 
-    frame = newFrame;
-    return true;
+bool SDEditor::getRect(EditorRect** out) {
+    // Closed, the editor answers for the scale it would open at, with the
+    // player's choice as the file has it now (another instance may have
+    // changed it).
+    if (!frame) {
+        playerChoice = editorscale::readChoice();
+        setScale(wantedScale(nullptr, nullptr));
+    }
+    return AEffGUIEditor::getRect(out);
+}
+
+int SDEditor::wantedScale(const CFrame* openFrame, void* parentWindow) const {
+    if (playerChoice != editorscale::kAutomatic) return playerChoice;
+    if (const int hostPercent = editorscale::nearestPercent(hostFactor)) return hostPercent;
+    const double system =
+        openFrame ? VSTGUI::systemScaleFactor(*openFrame) : VSTGUI::systemScaleFactor(parentWindow);
+    if (const int systemPercent = editorscale::nearestPercent(system)) return systemPercent;
+    return 100;
+}
+
+void SDEditor::setScale(int percent) {
+    scale = percent;
+    rect.left = 0;
+    rect.top = 0;
+    rect.right = (int16_t)editorscale::toDevice(kEditorWidth, percent);
+    rect.bottom = (int16_t)editorscale::toDevice(kEditorHeight, percent);
+}
+
+void SDEditor::setHostScale(double factor) {
+    hostFactor = editorscale::nearestPercent(factor) ? factor : 0.0;
+    rescaleWanted = true;
+    followWantedScale();
+}
+
+void SDEditor::choosePlayerScale(int percent) {
+    if (percent != editorscale::kAutomatic && percent != 100 && percent != 150 && percent != 200) return;
+    playerChoice = percent;
+    // Not kept is no reason to fail: the choice holds while the plug-in lives.
+    editorscale::writeChoice(percent);
+    rescaleWanted = true;
+    followWantedScale();
+}
+
+void SDEditor::followWantedScale() {
+    if (!rescaleWanted) return;
+    if (!frame) {
+        rescaleWanted = false;
+        setScale(wantedScale(nullptr, nullptr));
+        return;
+    }
+    // A control that holds the mouse must keep existing until it lets go.
+    if (insideControlLoop || frame->getGesture()) return;
+    rescaleWanted = false;
+    const int wanted = wantedScale(frame, nullptr);
+    if (wanted == refusedScale) return;
+    refusedScale = 0;
+    if (wanted != scale) rescale(wanted);
+}
+
+bool SDEditor::sizeWindow(int32_t width, int32_t height) {
+    lastResizeAccepted = AEffGUIEditor::sizeWindow(width, height);
+    return lastResizeAccepted;
+}
+
+// Asks the host for the new size. A host that refuses it and holds the
+// editor in a smaller window gets the largest scale that fits there, never
+// a cut-off editor, and is not asked again until the wanted scale changes.
+void SDEditor::rescale(int percent) {
+    const int before = scale;
+    // The size is the editor's own before the host hears of it: a host may
+    // ask it back (or try it) while it resizes.
+    setScale(percent);
+    lastResizeAccepted = false;
+    frame->setSize(rect.right, rect.bottom);
+    CRect room;
+    if (!lastResizeAccepted && frame->getSize(room)) {
+        int fitting = 100;
+        for (int candidate : editorscale::kPercents)
+            if (candidate <= percent && editorscale::toDevice(kEditorWidth, candidate) <= room.getWidth() &&
+                editorscale::toDevice(kEditorHeight, candidate) <= room.getHeight())
+                fitting = candidate;
+        if (fitting != percent) {
+            refusedScale = percent;
+            setScale(fitting);
+            frame->setSize(rect.right, rect.bottom);
+        }
+    }
+    if (scale == before) return;
+    frame->setFocusView(nullptr);
+    frame->removeAll();
+    for (CAnimKnob*& knob : knobs) knob = nullptr;
+    for (CKickButton*& key : keyTable) key = nullptr;
+    addControls(frame);
+    // The keys the engine holds light again with its next updates; the
+    // knobs took the plug-in's values above.
+    frame->invalidate(CRect(0, 0, rect.right, rect.bottom));
 }
 
 void SDEditor::close() {
@@ -163,6 +288,16 @@ void SDEditor::close() {
 
 void SDEditor::idle() {
     applyPendingUpdates();
+    // An editor that follows the system looks now and then whether the
+    // screen's scale changed.
+    if (frame && playerChoice == editorscale::kAutomatic && hostFactor == 0.0) {
+        const uint32_t now = VSTGUI::tickClock().ticks();
+        if ((int32_t)(now - nextSystemCheck) >= 0) {
+            nextSystemCheck = now + kSystemCheckInterval;
+            rescaleWanted = true;
+        }
+    }
+    followWantedScale();
     AEffGUIEditor::idle();
 }
 

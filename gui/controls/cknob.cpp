@@ -53,6 +53,8 @@ CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap
     focusable = true;
 }
 
+void CKnob::setDragScale(float scale) { dragScale = std::isfinite(scale) && scale > 0.f ? scale : 1.f; }
+
 CKnob::~CKnob() {
     if (indicatorBitmap) indicatorBitmap->release();
 }
@@ -193,7 +195,7 @@ void CKnob::mouse(CDrawContext* context, const CPoint& clicked, int32_t buttons)
     d.entry = value;
     d.first = CPoint(0, 0);
     d.middle = (vmax - vmin) * 0.5f;
-    d.range = kDragRange;
+    d.range = kDragRange * dragScale;
     d.coefficient = (vmax - vmin) / d.range;
     d.lastButtons = buttons;
 
@@ -201,7 +203,7 @@ void CKnob::mouse(CDrawContext* context, const CPoint& clicked, int32_t buttons)
     const bool alt = (buttons & kModAlt) != 0;
     d.linear = (knobMode == kLinearKnobMode) ? !alt : alt;
     if (d.linear) {
-        if (buttons & kModShift) d.range = fineFactor * kDragRange;
+        if (buttons & kModShift) d.range = fineFactor * kDragRange * dragScale;
         d.coefficient = (vmax - vmin) / d.range;
         d.first = clicked;
     } else {
@@ -242,7 +244,7 @@ void CKnob::dragTo(CDrawContext* context, const CPoint& where, int32_t buttons) 
         if (buttons != d.lastButtons) {
             // Shift pressed or released mid-drag: change the scale around the
             // current position so the value does not jump.
-            d.range = (buttons & kModShift) ? fineFactor * kDragRange : kDragRange;
+            d.range = ((buttons & kModShift) ? fineFactor * kDragRange : kDragRange) * dragScale;
             const float newCoefficient = (vmax - vmin) / d.range;
             d.entry += diff * (d.coefficient - newCoefficient);
             d.coefficient = newCoefficient;

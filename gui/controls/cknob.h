@@ -37,6 +37,11 @@ public:
     virtual void setIndicatorBitmap(CBitmap* bitmap);
     virtual void setFineFactor(float factor);
     virtual float getFineFactor() const;
+    // Device pixels per pixel of the picture the knob was designed at: a
+    // linear drag spans that many times more pixels, so that the same hand
+    // movement turns the knob the same amount on a scaled editor.
+    void setDragScale(float scale);
+    float getDragScale() const { return dragScale; }
 
     int32_t getIndicatorInset() const { return inset; }
     CColor getIndicatorColor() const { return indicatorColor; }
@@ -58,6 +63,7 @@ protected:
     CColor indicatorColor;
     CColor indicatorShadowColor;
     CBitmap* indicatorBitmap;
+    float dragScale = 1.f;
     int32_t inset;
     float sweepStart;
     float sweepAngle;

@@ -5,11 +5,14 @@
 // offers it, and a key sends MIDI to the plug-in's MIDI input as an atom
 // event. Control values and the notes the plug-in plays come back through
 // port_event (the notes as the plug-in's own events, not MIDI). Every call
-// comes on the host's UI thread.
+// comes on the host's UI thread. The option ui:scaleFactor, at instantiate
+// or set later through the options interface, is the host's word on the
+// editor's scale; a new scale asks the host for the size through ui:resize.
 #include <dlfcn.h>
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
@@ -48,6 +51,7 @@ struct HostFeatures {
     void* parent = nullptr;
     const LV2UI_Resize* resize = nullptr;
     const LV2UI_Touch* touch = nullptr;
+    const LV2_Options_Option* options = nullptr;
     bool idles = false;  // the host calls the idle interface
 
     explicit HostFeatures(const LV2_Feature* const* features) {
@@ -65,6 +69,8 @@ struct HostFeatures {
                 touch = static_cast<const LV2UI_Touch*>(data);
             else if (std::strcmp(uri, LV2_UI__idleInterface) == 0)
                 idles = true;
+            else if (std::strcmp(uri, LV2_OPTIONS__options) == 0)
+                options = static_cast<const LV2_Options_Option*>(data);
         }
     }
 };
@@ -78,6 +84,9 @@ public:
     LV2UI_Widget widget() const;
     void idle() { editor.idle(); }
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+    // Takes ui:scaleFactor from a list of options ended by a zero key; true
+    // when the list held a usable one.
+    bool takeOptions(const LV2_Options_Option* options);
 
     float parameterValue(int32_t index) override { return isKnob(index) ? values[index] : 0.f; }
     void beginEdit(int32_t index) override { touch(index, true); }
@@ -97,6 +106,7 @@ private:
     const LV2UI_Resize* const resize;
     const LV2UI_Touch* const touchFeature;
     const LV2_URID midiEventType, keyStateType, allKeysUpType, eventTransfer, atomTransfer;
+    const LV2_URID scaleFactorKey, floatType, doubleType;
     // The control ports' values as the UI last heard or wrote them.
     float values[kNumParams];
     SDEditor editor;
@@ -112,9 +122,36 @@ Lv2EditorHost::Lv2EditorHost(const HostFeatures& features, LV2UI_Write_Function 
       allKeysUpType(features.map->map(features.map->handle, kLv2AllKeysUpUri)),
       eventTransfer(features.map->map(features.map->handle, LV2_ATOM__eventTransfer)),
       atomTransfer(features.map->map(features.map->handle, LV2_ATOM__atomTransfer)),
+      scaleFactorKey(features.map->map(features.map->handle, LV2_UI__scaleFactor)),
+      floatType(features.map->map(features.map->handle, LV2_ATOM__Float)),
+      doubleType(features.map->map(features.map->handle, LV2_ATOM__Double)),
       editor(this) {
     // Until the host sends the ports' values, the knobs show the defaults.
     for (int i = 0; i < kNumParams; i++) values[i] = kParameters[i].defaultValue;
+    takeOptions(features.options);
+}
+
+bool Lv2EditorHost::takeOptions(const LV2_Options_Option* options) {
+    bool taken = false;
+    // A host's list is ended by a zero key; a runaway one is not followed far.
+    for (int i = 0; options && options[i].key != 0 && i < 1024; i++) {
+        const LV2_Options_Option& option = options[i];
+        if (option.key != scaleFactorKey || !option.value) continue;
+        double factor = 0.0;
+        if (option.type == floatType && option.size == sizeof(float)) {
+            float value;
+            std::memcpy(&value, option.value, sizeof(value));
+            factor = value;
+        } else if (option.type == doubleType && option.size == sizeof(double)) {
+            std::memcpy(&factor, option.value, sizeof(factor));
+        } else {
+            continue;
+        }
+        // Nonsense (NaN, zero, negative) withdraws the host's word.
+        editor.setHostScale(factor);
+        taken = true;
+    }
+    return taken;
 }
 
 // The widget is the editor's own window, so it must exist when instantiate
@@ -231,8 +268,19 @@ int idle(LV2UI_Handle ui) {
 
 const LV2UI_Idle_Interface kIdleInterface = {idle};
 
+// Only ui:scaleFactor is taken, and nothing is reported back.
+uint32_t getOptions(LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_BAD_KEY; }
+uint32_t setOptions(LV2_Handle ui, const LV2_Options_Option* options) {
+    if (!ui) return LV2_OPTIONS_ERR_UNKNOWN;
+    return static_cast<Lv2EditorHost*>(ui)->takeOptions(options) ? LV2_OPTIONS_SUCCESS : LV2_OPTIONS_ERR_BAD_KEY;
+}
+const LV2_Options_Interface kOptionsInterface = {getOptions, setOptions};
+
 const void* extensionData(const char* uri) {
-    return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
+    if (!uri) return nullptr;
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptionsInterface;
+    return nullptr;
 }
 
 const LV2UI_Descriptor kDescriptor = {kLv2UiUri, instantiate, cleanup, portEvent, extensionData};

@@ -1,6 +1,6 @@
-// The editor's view: SDEditor behind IPlugView, at its one size, talking to
-// the controller through ViewController and getting its time from the
-// platform's part. Every call comes on the UI thread.
+// The editor's view: SDEditor behind IPlugView, at the size of its scale,
+// talking to the controller through ViewController and getting its time from
+// the platform's part. Every call comes on the UI thread.
 #include "plugin/vst3/vst3_view.h"
 
 #include <cstring>
@@ -64,7 +64,7 @@ public:
         *size = editorSize();
         return kResultOk;
     }
-    // The window keeps its one size: only that size is taken.
+    // The window keeps the size of its scale: only that size is taken.
     tresult V3_API onSize(ViewRect* size) override {
         if (!size) return kInvalidArgument;
         const ViewRect own = editorSize();
@@ -88,8 +88,14 @@ public:
         return kResultTrue;
     }
 
-    // The editor draws at one scale for now: whatever the factor, it says so.
-    tresult V3_API setContentScaleFactor(float) override { return kResultFalse; }
+    // The host's word on the scale, rounded to the nearest the editor draws
+    // at; a factor that says nothing (NaN, zero, negative) is refused. An
+    // attached editor asks for its new size through resizeView.
+    tresult V3_API setContentScaleFactor(float factor) override {
+        if (!(factor > 0.f) || !(factor < 1.0e6f)) return kResultFalse;
+        editor.setHostScale(factor);
+        return kResultTrue;
+    }
 
 private:
     ~Vst3View() override {
@@ -114,7 +120,11 @@ private:
     void performEdit(int32_t index, float value) override { controller.performEdit(index, value); }
     void endEdit(int32_t index) override { controller.endEdit(index); }
     void playKey(int32_t key, float value) override { controller.playKey(key, value != 0.f); }
-    bool resizeWindow(int32_t, int32_t) override { return false; }
+    bool resizeWindow(int32_t width, int32_t height) override {
+        if (!frame) return false;
+        ViewRect size{0, 0, width, height};
+        return frame->resizeView(this, &size) == kResultTrue;
+    }
     // The host's run loop goes on by itself.
     void hostIdle() override {}
 

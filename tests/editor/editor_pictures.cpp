@@ -1,9 +1,12 @@
 #include "tests/editor/editor_pictures.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
+#include "resources/bitmaps/packed_picture.h"
 #include "tests/bitmaps/bmp_reader.h"
 
 namespace editortest {
@@ -25,6 +28,24 @@ Picture readPicture(const std::string& name) {
     return picture;
 }
 
+Picture readPackedPicture(const std::string& name) {
+    Picture picture;
+    FILE* file = std::fopen((std::string(QELT_BITMAP_DIR) + "/" + name).c_str(), "rb");
+    if (!file) return picture;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(file);
+    UnpackedPicture unpacked;
+    if (!unpackPicture(bytes.data(), bytes.size(), &unpacked)) return picture;
+    picture.width = unpacked.width;
+    picture.height = unpacked.height;
+    picture.pixels.resize((size_t)picture.width * picture.height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = (uint32_t)(unpacked.rgb[3 * i] << 16 | unpacked.rgb[3 * i + 1] << 8 | unpacked.rgb[3 * i + 2]);
+    return picture;
+}
+
 void paste(Picture& into, const Rect& at, const Picture& from, int sourceTop) {
     for (int y = 0; y < at.height(); ++y)
         for (int x = 0; x < at.width(); ++x) into.at(at.left + x, at.top + y) = from.at(x, sourceTop + y);
@@ -39,17 +60,34 @@ int knobFrame(float value) {
 
 }  // namespace
 
-const EditorPictures& EditorPictures::get() {
-    static EditorPictures pictures = [] {
+const EditorPictures& EditorPictures::get(int percent) {
+    static const auto load = [](int scale) {
         EditorPictures p;
-        p.background = readPicture("background.bmp");
-        p.smallKnob = readPicture("knob-small.bmp");
-        p.largeKnob = readPicture("knob-large.bmp");
-        p.whiteKeys = readPicture("keys-white.bmp");
-        p.blackKeys = readPicture("keys-black.bmp");
+        if (scale == 100) {
+            p.background = readPicture("background.bmp");
+            p.smallKnob = readPicture("knob-small.bmp");
+            p.largeKnob = readPicture("knob-large.bmp");
+            p.whiteKeys = readPicture("keys-white.bmp");
+            p.blackKeys = readPicture("keys-black.bmp");
+            return p;
+        }
+        const std::string dir = std::to_string(scale) + "/";
+        p.background = readPackedPicture(dir + "background.qpp");
+        p.smallKnob = readPackedPicture(dir + "knob-small.qpp");
+        p.largeKnob = readPackedPicture(dir + "knob-large.qpp");
+        p.whiteKeys = readPackedPicture(dir + "keys-white.qpp");
+        p.blackKeys = readPackedPicture(dir + "keys-black.qpp");
+        p.otherWhiteKeys = readPackedPicture(dir + "keys-white-other.qpp");
         return p;
-    }();
-    return pictures;
+    };
+    static const EditorPictures at100 = load(100), at150 = load(150), at200 = load(200);
+    return percent == 150 ? at150 : percent == 200 ? at200 : at100;
+}
+
+int scaled(int edge, int percent) { return (int)std::floor(edge * (percent / 100.0) + 0.5); }
+
+Rect scaled(const Rect& r, int percent) {
+    return Rect{scaled(r.left, percent), scaled(r.top, percent), scaled(r.right, percent), scaled(r.bottom, percent)};
 }
 
 Rect knobRect(int tag) {
@@ -93,17 +131,22 @@ Rect keyRect(int note) {
     return Rect{left, 187, left + 8, 212};
 }
 
-Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKeys) {
-    const EditorPictures& p = EditorPictures::get();
+Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKeys, int percent) {
+    const EditorPictures& p = EditorPictures::get(percent);
     Picture picture = p.background;
+    if (picture.empty()) return picture;
     for (int tag = 0; tag < 5; ++tag) {
-        const Rect r = knobRect(tag);
+        const Rect r = scaled(knobRect(tag), percent);
         paste(picture, r, tag == 4 ? p.largeKnob : p.smallKnob, knobFrame(knobValues[tag]) * r.height());
     }
     for (int note = 21; note <= 108; ++note) {
-        const Rect r = keyRect(note);
+        const Rect r = scaled(keyRect(note), percent);
         const bool pressed = pressedKeys.count(note) != 0;
-        paste(picture, r, isBlackKey(note) ? p.blackKeys : p.whiteKeys, pressed ? r.height() : 0);
+        const Picture& keys = isBlackKey(note)                 ? p.blackKeys
+                              : r.width() == p.whiteKeys.width ? p.whiteKeys
+                                                               : p.otherWhiteKeys;
+        if (keys.width != r.width()) return Picture();  // no picture for this key: nothing to compare with
+        paste(picture, r, keys, pressed ? r.height() : 0);
     }
     return picture;
 }

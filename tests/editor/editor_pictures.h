@@ -27,11 +27,18 @@ struct Picture {
     bool empty() const { return pixels.empty(); }
 };
 
-// The generated pictures the DLL embeds, read from the native build's files.
+// The generated pictures the DLL embeds, read from the native build's files:
+// at 100 % the BMP files, at 150 and 200 % the packed pictures (where white
+// keys come in two widths at 150 %, `otherWhiteKeys` has the second).
 struct EditorPictures {
-    Picture background, smallKnob, largeKnob, whiteKeys, blackKeys;
-    static const EditorPictures& get();
+    Picture background, smallKnob, largeKnob, whiteKeys, blackKeys, otherWhiteKeys;
+    static const EditorPictures& get(int percent = 100);
 };
+
+// A 1x place on the editor at a scale in percent, each edge rounded as the
+// pictures' edges are.
+Rect scaled(const Rect& r, int percent);
+int scaled(int edge, int percent);
 
 // Where the editor's controls sit, worked out from the keyboard's own
 // geometry: white keys side by side, each black key at a fixed distance
@@ -40,8 +47,9 @@ Rect knobRect(int tag);
 bool isBlackKey(int note);
 Rect keyRect(int note);
 
-// What the window should show for these knob values and pressed keys.
-Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKeys);
+// What the window should show for these knob values and pressed keys, at a
+// scale in percent.
+Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKeys, int percent = 100);
 // Empty when `actual` matches `expected` inside `area` (the whole picture by
 // default), each channel within `tolerance` levels; otherwise the number of
 // differing pixels and the first of them.

@@ -62,7 +62,26 @@ EditorRig::~EditorRig() {
     if (hosted.plugin && hosted.plugin->record() && editorWindow()) close();
 }
 
+// The host window's client area takes the editor's size first, as hosts
+// size their windows from effEditGetRect.
+void EditorRig::sizeHostWindow() {
+    ERect* rect = nullptr;
+    plugin().dispatch(effEditGetRect, 0, 0, &rect);
+    if (!rect) return;
+    RECT client;
+    GetClientRect(hostWindow(), &client);
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    if (client.right == width && client.bottom == height) return;
+    const DWORD style = (DWORD)GetWindowLongPtrA(hostWindow(), GWL_STYLE);
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOPMOST);
+    SetWindowPos(hostWindow(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pumpMessages(2);
+}
+
 bool EditorRig::open() {
+    sizeHostWindow();
     bool opened = plugin().dispatch(effEditOpen, 0, 0, hostWindow()) != 0;
     pumpMessages();
     return opened;
@@ -83,10 +102,10 @@ void EditorRig::idle(int passes) {
     pumpMessages(2);
 }
 
-Picture EditorRig::expected(const std::set<int>& pressedKeys) {
+Picture EditorRig::expected(const std::set<int>& pressedKeys, int percent) {
     float values[5];
     for (int i = 0; i < 5; ++i) values[i] = plugin().getParameter(i);
-    return expectedEditor(values, pressedKeys);
+    return expectedEditor(values, pressedKeys, percent);
 }
 
 std::vector<std::pair<int, float>> EditorRig::calls(VstInt32 opcode) {

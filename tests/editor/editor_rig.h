@@ -43,7 +43,9 @@ public:
     PluginInstance& plugin() { return *hosted.plugin; }
     RecordingHost& host() { return hosted.host; }
 
+    // Sizes the host window to the editor's rectangle, then opens the editor in it.
     bool open();
+    void sizeHostWindow();
     void close();
     // The editor's own window inside the host window (null when closed).
     HWND editorWindow() const;
@@ -52,7 +54,7 @@ public:
     // What the editor window shows now.
     Picture shot() { return capture(editorWindow()); }
     // Shows the picture expected for the plug-in's current parameter values.
-    Picture expected(const std::set<int>& pressedKeys = {});
+    Picture expected(const std::set<int>& pressedKeys = {}, int percent = 100);
 
     // Host calls of one kind since the last clear, as (index, value) pairs;
     // the value is the float argument.

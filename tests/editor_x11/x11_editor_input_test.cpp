@@ -1,6 +1,8 @@
 // Playing the editor on X11 with real input: XTest presses, moves and
 // releases the pointer, the editor takes the events when the host idles it,
-// and the host's audio is rendered between.
+// and the host's audio is rendered between. Every case runs at each of the
+// editor's scales, with the same hand movements in device pixels times the
+// scale: the notes and values must be the same.
 #include <gtest/gtest.h>
 // After the test framework: X11 defines names it uses.
 #include <X11/extensions/XTest.h>
@@ -19,16 +21,23 @@ using editortest::rms;
 // One period of middle C (261.63 Hz) at 44100 Hz, to the nearest frame.
 constexpr int kMiddleCPeriod = 169;
 
-class X11Input : public ::testing::Test {
+class X11Input : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(testDisplay()) << "no X display";
         ASSERT_TRUE(rig.plugin);
+        dpi.set(96 * GetParam() / 100);
         ASSERT_TRUE(rig.open());
-        rig.moveTo(720, 10);  // over the panel, away from every control
+        ASSERT_EQ(rig.editorSize(), std::make_pair(px(730), px(248)));
+        rig.moveTo(px(720), px(10));  // over the panel, away from every control
         rig.idle();
         rig.host.clear();
     }
+
+    // A 1x place or distance on the editor at the scale of the case.
+    int px(int pixels) const { return editortest::scaled(pixels, GetParam()); }
+    Rect at(const Rect& place) const { return editortest::scaled(place, GetParam()); }
+    Picture expected(const std::set<int>& pressedKeys = {}) { return rig.expected(pressedKeys, GetParam()); }
 
     int automations(int index, float value) {
         int n = 0;
@@ -51,11 +60,12 @@ protected:
         }
     }
 
+    ServerDpi dpi{0};
     X11EditorRig rig;
 };
 
-TEST_F(X11Input, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
-    const Rect key = keyRect(60);
+TEST_P(X11Input, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
+    const Rect key = at(keyRect(60));
     rig.moveTo(key.centerX(), key.centerY());
     rig.idle(1);
     rig.button(true);
@@ -76,17 +86,17 @@ TEST_F(X11Input, PressingAKeyPlaysItsNoteForAsLongAsItIsHeld) {
     EXPECT_GT(rms(held), 0.01f) << "the note sounds while the key is held";
     EXPECT_GT(periodicity(heldOn, kMiddleCPeriod), 0.9f) << "and it is middle C";
     EXPECT_LT(rms(released), rms(held) * 0.01f) << "the release ends it";
-    EXPECT_EQ(differences(whileHeld, rig.expected({60}), &key), "") << "pressed picture while held";
-    EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "released picture afterwards";
+    EXPECT_EQ(differences(whileHeld, expected({60}), &key), "") << "pressed picture while held";
+    EXPECT_EQ(differences(rig.shot(), expected()), "") << "released picture afterwards";
 }
 
-TEST_F(X11Input, AKeyLeftWhileHeldLetsItsNoteGoAndTakingItBackPlaysAgain) {
-    const Rect key = keyRect(62);
+TEST_P(X11Input, AKeyLeftWhileHeldLetsItsNoteGoAndTakingItBackPlaysAgain) {
+    const Rect key = at(keyRect(62));
     rig.moveTo(key.centerX(), key.centerY());
     rig.idle(1);
     rig.button(true);
     rig.idle();
-    rig.moveTo(key.centerX(), key.top - 40);  // off the key, over the panel
+    rig.moveTo(key.centerX(), key.top - px(40));  // off the key, over the panel
     rig.idle();
     EXPECT_EQ(automations(62, 0.f), 1) << "leaving the key lets it go";
     rig.moveTo(key.centerX(), key.centerY());
@@ -98,13 +108,13 @@ TEST_F(X11Input, AKeyLeftWhileHeldLetsItsNoteGoAndTakingItBackPlaysAgain) {
     EXPECT_EQ(gesturesOf(rig.host).rbegin()[1].value, 0.f) << "the release lets it go";
 }
 
-TEST_F(X11Input, DraggingTheVolumeKnobChangesTheSoundAndAutomatesTheHost) {
+TEST_P(X11Input, DraggingTheVolumeKnobChangesTheSoundAndAutomatesTheHost) {
     const float loud = rms(rig.render(4096, {{60, 100}}));
     rig.render(22050, {{60, 0}});
     ASSERT_GT(loud, 0.01f);
     rig.host.clear();
 
-    rig.dragKnobRoundToTheLeft(knobRect(4));
+    rig.dragKnobRoundToTheLeft(at(knobRect(4)));
 
     expectOneFramedGesture(4);
     std::vector<HostGesture> seen = gesturesOf(rig.host);
@@ -118,21 +128,21 @@ TEST_F(X11Input, DraggingTheVolumeKnobChangesTheSoundAndAutomatesTheHost) {
     const float quiet = rms(rig.render(4096, {{60, 100}}));
     rig.render(512, {{60, 0}});
     EXPECT_NEAR(quiet / loud, volume, 0.02f) << "the output is that much quieter";
-    EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "the knob shows its new value";
+    EXPECT_EQ(differences(rig.shot(), expected()), "") << "the knob shows its new value";
 }
 
-TEST_F(X11Input, LinearModeDragsByDistanceAndShiftMakesItFiner) {
+TEST_P(X11Input, LinearModeDragsByDistanceAndShiftMakesItFiner) {
     rig.plugin->dispatch(effSetEditKnobMode, 0, 2);
-    const Rect knob = knobRect(1);
+    const Rect knob = at(knobRect(1));
     const float start = rig.plugin->getParameter(1);
     const int x = knob.centerX(), y = knob.centerY();
     rig.moveTo(x, y);
     rig.idle(1);
     rig.button(true);
     rig.idle(1);
-    rig.glide(x, y, x, y - 20, 5);  // 20 of the 200 pixels of the range: +0.1
+    rig.glide(x, y, x, y - px(20), 5);  // 20 of the 200 pixels of the range: +0.1
     rig.shift(true);
-    rig.glide(x, y - 20, x, y - 50, 5);  // 30 pixels at a third of the pace: +0.1 more
+    rig.glide(x, y - px(20), x, y - px(50), 5);  // 30 pixels at a third of the pace: +0.1 more
     rig.shift(false);
     rig.button(false);
     rig.idle();
@@ -142,8 +152,8 @@ TEST_F(X11Input, LinearModeDragsByDistanceAndShiftMakesItFiner) {
     EXPECT_EQ(rig.host.count(audioMasterEndEdit), 1);
 }
 
-TEST_F(X11Input, TheWheelTurnsTheKnobUnderThePointer) {
-    const Rect knob = knobRect(2);
+TEST_P(X11Input, TheWheelTurnsTheKnobUnderThePointer) {
+    const Rect knob = at(knobRect(2));
     const float start = rig.plugin->getParameter(2);
     rig.moveTo(knob.centerX(), knob.centerY());
     rig.idle(1);
@@ -156,8 +166,8 @@ TEST_F(X11Input, TheWheelTurnsTheKnobUnderThePointer) {
     EXPECT_EQ(rig.host.count(audioMasterEndEdit), 1);
 }
 
-TEST_F(X11Input, ClosingTheEditorMidDragEndsTheEditAndNoNoteHangs) {
-    const Rect key = keyRect(67);
+TEST_P(X11Input, ClosingTheEditorMidDragEndsTheEditAndNoNoteHangs) {
+    const Rect key = at(keyRect(67));
     rig.moveTo(key.centerX(), key.centerY());
     rig.idle(1);
     rig.button(true);
@@ -171,6 +181,9 @@ TEST_F(X11Input, ClosingTheEditorMidDragEndsTheEditAndNoNoteHangs) {
     rig.render(8192);
     EXPECT_LT(rms(rig.render(2048)), 1e-4f) << "and is silent";
 }
+
+INSTANTIATE_TEST_SUITE_P(Scales, X11Input, ::testing::Values(100, 150, 200),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
 
 }  // namespace
 }  // namespace x11test

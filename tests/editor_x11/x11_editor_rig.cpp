@@ -1,5 +1,6 @@
 #include "tests/editor_x11/x11_editor_rig.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
@@ -115,6 +116,49 @@ bool HostErrors::installed() const {
     return current == countError;
 }
 
+namespace {
+
+Atom resourceManager() { return XInternAtom(testDisplay(), "RESOURCE_MANAGER", False); }
+
+}  // namespace
+
+ServerDpi::ServerDpi(int dpi) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(testDisplay(), RootWindow(testDisplay(), 0), resourceManager(), 0, 1 << 16, False,
+                           XA_STRING, &type, &format, &count, &after, &data) == Success &&
+        data && format == 8) {
+        had = true;
+        saved.assign(reinterpret_cast<const char*>(data), count);
+    }
+    if (data) XFree(data);
+    set(dpi);
+}
+
+ServerDpi::~ServerDpi() {
+    Window root = RootWindow(testDisplay(), 0);
+    if (had)
+        XChangeProperty(testDisplay(), root, resourceManager(), XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(saved.data()), (int)saved.size());
+    else
+        XDeleteProperty(testDisplay(), root, resourceManager());
+    settle();
+}
+
+void ServerDpi::set(int dpi) {
+    Window root = RootWindow(testDisplay(), 0);
+    if (dpi <= 0) {
+        XDeleteProperty(testDisplay(), root, resourceManager());
+    } else {
+        const std::string text = "Xft.antialias:\t1\nXft.dpi:\t" + std::to_string(dpi) + "\nXft.hinting:\t1\n";
+        XChangeProperty(testDisplay(), root, resourceManager(), XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), (int)text.size());
+    }
+    settle();
+}
+
 HostWindow::HostWindow(int x, int y) : window(0) {
     Display* display = testDisplay();
     if (!display) return;
@@ -131,6 +175,12 @@ HostWindow::HostWindow(int x, int y) : window(0) {
 
 HostWindow::~HostWindow() { destroy(); }
 
+void HostWindow::resize(int width, int height) {
+    if (!window || width <= 0 || height <= 0) return;
+    XResizeWindow(testDisplay(), window, (unsigned)width, (unsigned)height);
+    settle();
+}
+
 void HostWindow::destroy() {
     if (window) XDestroyWindow(testDisplay(), window);
     window = 0;
@@ -143,6 +193,15 @@ X11EditorRig::X11EditorRig(int x, int y) : EditorWindowRig(x, y) {
     if (!effect) return;
     plugin.reset(new PluginInstance(effect));
     plugin->start(44100.f, 512);
+    host.onCall = [this](const HostCall& call) {
+        if (call.opcode == audioMasterSizeWindow && followsSizeRequests) window.resize(call.index, (int)call.value);
+    };
+}
+
+std::pair<int, int> X11EditorRig::editorSize() {
+    ERect* rect = nullptr;
+    plugin->dispatch(effEditGetRect, 0, 0, &rect);
+    return rect ? std::make_pair(rect->right - rect->left, rect->bottom - rect->top) : std::make_pair(0, 0);
 }
 
 X11EditorRig::~X11EditorRig() {
@@ -154,6 +213,8 @@ X11EditorRig::~X11EditorRig() {
 bool X11EditorRig::open() {
     // The window id travels in ptr, as Linux hosts pass it.
     void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window.id()));
+    const std::pair<int, int> size = editorSize();
+    window.resize(size.first, size.second);
     const bool opened = plugin->dispatch(effEditOpen, 0, 0, parent) != 0;
     idle();
     return opened;
@@ -181,10 +242,10 @@ void EditorWindowRig::idle(int passes) {
 
 void X11EditorRig::idleEditor() { plugin->dispatch(effEditIdle); }
 
-Picture X11EditorRig::expected(const std::set<int>& pressedKeys) {
+Picture X11EditorRig::expected(const std::set<int>& pressedKeys, int percent) {
     float values[5];
     for (int i = 0; i < 5; ++i) values[i] = plugin->getParameter(i);
-    return editortest::expectedEditor(values, pressedKeys);
+    return editortest::expectedEditor(values, pressedKeys, percent);
 }
 
 std::vector<float> X11EditorRig::render(int frames, const std::vector<std::pair<int, int>>& notes) {

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,22 @@ private:
     XErrorHandler previous;
 };
 
+// The server's Xft.dpi resource while the object lives, set as xrdb sets it
+// (the RESOURCE_MANAGER property of the first screen's root window); 0
+// leaves the resource out. The resources before come back afterwards.
+class ServerDpi {
+public:
+    explicit ServerDpi(int dpi);
+    ~ServerDpi();
+    ServerDpi(const ServerDpi&) = delete;
+    ServerDpi& operator=(const ServerDpi&) = delete;
+    void set(int dpi);
+
+private:
+    bool had = false;
+    std::string saved;
+};
+
 // A mapped top-level window of the editor's size, standing in for the host's.
 class HostWindow {
 public:
@@ -68,6 +85,8 @@ public:
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
     Window id() const { return window; }
+    // Takes a new size, as a host's window does for the editor it holds.
+    void resize(int width, int height);
     // Destroys the window (and what is inside it) now, as a host may.
     void destroy();
 
@@ -108,10 +127,14 @@ protected:
     virtual void idleEditor() = 0;
 };
 
-// The VST 2.4 .so's editor, opened through the plug-in's dispatcher.
+// The VST 2.4 .so's editor, opened through the plug-in's dispatcher. As a
+// host does, the rig sizes its window to the editor's rectangle before the
+// open, and resizes it when the editor asks (audioMasterSizeWindow) and
+// `followsSizeRequests`.
 class X11EditorRig : public EditorWindowRig {
 public:
     explicit X11EditorRig(int x = 40, int y = 40);
+    bool followsSizeRequests = true;
     ~X11EditorRig() override;
 
     RecordingHost host;
@@ -120,7 +143,9 @@ public:
     bool open();
     void close();
     // What the editor should show for the plug-in's parameter values now.
-    Picture expected(const std::set<int>& pressedKeys = {});
+    Picture expected(const std::set<int>& pressedKeys = {}, int percent = 100);
+    // The size effEditGetRect answers.
+    std::pair<int, int> editorSize();
     // Renders `frames` (given notes first) and returns the left channel.
     std::vector<float> render(int frames, const std::vector<std::pair<int, int>>& notes = {});
 

@@ -80,10 +80,23 @@ public:
         settle();
     }
 
-    Picture expected(const std::set<int>& pressedKeys = {}) {
+    Picture expected(const std::set<int>& pressedKeys = {}, int percent = 100) {
         float values[kNumParams];
         for (int i = 0; i < kNumParams; i++) values[i] = (float)instance.controller()->getParamNormalized((ParamID)i);
-        return editortest::expectedEditor(values, pressedKeys);
+        return editortest::expectedEditor(values, pressedKeys, percent);
+    }
+    tresult setScale(float factor) {
+        IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view.get());
+        if (!scale) return kNoInterface;
+        const tresult result = scale->setContentScaleFactor(factor);
+        scale->release();
+        idle();
+        return result;
+    }
+    std::pair<int, int> viewSize() {
+        ViewRect size{};
+        view->getSize(&size);
+        return {size.right - size.left, size.bottom - size.top};
     }
     // One block with these notes; the left channel's level.
     float play(EventList* notes = nullptr) {
@@ -137,9 +150,12 @@ TEST_F(Vst3Editor, AnswersForItsOneSizeAndPlatform) {
     EXPECT_EQ(view->removed(), kResultFalse) << "not attached";
     IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view.get());
     ASSERT_NE(scale, nullptr);
-    for (float factor :
-         {1.f, 1.5f, 2.f, 0.f, -1.f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    for (float factor : {1.f, 1.5f, 2.f}) EXPECT_EQ(scale->setContentScaleFactor(factor), kResultTrue) << factor;
+    for (float factor : {0.f, -1.f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         EXPECT_EQ(scale->setContentScaleFactor(factor), kResultFalse) << factor;
+    EXPECT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.right, 1460) << "the last factor taken holds";
+    EXPECT_EQ(size.bottom, 496);
     scale->release();
     EXPECT_EQ(view->attached(reinterpret_cast<void*>((uintptr_t)rig.window.id()), "HWND"), kResultFalse);
     EXPECT_EQ(view->attached(nullptr, kX11), kResultFalse);
@@ -189,6 +205,42 @@ TEST_F(Vst3Editor, EmbedsOnTheHostsRunLoopAndLeavesNothingWhenRemoved) {
     EXPECT_TRUE(childrenOf(rig.window.id()).empty());
     EXPECT_EQ(clientCount(), clients);
     EXPECT_TRUE(rig.frame->resizes.empty()) << "the editor has its size from the start";
+}
+
+// The host's content scale, before attached() (the size the host asks for
+// first) and after it (through resizeView, which this host follows as hosts
+// do); a host that refuses the size keeps a whole editor at the scale that
+// fits its window.
+TEST_F(Vst3Editor, TheHostsContentScaleSetsItsSizeBeforeAndWhileAttached) {
+    rig.frame->onResize = [this](const ViewRect& size) { rig.window.resize(size.right - size.left, size.bottom - size.top); };
+    rig.newView();
+    ASSERT_EQ(rig.setScale(1.5f), kResultTrue);
+    EXPECT_EQ(rig.viewSize(), std::make_pair(1095, 372));
+    ViewRect wanted{0, 0, 730, 248};
+    EXPECT_EQ(rig.view->checkSizeConstraint(&wanted), kResultTrue);
+    EXPECT_EQ(std::make_pair(wanted.right, wanted.bottom), std::make_pair(1095, 372));
+    rig.window.resize(1095, 372);
+    rig.view->setFrame(rig.frame.get());
+    ASSERT_EQ(rig.attach(), kResultOk);
+    EXPECT_EQ(differences(rig.shot(), rig.expected({}, 150)), "");
+    EXPECT_TRUE(rig.frame->resizes.empty()) << "the size was the host's from the start";
+
+    ASSERT_EQ(rig.setScale(1.f), kResultTrue);
+    ASSERT_EQ(rig.frame->resizes.size(), 1u);
+    EXPECT_EQ(rig.frame->resizes[0].right, 730);
+    EXPECT_EQ(rig.frame->resizes[0].bottom, 248);
+    EXPECT_EQ(rig.viewSize(), std::make_pair(730, 248));
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+
+    rig.frame->refuses = true;
+    ASSERT_EQ(rig.setScale(1.5f), kResultTrue);
+    ASSERT_GE(rig.frame->resizes.size(), 2u);
+    EXPECT_EQ(rig.frame->resizes[1].right, 1095) << "asked";
+    EXPECT_EQ(rig.viewSize(), std::make_pair(730, 248)) << "refused: the scale that fits";
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+    rig.frame->refuses = false;
+    rig.frame->onResize = nullptr;
+    rig.close();
 }
 
 // Each way a host may give the editor its time: the frame with the run loop

@@ -3,6 +3,7 @@
 // test drives pass by pass, and a component handler that records the edits.
 #pragma once
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -42,11 +43,20 @@ public:
         if (loop) loop->addRef();
     }
     tresult V3_API queryInterface(const TUID id, void** obj) override;
-    tresult V3_API resizeView(IPlugView*, ViewRect* rect) override {
-        if (rect) resizes.push_back(*rect);
+    // Recorded; then, as a host does, `onResize` (where set) resizes the
+    // window that holds the view and tells the view with onSize. A frame
+    // that `refuses` answers kResultFalse and does neither.
+    tresult V3_API resizeView(IPlugView* view, ViewRect* rect) override {
+        if (!rect) return kInvalidArgument;
+        resizes.push_back(*rect);
+        if (refuses) return kResultFalse;
+        if (onResize) onResize(*rect);
+        if (view) view->onSize(rect);
         return kResultOk;
     }
     std::vector<ViewRect> resizes;
+    std::function<void(const ViewRect&)> onResize;
+    bool refuses = false;
 
 private:
     ~PlugFrame() override {

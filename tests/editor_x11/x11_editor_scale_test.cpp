@@ -1,0 +1,196 @@
+// The editor's scale on X11, from each of its sources in their order: the
+// player's settings file, then the server's Xft.dpi, then GDK_SCALE or
+// QT_SCALE_FACTOR, else 100 %. At each scale the real window shows what the
+// generator drew for it, and a change while open resizes through the host.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "tests/editor_x11/x11_editor_rig.h"
+
+namespace x11test {
+namespace {
+
+using editortest::differences;
+using editortest::scaled;
+
+// Environment variables for the length of a test, put back afterwards.
+class Environment {
+public:
+    ~Environment() {
+        for (auto& entry : saved)
+            if (entry.second.first)
+                setenv(entry.first.c_str(), entry.second.second.c_str(), 1);
+            else
+                unsetenv(entry.first.c_str());
+    }
+    void set(const char* name, const char* value) {
+        if (!saved.count(name)) {
+            const char* before = std::getenv(name);
+            saved[name] = {before != nullptr, before ? before : ""};
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+
+private:
+    std::map<std::string, std::pair<bool, std::string>> saved;
+};
+
+class X11EditorScale : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(testDisplay()) << "no X display";
+        ASSERT_TRUE(rig.plugin);
+        char pattern[] = "/tmp/qelt-scale-XXXXXX";
+        ASSERT_TRUE(mkdtemp(pattern));
+        configHome = pattern;
+        environment.set("XDG_CONFIG_HOME", configHome.c_str());
+        environment.set("GDK_SCALE", nullptr);
+        environment.set("QT_SCALE_FACTOR", nullptr);
+    }
+    void TearDown() override {
+        std::remove(settingsFile().c_str());
+        rmdir((configHome + "/Qelt-epiano").c_str());
+        rmdir(configHome.c_str());
+    }
+
+    std::string settingsFile() const { return configHome + "/Qelt-epiano/settings"; }
+    void writeSettings(const std::string& bytes) {
+        mkdir((configHome + "/Qelt-epiano").c_str(), 0755);
+        FILE* file = std::fopen(settingsFile().c_str(), "wb");
+        ASSERT_TRUE(file);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    std::pair<int, int> sizeAt(int percent) const { return {scaled(730, percent), scaled(248, percent)}; }
+    // The editor's own window: its size, and that it shows the generator's
+    // picture for the scale.
+    void expectShownAt(int percent) {
+        const std::vector<Window> children = childrenOf(rig.window.id());
+        ASSERT_EQ(children.size(), 1u);
+        XWindowAttributes attributes;
+        ASSERT_TRUE(XGetWindowAttributes(testDisplay(), children[0], &attributes));
+        EXPECT_EQ(std::make_pair(attributes.width, attributes.height), sizeAt(percent));
+        const Picture expected = rig.expected({}, percent);
+        ASSERT_FALSE(expected.empty()) << "no generated pictures at " << percent << " %";
+        EXPECT_EQ(differences(rig.shot(), expected), "") << "at " << percent << " %";
+    }
+
+    std::string configHome;
+    Environment environment;
+    ServerDpi dpi{0};
+    X11EditorRig rig;
+};
+
+TEST_F(X11EditorScale, TheServersXftDpiSetsTheScaleRoundedToTheNearest) {
+    const struct {
+        int dpi, percent;
+    } cases[] = {{96, 100}, {110, 100}, {120, 150}, {144, 150}, {168, 200}, {192, 200}, {288, 200}, {0, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("Xft.dpi " + std::to_string(c.dpi));
+        dpi.set(c.dpi);
+        EXPECT_EQ(rig.editorSize(), sizeAt(c.percent)) << "closed, the editor answers the size it will open at";
+        rig.plugin->setParameter(1, 0.25f);
+        rig.plugin->setParameter(4, 0.9f);
+        ASSERT_TRUE(rig.open());
+        EXPECT_EQ(rig.editorSize(), sizeAt(c.percent));
+        expectShownAt(c.percent);
+        rig.close();
+    }
+}
+
+TEST_F(X11EditorScale, WithoutXftDpiGdkScaleThenQtScaleFactorDecide) {
+    const struct {
+        const char *gdk, *qt;
+        int percent;
+    } cases[] = {{"2", nullptr, 200},  {nullptr, "1.5", 150}, {"1", "2", 100},       {"", "2", 200},
+                 {"x", nullptr, 100},  {"-2", "nan", 100},    {nullptr, nullptr, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("GDK_SCALE ") + (c.gdk ? c.gdk : "unset") + ", QT_SCALE_FACTOR " + (c.qt ? c.qt : "unset"));
+        environment.set("GDK_SCALE", c.gdk);
+        environment.set("QT_SCALE_FACTOR", c.qt);
+        EXPECT_EQ(rig.editorSize(), sizeAt(c.percent));
+    }
+    environment.set("GDK_SCALE", "1");
+    dpi.set(192);
+    EXPECT_EQ(rig.editorSize(), sizeAt(200)) << "Xft.dpi comes first";
+}
+
+TEST_F(X11EditorScale, ThePlayersSettingsFileComesFirstAndAnythingElseInItMeansAutomatic) {
+    dpi.set(192);
+    const struct {
+        const char* name;
+        std::string bytes;
+        int percent;
+    } cases[] = {
+        {"150", "scale=150\n", 150},
+        {"100, no line end", "scale=100", 100},
+        {"among other lines, CRLF", "# mine\r\nscale=200\r\ntheme=dark\r\n", 200},
+        {"automatic", "scale=automatic\n", 200},
+        {"another scale", "scale=175\n", 200},
+        {"garbage", std::string("\x00\xff\xfe scale=150\n", 14), 200},
+        {"empty", "", 200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeSettings(c.bytes);
+        EXPECT_EQ(rig.editorSize(), sizeAt(c.percent));
+        ASSERT_TRUE(rig.open());
+        expectShownAt(c.percent);
+        rig.close();
+    }
+    std::remove(settingsFile().c_str());
+    EXPECT_EQ(rig.editorSize(), sizeAt(200)) << "no file: automatic";
+    mkdir(settingsFile().c_str(), 0755);
+    EXPECT_EQ(rig.editorSize(), sizeAt(200)) << "an unreadable file: automatic";
+    ASSERT_TRUE(rig.open()) << "and never a reason to fail";
+    rig.close();
+    rmdir(settingsFile().c_str());
+}
+
+TEST_F(X11EditorScale, AChangeOfXftDpiWhileOpenResizesThroughTheHost) {
+    dpi.set(96);
+    ASSERT_TRUE(rig.open());
+    expectShownAt(100);
+    rig.host.clear();
+    dpi.set(192);
+    // The editor looks at the system's scale about once a second.
+    for (int i = 0; i < 40 && rig.host.count(audioMasterSizeWindow) == 0; ++i) {
+        usleep(50000);
+        rig.idle(1);
+    }
+    rig.idle();
+    ASSERT_EQ(rig.host.count(audioMasterSizeWindow), 1);
+    for (const HostCall& call : rig.host.calls())
+        if (call.opcode == audioMasterSizeWindow) EXPECT_EQ(std::make_pair(call.index, (int)call.value), sizeAt(200));
+    EXPECT_EQ(rig.editorSize(), sizeAt(200));
+    expectShownAt(200);
+}
+
+TEST_F(X11EditorScale, AHostThatRefusesTheNewSizeKeepsAWholeEditorAtTheScaleThatFits) {
+    dpi.set(144);
+    ASSERT_TRUE(rig.open());
+    expectShownAt(150);
+    rig.host.sizeWindowAnswer = 0;
+    rig.followsSizeRequests = false;
+    dpi.set(192);
+    for (int i = 0; i < 40 && rig.host.count(audioMasterSizeWindow) == 0; ++i) {
+        usleep(50000);
+        rig.idle(1);
+    }
+    rig.idle();
+    EXPECT_GE(rig.host.count(audioMasterSizeWindow), 1) << "the host was asked";
+    EXPECT_EQ(rig.editorSize(), sizeAt(150)) << "and the editor stayed at what its window holds";
+    expectShownAt(150);
+}
+
+}  // namespace
+}  // namespace x11test
