@@ -62,15 +62,9 @@ EditorRig::~EditorRig() {
     if (hosted.plugin && hosted.plugin->record() && editorWindow()) close();
 }
 
-// The host window's client area takes the editor's size first, as hosts
-// size their windows from effEditGetRect.
-void EditorRig::sizeHostWindow() {
-    ERect* rect = nullptr;
-    plugin().dispatch(effEditGetRect, 0, 0, &rect);
-    if (!rect) return;
+void sizeHostWindow(int width, int height) {
     RECT client;
     GetClientRect(hostWindow(), &client);
-    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
     if (client.right == width && client.bottom == height) return;
     const DWORD style = (DWORD)GetWindowLongPtrA(hostWindow(), GWL_STYLE);
     RECT outer = {0, 0, width, height};
@@ -78,6 +72,14 @@ void EditorRig::sizeHostWindow() {
     SetWindowPos(hostWindow(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     pumpMessages(2);
+}
+
+// The host window's client area takes the editor's size first, as hosts
+// size their windows from effEditGetRect.
+void EditorRig::sizeHostWindow() {
+    ERect* rect = nullptr;
+    plugin().dispatch(effEditGetRect, 0, 0, &rect);
+    if (rect) editortest::sizeHostWindow(rect->right - rect->left, rect->bottom - rect->top);
 }
 
 bool EditorRig::open() {

@@ -27,6 +27,8 @@ using win32test::pumpMessages;
 // One visible top-level window for the whole program, sized to the editor:
 // under Wine a top-level window takes long to go away, so it is kept.
 HWND hostWindow();
+// Gives the host window's client area this size, as a host does for its editor.
+void sizeHostWindow(int width, int height);
 
 // Live objects of this process and windows of this thread.
 using win32test::gdiObjectCount;

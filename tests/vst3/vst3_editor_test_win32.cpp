@@ -97,10 +97,18 @@ public:
     // The editor's own timer, twice: its idle work is done and drawn.
     int ticks(int count = 2) { return pumpTimerTicks(editorWindow(), count); }
     Picture shot() { return capture(editorWindow()); }
-    Picture expected(const std::set<int>& pressedKeys = {}) {
+    Picture expected(const std::set<int>& pressedKeys = {}, int percent = 100) {
         float values[kNumParams];
         for (int i = 0; i < kNumParams; i++) values[i] = (float)instance.controller()->getParamNormalized((ParamID)i);
-        return expectedEditor(values, pressedKeys);
+        return expectedEditor(values, pressedKeys, percent);
+    }
+    tresult setScale(float factor) {
+        IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view.get());
+        if (!scale) return kNoInterface;
+        const tresult result = scale->setContentScaleFactor(factor);
+        scale->release();
+        pumpMessages();
+        return result;
     }
     // One block with these notes; the left channel's level.
     float play(EventList* notes = nullptr) {
@@ -147,6 +155,32 @@ TEST_F(Vst3HwndEditor, ShowsTheOtherFormatsPictureAndFollowsTheHostOnItsOwnTimer
     ASSERT_EQ(rig.ticks(), 2);
     EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "drawn at the timer";
     EXPECT_TRUE(rig.handler->calls.empty()) << "a host's value is not echoed";
+}
+
+// The host's content scale: the size asked for before attached(), the
+// picture drawn for it, and back to 100 % through resizeView.
+TEST_F(Vst3HwndEditor, TheHostsContentScaleDrawsTheEditorForIt) {
+    rig.frame->onResize = [](const ViewRect& size) { sizeHostWindow(size.right - size.left, size.bottom - size.top); };
+    rig.view.reset(rig.instance.controller()->createView("editor"));
+    ASSERT_TRUE(rig.view);
+    ASSERT_EQ(rig.setScale(1.5f), kResultTrue);
+    ViewRect size{};
+    ASSERT_EQ(rig.view->getSize(&size), kResultOk);
+    EXPECT_EQ(std::make_pair(size.right, size.bottom), std::make_pair(1095, 372));
+    sizeHostWindow(1095, 372);
+    rig.view->setFrame(rig.frame.get());
+    ASSERT_EQ(rig.view->attached(hostWindow(), kHwnd), kResultOk);
+    rig.ticks();
+    EXPECT_EQ(differences(rig.shot(), rig.expected({}, 150)), "");
+
+    ASSERT_EQ(rig.setScale(1.f), kResultTrue);
+    rig.ticks();
+    ASSERT_EQ(rig.frame->resizes.size(), 1u);
+    EXPECT_EQ(std::make_pair(rig.frame->resizes[0].right, rig.frame->resizes[0].bottom), std::make_pair(730, 248));
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "");
+    rig.close();
+    rig.frame->onResize = nullptr;
+    sizeHostWindow(730, 248);
 }
 
 // A clicked key sounds in the next block; once released it stays lit until
