@@ -65,6 +65,26 @@ int32_t blackKeyStep(int32_t note) {
     return (pitch == 3 || pitch == 10) ? 23 : 15;
 }
 
+// The editor's frame: a right click where no control is opens the menu of
+// scales.
+class EditorFrame final : public CFrame {
+public:
+    EditorFrame(const CRect& size, void* parentWindow, SDEditor* owner) : CFrame(size, parentWindow, owner), owner(owner) {}
+
+    void mouse(CDrawContext* context, const CPoint& where, int32_t buttons) override {
+        if (buttons == -1 && context) buttons = context->getMouseButtons();
+        const bool rightOnly = (buttons & VSTGUI::kButtonRight) && !(buttons & VSTGUI::kButtonLeft);
+        if (rightOnly && !getModalView() && !getViewAt(where)) {
+            owner->openScaleMenu(where);
+            return;
+        }
+        CFrame::mouse(context, where, buttons);
+    }
+
+private:
+    SDEditor* const owner;
+};
+
 bool isKnob(int32_t index) { return index >= 0 && index < SDEditor::kKnobCount; }
 bool isKey(int32_t index) { return index >= SDEditor::kLowestKey && index <= SDEditor::kHighestKey; }
 
@@ -103,7 +123,7 @@ bool SDEditor::open(void* window) {
     rescaleWanted = false;
     refusedScale = 0;
     nextSystemCheck = VSTGUI::tickClock().ticks() + kSystemCheckInterval;
-    CFrame* newFrame = new CFrame(CRect(0, 0, rect.right, rect.bottom), window, this);
+    CFrame* newFrame = new EditorFrame(CRect(0, 0, rect.right, rect.bottom), window, this);
     if (!newFrame->getSystemWindow() && !newFrame->isWindowPending()) {
         // No window in that parent, nor one to come: the editor stays closed.
         delete newFrame;
@@ -226,8 +246,9 @@ void SDEditor::followWantedScale() {
         setScale(wantedScale(nullptr, nullptr));
         return;
     }
-    // A control that holds the mouse must keep existing until it lets go.
-    if (insideControlLoop || frame->getGesture()) return;
+    // A control that holds the mouse must keep existing until it lets go,
+    // and an open menu until it is answered.
+    if (insideControlLoop || frame->getGesture() || scaleMenu) return;
     rescaleWanted = false;
     const int wanted = wantedScale(frame, nullptr);
     if (wanted == refusedScale) return;
@@ -276,6 +297,12 @@ void SDEditor::rescale(int percent) {
 
 void SDEditor::close() {
     windowOpen.store(false, std::memory_order_release);
+    if (scaleMenu) {
+        frame->setModalView(nullptr);
+        scaleMenu->release();
+        scaleMenu = nullptr;
+    }
+    scaleMenuDone = false;
     // The frame goes as a whole, and the controls with it. A drag still
     // running reports its end on the way out; by then the editor already
     // has no frame to redraw.
@@ -297,8 +324,33 @@ void SDEditor::idle() {
             rescaleWanted = true;
         }
     }
+    if (scaleMenuDone && !insideControlLoop) finishScaleMenu();
     followWantedScale();
     AEffGUIEditor::idle();
+}
+
+void SDEditor::openScaleMenu(const CPoint& where) {
+    if (!frame || scaleMenu) return;
+    scaleMenu = new ScaleMenu(CRect(0, 0, rect.right, rect.bottom), where, scale, playerChoice, this);
+    scaleMenuDone = false;
+    frame->setModalView(scaleMenu);
+    scaleMenu->setDirty(true);
+}
+
+void SDEditor::scaleMenuClosed(int choice) {
+    scaleMenuChoice = choice;
+    scaleMenuDone = true;
+}
+
+void SDEditor::finishScaleMenu() {
+    scaleMenuDone = false;
+    if (!scaleMenu) return;
+    frame->setModalView(nullptr);
+    scaleMenu->release();
+    scaleMenu = nullptr;
+    // What the menu covered is the panel's and the controls' again.
+    frame->setDirty(true);
+    if (scaleMenuChoice >= 0) choosePlayerScale(scaleMenuChoice);
 }
 
 // Records the change and marks the control dirty; the drawing waits for the

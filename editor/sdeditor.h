@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "editor/aeffguieditor.h"
+#include "editor/scale_menu.h"
 #include "gui/controls/ccontrol.h"
 
 namespace VSTGUI {
@@ -25,7 +26,7 @@ class CFrame;
 class CKickButton;
 }  // namespace VSTGUI
 
-class SDEditor : public AEffGUIEditor, public VSTGUI::CControlListener {
+class SDEditor : public AEffGUIEditor, public VSTGUI::CControlListener, private ScaleMenu::Listener {
 public:
     static constexpr int kKnobCount = 5;
     static constexpr int kKeyTableSize = 132;
@@ -56,6 +57,10 @@ public:
     // The scale the editor is drawn at, or opens at, in percent.
     int scalePercent() const { return scale; }
     bool sizeWindow(int32_t width, int32_t height) override;
+    // The right-click menu of scales, its corner at `where` (frame pixels);
+    // a choice on it is applied at the next idle.
+    void openScaleMenu(const VSTGUI::CPoint& where);
+    bool scaleMenuOpen() const { return scaleMenu != nullptr; }
 
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
 
@@ -77,6 +82,9 @@ private:
     void followWantedScale();
     void rescale(int percent);
     void addControls(VSTGUI::CFrame* into);
+    void scaleMenuClosed(int choice) override;
+    // Takes the closed menu out and applies its choice.
+    void finishScaleMenu();
 
     VSTGUI::CAnimKnob* knobs[kKnobCount];
     VSTGUI::CKickButton* keyTable[kKeyTableSize];
@@ -89,6 +97,9 @@ private:
     bool lastResizeAccepted = false;
     int refusedScale = 0;  // the host refused the room for it; not asked again while it is wanted
     uint32_t nextSystemCheck = 0;
+    ScaleMenu* scaleMenu = nullptr;  // while open
+    bool scaleMenuDone = false;
+    int scaleMenuChoice = -1;
 
     // Whether the engine has the key down as far as the editor knows, so that
     // a key that is still redrawing does not start its note once per pass of

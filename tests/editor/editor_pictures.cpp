@@ -69,6 +69,7 @@ const EditorPictures& EditorPictures::get(int percent) {
             p.largeKnob = readPicture("knob-large.bmp");
             p.whiteKeys = readPicture("keys-white.bmp");
             p.blackKeys = readPicture("keys-black.bmp");
+            p.scaleMenu = readPicture("scale-menu.bmp");
             return p;
         }
         const std::string dir = std::to_string(scale) + "/";
@@ -78,6 +79,7 @@ const EditorPictures& EditorPictures::get(int percent) {
         p.whiteKeys = readPackedPicture(dir + "keys-white.qpp");
         p.blackKeys = readPackedPicture(dir + "keys-black.qpp");
         p.otherWhiteKeys = readPackedPicture(dir + "keys-white-other.qpp");
+        p.scaleMenu = readPackedPicture(dir + "scale-menu.qpp");
         return p;
     };
     static const EditorPictures at100 = load(100), at150 = load(150), at200 = load(200);

@@ -32,6 +32,7 @@ struct Picture {
 // keys come in two widths at 150 %, `otherWhiteKeys` has the second).
 struct EditorPictures {
     Picture background, smallKnob, largeKnob, whiteKeys, blackKeys, otherWhiteKeys;
+    Picture scaleMenu;  // the right-click menu, plain over ticked
     static const EditorPictures& get(int percent = 100);
 };
 

@@ -89,6 +89,55 @@ TEST_F(SettingsInAppData, ThePlayersChoiceSetsTheScaleAndAnythingElseMeansTheSys
     EXPECT_EQ(editorSize(rig), sizeAt(100)) << "no file: the system's scale";
 }
 
+std::string fileText(const std::string& path) {
+    std::string text;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[256];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// Real clicks through the window system's queue: the right button opens the
+// menu on the panel, the left one takes the 150 % row; the choice is kept
+// in %APPDATA% and the editor resizes through the host.
+TEST_F(SettingsInAppData, TheRightClickMenuKeepsThePlayersChoice) {
+    EditorRig rig;
+    ASSERT_TRUE(rig.hosted.plugin);
+    rig.host().onCall = [](const HostCall& call) {
+        if (call.opcode == audioMasterSizeWindow) sizeHostWindow(call.index, (int)call.value);
+    };
+    ASSERT_TRUE(rig.open());
+    rig.idle();
+    const int row150 = 40 + 2 + 20 + 10;  // the menu's corner, its inset, one row, half a row
+    withInjection([&] {
+        moveMouseTo(rig.toScreen(100, 40));
+        Sleep(60);
+        mouseButton(MOUSEEVENTF_RIGHTDOWN);
+        mouseButton(MOUSEEVENTF_RIGHTUP);
+        Sleep(150);
+    });
+    rig.idle();
+    EXPECT_NE(differences(rig.shot(), rig.expected()), "") << "the menu shows";
+    withInjection([&] {
+        moveMouseTo(rig.toScreen(150, row150));
+        Sleep(60);
+        mouseButton(MOUSEEVENTF_LEFTDOWN);
+        mouseButton(MOUSEEVENTF_LEFTUP);
+        Sleep(150);
+    });
+    rig.idle(4);
+    EXPECT_EQ(fileText(settingsFile()), "scale=150\n");
+    EXPECT_EQ(editorSize(rig), sizeAt(150));
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected({}, 150)), "");
+    rig.close();
+    rig.host().onCall = nullptr;
+    sizeHostWindow(730, 248);
+}
+
 // A registry value of this Wine prefix, put back afterwards.
 class RegistryDword {
 public:

@@ -3,6 +3,8 @@
 // QT_SCALE_FACTOR, else 100 %. At each scale the real window shows what the
 // generator drew for it, and a change while open resizes through the host.
 #include <gtest/gtest.h>
+// After the test framework: X11 defines names it uses.
+#include <X11/extensions/XTest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "tests/editor_x11/x11_editor_rig.h"
+#include "tools/make-bitmaps/layout.h"
 
 namespace x11test {
 namespace {
@@ -82,6 +85,41 @@ protected:
         const Picture expected = rig.expected({}, percent);
         ASSERT_FALSE(expected.empty()) << "no generated pictures at " << percent << " %";
         EXPECT_EQ(differences(rig.shot(), expected), "") << "at " << percent << " %";
+    }
+
+    std::string settingsText() const {
+        std::string text;
+        if (FILE* file = std::fopen(settingsFile().c_str(), "rb")) {
+            char buffer[256];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+            std::fclose(file);
+        }
+        return text;
+    }
+    // Real clicks at a point of the editor window, with button 1 or 3.
+    void click(int x, int y, unsigned int button) {
+        rig.moveTo(x, y);
+        rig.idle(1);
+        XTestFakeButtonEvent(testDisplay(), button, True, CurrentTime);
+        XTestFakeButtonEvent(testDisplay(), button, False, CurrentTime);
+        settle();
+        rig.idle();
+    }
+    // The editor as it should show with the menu open at `corner` (device
+    // pixels, already inside the window) and `tickedRow` ticked.
+    Picture expectedWithMenu(const Rect& corner, int tickedRow, int percent) {
+        Picture picture = rig.expected({}, percent);
+        const Picture& menu = editortest::EditorPictures::get(percent).scaleMenu;
+        const int height = menu.height / 2;
+        for (int y = 0; y < height; ++y) {
+            const int row = (y >= scaled(layout::menuRowTop(tickedRow), percent) &&
+                             y < scaled(layout::menuRowTop(tickedRow + 1), percent))
+                                ? height
+                                : 0;
+            for (int x = 0; x < menu.width; ++x) picture.at(corner.left + x, corner.top + y) = menu.at(x, row + y);
+        }
+        return picture;
     }
 
     std::string configHome;
@@ -190,6 +228,53 @@ TEST_F(X11EditorScale, AHostThatRefusesTheNewSizeKeepsAWholeEditorAtTheScaleThat
     EXPECT_GE(rig.host.count(audioMasterSizeWindow), 1) << "the host was asked";
     EXPECT_EQ(rig.editorSize(), sizeAt(150)) << "and the editor stayed at what its window holds";
     expectShownAt(150);
+}
+
+// The player's menu: a right click on the panel opens it with the choice
+// ticked, a row chooses and keeps the choice in the settings file, and a
+// click beside it closes it with nothing changed. A right click on a control
+// opens nothing.
+TEST_F(X11EditorScale, TheRightClickMenuChoosesAndKeepsThePlayersScale) {
+    dpi.set(0);
+    ASSERT_TRUE(rig.open());
+    const Rect knob = editortest::knobRect(4);
+    click(knob.centerX(), knob.centerY(), Button3);
+    EXPECT_EQ(differences(rig.shot(), rig.expected()), "") << "no menu on a knob";
+
+    const Rect at{100, 40, 0, 0};
+    click(at.left, at.top, Button3);
+    const Picture menu = editortest::EditorPictures::get(100).scaleMenu;
+    ASSERT_FALSE(menu.empty());
+    EXPECT_EQ(differences(rig.shot(), expectedWithMenu(at, 3, 100)), "") << "open, with Automatic ticked";
+
+    // The 150 % row.
+    rig.host.clear();
+    click(at.left + 50, at.top + layout::menuRowTop(1) + 10, Button1);
+    rig.idle();
+    EXPECT_EQ(settingsText(), "scale=150\n");
+    EXPECT_EQ(rig.editorSize(), sizeAt(150));
+    ASSERT_EQ(rig.host.count(audioMasterSizeWindow), 1);
+    expectShownAt(150);
+    EXPECT_EQ(rig.host.count(audioMasterAutomate), 0) << "no parameter changed";
+
+    // Near the bottom right corner the menu moves in to show whole.
+    const int right = scaled(730, 150) - 2, bottom = scaled(248, 150) - 2;
+    click(right, bottom, Button3);
+    const Rect corner{scaled(730, 150) - scaled(layout::kMenuWidth, 150),
+                      scaled(248, 150) - scaled(layout::kMenuHeight, 150), 0, 0};
+    EXPECT_EQ(differences(rig.shot(), expectedWithMenu(corner, 1, 150)), "") << "moved in, 150 % ticked";
+    click(10, 10, Button1);
+    rig.idle();
+    EXPECT_EQ(differences(rig.shot(), rig.expected({}, 150)), "") << "closed by a click beside it";
+    EXPECT_EQ(settingsText(), "scale=150\n") << "unchanged";
+
+    // "Automatic": the system's scale again, 100 % on this server.
+    click(20, 20, Button3);
+    click(20 + 30, 20 + scaled(layout::menuRowTop(3) + 10, 150), Button1);
+    rig.idle();
+    EXPECT_EQ(settingsText(), "scale=automatic\n");
+    EXPECT_EQ(rig.editorSize(), sizeAt(100));
+    expectShownAt(100);
 }
 
 }  // namespace

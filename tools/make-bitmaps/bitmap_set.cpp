@@ -3,6 +3,7 @@
 #include "tools/make-bitmaps/keyboard.h"
 #include "tools/make-bitmaps/knob.h"
 #include "tools/make-bitmaps/layout.h"
+#include "tools/make-bitmaps/menu.h"
 #include "tools/make-bitmaps/panel.h"
 
 namespace {
@@ -92,6 +93,7 @@ bool makeBitmapSet(const Fonts& fonts, double scale, BitmapSet* set, std::string
 
     set->background = window;
     set->background = composeWindow(*set, kDefaultValues, nullptr, 0);
+    set->scaleMenu = drawScaleMenu(fonts, scale);
     return true;
 }
 

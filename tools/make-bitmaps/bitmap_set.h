@@ -1,4 +1,4 @@
-// The five pictures of the editor, made together so that they fit each other.
+// The pictures of the editor, made together so that they fit each other.
 #pragma once
 
 #include <string>
@@ -18,6 +18,7 @@ struct BitmapSet {
     // pictures of the keys of the other width than the lowest key's; empty
     // where every white key is as wide.
     Raster otherWhiteKeys;
+    Raster scaleMenu;  // resource 137: the right-click menu, plain over ticked
 };
 
 // False, with the reason, if the panel under knobs or keys that share one

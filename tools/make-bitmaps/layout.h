@@ -71,4 +71,12 @@ inline int columnInBox(int u, int width, int deviceWidth) {
 // The click rectangle of each key, notes 21 to 108.
 Box keyBox(int note);
 
+// The right-click menu of the editor's scale: four rows ("100 %", "150 %",
+// "200 %", "Automatic") inside a thin border, placed wherever the click was.
+// Its picture holds the menu twice, one above the other: as it is, then
+// with every row ticked, for the row of the current choice.
+constexpr int kMenuWidth = 112, kMenuRowHeight = 20, kMenuRows = 4, kMenuInset = 2;
+constexpr int kMenuHeight = kMenuRows * kMenuRowHeight + 2 * kMenuInset;
+inline int menuRowTop(int row) { return kMenuInset + row * kMenuRowHeight; }
+
 }  // namespace layout

@@ -30,6 +30,7 @@ const Output kOutputs[] = {
     {"background", &BitmapSet::background}, {"knob-small", &BitmapSet::smallKnob},
     {"knob-large", &BitmapSet::largeKnob},   {"keys-white", &BitmapSet::whiteKeys},
     {"keys-black", &BitmapSet::blackKeys},   {"keys-white-other", &BitmapSet::otherWhiteKeys},
+    {"scale-menu", &BitmapSet::scaleMenu},
 };
 
 bool writePng(const std::string& path, const Raster& r) {
