@@ -81,7 +81,7 @@ demo: linux-tree
 editor-picture: dll
 	@tools/editor-picture/make-editor-picture.sh $(WIN64)
 
-docs-picture: dll
+docs-picture: dll linux-tree
 	@tools/editor-picture/make-editor-picture.sh --docs $(WIN64)
 
 # The validator's one-screen summary of each build, then what was skipped,

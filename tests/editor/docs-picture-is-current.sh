@@ -23,23 +23,7 @@ case "$header" in
         exit 1
         ;;
 esac
-# Pixels are compared, not bytes: another zlib may pack the same rows differently.
-same_pixels() {
-    python3 - "$1" "$2" <<'PY'
-import struct, sys, zlib
-def pixels(path):
-    data = open(path, "rb").read()
-    at, header, packed = 8, b"", b""
-    while at + 8 <= len(data):
-        length, kind = struct.unpack_from(">I4s", data, at)
-        body = data[at + 8: at + 8 + length]
-        header = body if kind == b"IHDR" else header
-        packed += body if kind == b"IDAT" else b""
-        at += 12 + length
-    return header, zlib.decompress(packed)
-sys.exit(0 if pixels(sys.argv[1]) == pixels(sys.argv[2]) else 1)
-PY
-}
+same_pixels() { python3 "$root/tools/editor-picture/same_pixels.py" "$1" "$2"; }
 if [ -f "$root/docs/editor.png" ] && same_pixels "$work/editor.png" "$root/docs/editor.png"; then
     echo "docs/editor.png is current"
 else

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Opens the instrument's editor from the DLL of a Windows build tree and saves
 # its window as build/editor.bmp and build/editor.png; with --docs also as the
-# README's picture, docs/editor.png.
+# README's picture, docs/editor.png, and the editor at 200 % from the Linux
+# plug-in (build/linux, chosen through a settings file of its own) as
+# docs/editor-200.png.
 #
 #   tools/editor-picture/make-editor-picture.sh [--docs] [WINDOWS-TREE]   (default build/win64)
 #
@@ -37,4 +39,6 @@ echo "editor picture: $out/editor.png"
 if [ $docs = yes ]; then
     mkdir -p "$root/docs"
     cp "$out/editor.png" "$root/docs/editor.png" && echo "documentation picture: $root/docs/editor.png"
+    "$here/shoot-scaled.sh" 200 "$root/build/linux/Qelt-epiano.so" "$root/docs/editor-200.png" || exit 1
+    echo "documentation picture: $root/docs/editor-200.png"
 fi
