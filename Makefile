@@ -110,7 +110,7 @@ test-win32: win32
 test-win64: win32 win64
 	@WINEPREFIX=$(CURDIR)/build/wineprefix timeout 30 wineserver -w 2>/dev/null || true
 	@WINEPREFIX=$(CURDIR)/build/wineprefix64 timeout 30 wineserver -w 2>/dev/null || true
-	cd $(WIN64) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+	cd $(WIN64) && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j $(JOBS)
 
 # The engine's tests in sanitizer trees of their own: a render thread against
 # a thread changing everything under ThreadSanitizer, and the unit tests under

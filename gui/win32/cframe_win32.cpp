@@ -70,16 +70,14 @@ LRESULT CALLBACK CFramePlatform::windowProc(HWND window, UINT message, WPARAM wP
         case WM_MBUTTONDOWN: {
             CDrawContext* context = new CDrawContext(frame, nullptr, window);
             CPoint where(LOWORD(lParam), HIWORD(lParam));
-            // The left button is followed live by the controls' drags; a
-            // click of the others is what the message says, even when the
-            // button is up again by the time it is handled.
+            // The buttons are read live, as the controls' drags follow them.
+            // A right or middle click already over by the time its message
+            // is handled (nothing follows those) still counts with its button.
             int32_t buttons = -1;
             if (message != WM_LBUTTONDOWN) {
-                buttons = message == WM_RBUTTONDOWN ? kButtonRight : kButtonMiddle;
-                if (wParam & MK_LBUTTON) buttons |= kButtonLeft;
-                if (wParam & MK_SHIFT) buttons |= kModShift;
-                if (wParam & MK_CONTROL) buttons |= kModControl;
-                if (GetKeyState(VK_MENU) < 0) buttons |= kModAlt;
+                buttons = context->getMouseButtons();
+                if (!(buttons & (kButtonLeft | kButtonMiddle | kButtonRight)))
+                    buttons |= message == WM_RBUTTONDOWN ? kButtonRight : kButtonMiddle;
             }
             frame->mouse(context, where, buttons);
             context->release();

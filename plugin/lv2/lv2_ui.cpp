@@ -134,7 +134,7 @@ Lv2EditorHost::Lv2EditorHost(const HostFeatures& features, LV2UI_Write_Function 
 bool Lv2EditorHost::takeOptions(const LV2_Options_Option* options) {
     bool taken = false;
     // A host's list is ended by a zero key; a runaway one is not followed far.
-    for (int i = 0; options && options[i].key != 0 && i < 1024; i++) {
+    for (int i = 0; options && i < 1024 && options[i].key != 0; i++) {
         const LV2_Options_Option& option = options[i];
         if (option.key != scaleFactorKey || !option.value) continue;
         double factor = 0.0;

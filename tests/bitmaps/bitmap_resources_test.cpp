@@ -109,12 +109,15 @@ TEST(BitmapResources, EachScaleIsPackedDataThatUnpacksToTheGeneratedPicture) {
     // White keys of the other width exist only at 150 %.
     EXPECT_NE(FindResourceA(library(), MAKEINTRESOURCEA(1136), MAKEINTRESOURCEA(10)), nullptr);
     EXPECT_EQ(FindResourceA(library(), MAKEINTRESOURCEA(2136), MAKEINTRESOURCEA(10)), nullptr);
+    // The menu of scales at each scale.
+    EXPECT_NE(FindResourceA(library(), MAKEINTRESOURCEA(137), MAKEINTRESOURCEA(2)), nullptr);
+    for (int id : {1137, 2137}) EXPECT_NE(FindResourceA(library(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10)), nullptr) << id;
 }
 
 TEST(BitmapResources, NoOtherBitmapIdsAreTakenByThem) {
     // The editor asks for exactly these numbers; neighbours stay free.
     ASSERT_NE(library(), nullptr);
-    for (int id : {127, 129, 131, 133, 136})
+    for (int id : {127, 129, 131, 133, 136, 138})
         EXPECT_EQ(FindResourceA(library(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2)), nullptr) << id;
 }
 

@@ -72,6 +72,7 @@ TEST_F(SettingsInAppData, ThePlayersChoiceSetsTheScaleAndAnythingElseMeansTheSys
         int percent;
     } cases[] = {
         {"150", "scale=150\r\n", 150},
+        {"200", "scale=200", 200},
         {"automatic", "scale=automatic\r\n", 100},
         {"garbage", std::string("\xff\x00scale=150", 11), 100},
         {"another scale", "scale=120\n", 100},

@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 output="$tree/ctest-output.txt"
 rm -f "$output"
 here_and_now() {
-    cd "$tree" && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "${JOBS:-2}" | tee -a "$output"
+    cd "$tree" && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j "${JOBS:-2}" | tee -a "$output"
 }
 if "$root/tools/setup/runs-32bit.sh" >/dev/null || [ "${QELT_WIN32_VM:-1}" = 0 ]; then
     here_and_now

@@ -23,8 +23,10 @@ void moveMouseTo(POINT screen) {
     INPUT in = {};
     in.type = INPUT_MOUSE;
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    in.mi.dx = (LONG)((screen.x * 65536LL + w / 2) / w);
-    in.mi.dy = (LONG)((screen.y * 65536LL + h / 2) / h);
+    // Windows maps back as pixel = coordinate * side / 65536, truncated:
+    // rounding up lands on the pixel itself whatever the screen's size.
+    in.mi.dx = (LONG)((screen.x * 65536LL + w - 1) / w);
+    in.mi.dy = (LONG)((screen.y * 65536LL + h - 1) / h);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in, sizeof in);
 }
