@@ -28,7 +28,7 @@ if answer=$(QELT_RUN_WIN32= "$root/tools/setup/runs-32bit.sh"); then
 elif [ -f "$root/build/wine32-unavailable" ]; then
     echo "this machine: $answer"
     check "a no for want of 32-bit Wine: the 32-bit program itself runs" says "$work/direct" "usage:"
-    check "and the reason names 32-bit Wine" sh -c "echo '$answer' | grep -q '^no: 32-bit Wine could not be installed here: '"
+    check "and the reason names 32-bit Wine" test "${answer#no: 32-bit Wine could not be installed here: }" != "$answer"
 else
     echo "this machine: $answer"
     check "a no: the 32-bit program cannot start (status $direct)" test "$direct" = 126
