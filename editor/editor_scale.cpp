@@ -105,8 +105,6 @@ int nearestPercent(double factor) {
     return 200;
 }
 
-int toDevice(int edge, int percent) { return (edge * percent + 50) / 100; }
-
 std::string settingsPath() {
     const std::string home = configHome();
     return home.empty() ? std::string() : home + kFolder + kFile;

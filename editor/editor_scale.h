@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "tools/make-bitmaps/layout.h"
+
 namespace editorscale {
 
 constexpr int kAutomatic = 0;  // no choice of the player's: the host or the system decides
@@ -18,9 +20,8 @@ constexpr int kPercents[3] = {100, 150, 200};
 // infinite, zero or negative.
 int nearestPercent(double factor);
 
-// The width or height `edge` of the 1x editor at `percent`, rounded as the
-// pictures' edges are.
-int toDevice(int edge, int percent);
+// A 1x edge of the editor at `percent`, by the pictures' own rounding rule.
+inline int toDevice(int edge, int percent) { return layout::toDevice(edge, percent / 100.0); }
 
 // Where the choice is kept; empty where no place is known.
 std::string settingsPath();

@@ -34,13 +34,11 @@ public:
     void mouse(VSTGUI::CDrawContext* context, const VSTGUI::CPoint& where, int32_t buttons = -1) override;
     bool hitTest(const VSTGUI::CPoint& where, int32_t buttons = -1) override;
 
-    // The menu's own rectangle in the frame, and the row at a point of the
-    // frame (0 to 3, -1 outside the rows).
-    const VSTGUI::CRect& box() const { return menuBox; }
+private:
+    // The row at a point of the frame (0 to 3, -1 outside the rows), and
+    // what choosing it means.
     int rowAt(const VSTGUI::CPoint& where) const;
     static int choiceOfRow(int row);
-
-private:
     VSTGUI::CRect rowRect(int row) const;
 
     VSTGUI::CBitmap* picture;

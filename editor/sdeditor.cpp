@@ -29,7 +29,6 @@ enum BitmapResource : int32_t {
     kOtherWhiteKeyBitmap = 136,  // at 150 % white keys come in two widths
 };
 
-constexpr int32_t kEditorWidth = 730, kEditorHeight = 248;
 // How often an editor that follows the system looks whether the screen's
 // scale changed (the window moved to another monitor, a setting changed).
 constexpr uint32_t kSystemCheckInterval = 1000;  // ms
@@ -100,7 +99,7 @@ SDEditor::SDEditor(EditorHost* host)
       windowOpen(false),
       anyPending(false) {
     forgetPendingUpdates();
-    playerChoice = editorscale::readChoice();
+    // The player's choice is read when the size is asked for or the window opens.
     setScale(100);
 }
 
@@ -220,8 +219,8 @@ void SDEditor::setScale(int percent) {
     scale = percent;
     rect.left = 0;
     rect.top = 0;
-    rect.right = (int16_t)editorscale::toDevice(kEditorWidth, percent);
-    rect.bottom = (int16_t)editorscale::toDevice(kEditorHeight, percent);
+    rect.right = (int16_t)editorscale::toDevice(layout::kWidth, percent);
+    rect.bottom = (int16_t)editorscale::toDevice(layout::kHeight, percent);
 }
 
 void SDEditor::setHostScale(double factor) {
@@ -275,8 +274,8 @@ void SDEditor::rescale(int percent) {
     if (!lastResizeAccepted && frame->getSize(room)) {
         int fitting = 100;
         for (int candidate : editorscale::kPercents)
-            if (candidate <= percent && editorscale::toDevice(kEditorWidth, candidate) <= room.getWidth() &&
-                editorscale::toDevice(kEditorHeight, candidate) <= room.getHeight())
+            if (candidate <= percent && editorscale::toDevice(layout::kWidth, candidate) <= room.getWidth() &&
+                editorscale::toDevice(layout::kHeight, candidate) <= room.getHeight())
                 fitting = candidate;
         if (fitting != percent) {
             refusedScale = percent;

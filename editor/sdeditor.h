@@ -60,7 +60,6 @@ public:
     // The right-click menu of scales, its corner at `where` (frame pixels);
     // a choice on it is applied at the next idle.
     void openScaleMenu(const VSTGUI::CPoint& where);
-    bool scaleMenuOpen() const { return scaleMenu != nullptr; }
 
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
 

@@ -41,7 +41,6 @@ public:
     // linear drag spans that many times more pixels, so that the same hand
     // movement turns the knob the same amount on a scaled editor.
     void setDragScale(float scale);
-    float getDragScale() const { return dragScale; }
 
     int32_t getIndicatorInset() const { return inset; }
     CColor getIndicatorColor() const { return indicatorColor; }

@@ -8,6 +8,7 @@
 
 #include "resources/bitmaps/packed_picture.h"
 #include "tests/bitmaps/bmp_reader.h"
+#include "tools/make-bitmaps/layout.h"
 
 namespace editortest {
 
@@ -30,14 +31,9 @@ Picture readPicture(const std::string& name) {
 
 Picture readPackedPicture(const std::string& name) {
     Picture picture;
-    FILE* file = std::fopen((std::string(QELT_BITMAP_DIR) + "/" + name).c_str(), "rb");
-    if (!file) return picture;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
-    std::fclose(file);
+    const std::string bytes = fileText(std::string(QELT_BITMAP_DIR) + "/" + name);
     UnpackedPicture unpacked;
-    if (!unpackPicture(bytes.data(), bytes.size(), &unpacked)) return picture;
+    if (!unpackPicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &unpacked)) return picture;
     picture.width = unpacked.width;
     picture.height = unpacked.height;
     picture.pixels.resize((size_t)picture.width * picture.height);
@@ -59,6 +55,23 @@ int knobFrame(float value) {
 }
 
 }  // namespace
+
+std::string fileText(const std::string& path) {
+    std::string text;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
+
+bool writeFileText(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
 
 const EditorPictures& EditorPictures::get(int percent) {
     static const auto load = [](int scale) {
@@ -86,7 +99,7 @@ const EditorPictures& EditorPictures::get(int percent) {
     return percent == 150 ? at150 : percent == 200 ? at200 : at100;
 }
 
-int scaled(int edge, int percent) { return (int)std::floor(edge * (percent / 100.0) + 0.5); }
+int scaled(int edge, int percent) { return layout::toDevice(edge, percent / 100.0); }
 
 Rect scaled(const Rect& r, int percent) {
     return Rect{scaled(r.left, percent), scaled(r.top, percent), scaled(r.right, percent), scaled(r.bottom, percent)};

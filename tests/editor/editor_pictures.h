@@ -56,6 +56,11 @@ Picture expectedEditor(const float knobValues[5], const std::set<int>& pressedKe
 // differing pixels and the first of them.
 std::string differences(const Picture& actual, const Picture& expected, const Rect* area = nullptr, int tolerance = 0);
 
+// A whole file's bytes, empty when it cannot be read; and a file written
+// whole with `bytes` (true when it was). The scale tests' settings files.
+std::string fileText(const std::string& path);
+bool writeFileText(const std::string& path, const std::string& bytes);
+
 // Levels of rendered audio.
 float rms(const std::vector<float>& samples, size_t from = 0);
 // How closely the signal repeats after `lag` frames: 1 for a steady tone of

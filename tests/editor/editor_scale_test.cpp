@@ -57,10 +57,7 @@ protected:
     std::string settingsFile() const { return appData + "\\Qelt-epiano\\settings.txt"; }
     void writeSettings(const std::string& bytes) {
         CreateDirectoryA((appData + "\\Qelt-epiano").c_str(), nullptr);
-        FILE* file = std::fopen(settingsFile().c_str(), "wb");
-        ASSERT_TRUE(file);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+        ASSERT_TRUE(writeFileText(settingsFile(), bytes));
     }
     std::string appData, saved;
 };
@@ -88,17 +85,6 @@ TEST_F(SettingsInAppData, ThePlayersChoiceSetsTheScaleAndAnythingElseMeansTheSys
     EditorRig rig;
     ASSERT_TRUE(rig.hosted.plugin);
     EXPECT_EQ(editorSize(rig), sizeAt(100)) << "no file: the system's scale";
-}
-
-std::string fileText(const std::string& path) {
-    std::string text;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[256];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-        std::fclose(file);
-    }
-    return text;
 }
 
 // Real clicks through the window system's queue: the right button opens the

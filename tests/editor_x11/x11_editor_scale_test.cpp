@@ -68,10 +68,7 @@ protected:
     std::string settingsFile() const { return configHome + "/Qelt-epiano/settings"; }
     void writeSettings(const std::string& bytes) {
         mkdir((configHome + "/Qelt-epiano").c_str(), 0755);
-        FILE* file = std::fopen(settingsFile().c_str(), "wb");
-        ASSERT_TRUE(file);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
+        ASSERT_TRUE(editortest::writeFileText(settingsFile(), bytes));
     }
     std::pair<int, int> sizeAt(int percent) const { return {scaled(730, percent), scaled(248, percent)}; }
     // The editor's own window: its size, and that it shows the generator's
@@ -87,16 +84,7 @@ protected:
         EXPECT_EQ(differences(rig.shot(), expected), "") << "at " << percent << " %";
     }
 
-    std::string settingsText() const {
-        std::string text;
-        if (FILE* file = std::fopen(settingsFile().c_str(), "rb")) {
-            char buffer[256];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-            std::fclose(file);
-        }
-        return text;
-    }
+    std::string settingsText() const { return editortest::fileText(settingsFile()); }
     // Real clicks at a point of the editor window, with button 1 or 3.
     void click(int x, int y, unsigned int button) {
         rig.moveTo(x, y);

@@ -13,7 +13,7 @@
 
 #include "editor/editor_scale.h"
 #include "gui/system_scale.h"
-#include "tools/make-bitmaps/layout.h"
+#include "tests/editor/editor_pictures.h"
 
 namespace {
 
@@ -26,15 +26,6 @@ TEST(ScaleRounding, AnyFactorGoesToTheNearestScaleAndNonsenseToNone) {
                  {2.0, 200},  {3.0, 200},   {1e300, 200},  {1e-300, 100}, {0.0, 0}, {-1.5, 0},    {NAN, 0},
                  {inf, 0},    {-inf, 0}};
     for (const auto& c : cases) EXPECT_EQ(editorscale::nearestPercent(c.factor), c.percent) << c.factor;
-}
-
-// The editor places its controls with the same rounding the generator drew
-// the pictures with.
-TEST(ScaleRounding, TheEditorsEdgesAreThePicturesEdges) {
-    for (int percent : editorscale::kPercents)
-        for (int edge = 0; edge <= 800; ++edge)
-            ASSERT_EQ(editorscale::toDevice(edge, percent), layout::toDevice(edge, percent / 100.0))
-                << edge << " at " << percent;
 }
 
 class SettingsFile : public ::testing::Test {
@@ -55,16 +46,7 @@ protected:
             unsetenv("XDG_CONFIG_HOME");
         std::system(("rm -rf '" + home + "'").c_str());
     }
-    std::string contents() const {
-        std::string text;
-        if (FILE* file = std::fopen(editorscale::settingsPath().c_str(), "rb")) {
-            char buffer[256];
-            size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-            std::fclose(file);
-        }
-        return text;
-    }
+    std::string contents() const { return editortest::fileText(editorscale::settingsPath()); }
     std::string home, saved;
     bool hadBefore = false;
 };

@@ -86,10 +86,7 @@ public:
         return editortest::expectedEditor(values, pressedKeys, percent);
     }
     tresult setScale(float factor) {
-        IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view.get());
-        if (!scale) return kNoInterface;
-        const tresult result = scale->setContentScaleFactor(factor);
-        scale->release();
+        const tresult result = setContentScale(view.get(), factor);
         idle();
         return result;
     }

@@ -103,10 +103,7 @@ public:
         return expectedEditor(values, pressedKeys, percent);
     }
     tresult setScale(float factor) {
-        IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view.get());
-        if (!scale) return kNoInterface;
-        const tresult result = scale->setContentScaleFactor(factor);
-        scale->release();
+        const tresult result = setContentScale(view.get(), factor);
         pumpMessages();
         return result;
     }

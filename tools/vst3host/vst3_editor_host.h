@@ -88,4 +88,14 @@ private:
     }
 };
 
+// The host's content scale for a view, as hosts set it; kNoInterface for a
+// view without IPlugViewContentScaleSupport.
+inline tresult setContentScale(IPlugView* view, float factor) {
+    IPlugViewContentScaleSupport* scale = query<IPlugViewContentScaleSupport>(view);
+    if (!scale) return kNoInterface;
+    const tresult result = scale->setContentScaleFactor(factor);
+    scale->release();
+    return result;
+}
+
 }  // namespace v3host
